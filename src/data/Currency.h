@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+/// Fixed-point money: a signed count of 1/10,000 units, as Jet's currency type keeps it.
+class Currency
+{
+public:
+    static constexpr std::int64_t Scale = 10000;
+
+    constexpr Currency() = default;
+    static constexpr Currency FromUnits(std::int64_t units) { return Currency(units); }
+    static constexpr Currency FromWhole(std::int64_t whole) { return Currency(whole * Scale); }
+    /// Rounds to the nearest 1/10,000, halves to even, as a currency conversion does.
+    static Currency FromDouble(double value);
+    /// Reads "-12.5", "1234", "0.0001" with the given decimal separator; more than four
+    /// decimals round half to even. Blanks around the number are allowed.
+    static std::optional<Currency> Parse(std::string_view text, char decimalPoint = '.');
+
+    constexpr std::int64_t Units() const { return m_units; }
+    double ToDouble() const { return static_cast<double>(m_units) / Scale; }
+    /// Shortest exact text: -12.5 for -12.50, 100 for 100.00, no digit grouping.
+    std::string ToText(char decimalPoint = '.') const;
+    /// The product rounded to four decimals, halves to even (quantity times price).
+    Currency MultipliedBy(Currency other) const;
+
+    constexpr Currency operator-() const { return Currency(-m_units); }
+    constexpr Currency operator+(Currency o) const { return Currency(m_units + o.m_units); }
+    constexpr Currency operator-(Currency o) const { return Currency(m_units - o.m_units); }
+    constexpr Currency& operator+=(Currency o)
+    {
+        m_units += o.m_units;
+        return *this;
+    }
+    constexpr auto operator<=>(const Currency&) const = default;
+
+private:
+    constexpr explicit Currency(std::int64_t units) : m_units(units) {}
+    std::int64_t m_units = 0;
+};

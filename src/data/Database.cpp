@@ -1,0 +1,209 @@
+#include "data/Database.h"
+
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "data/DatabaseError.h"
+#include "data/Engine.h"
+#include "data/JetDdl.h"
+#include "data/JetSql.h"
+#include "data/Schema.h"
+#include "data/SchemaCatalog.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+const char* const DefaultDatabaseName = "db/qtb.mdb";
+
+// Builds a new, empty database at a path: written beside it first and moved into place,
+// so a failure never leaves a half-made file under the real name.
+void CreateNewDatabase(const std::string& path)
+{
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::string temp = path + ".new";
+    fs::remove(temp, ignored);
+    {
+        sqlite3* handle = nullptr;
+        int rc = sqlite3_open_v2(temp.c_str(), &handle,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_close(handle);
+        if (rc != SQLITE_OK)
+            throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
+        Database fresh(temp, OpenOptions{false, false});
+        CreateInitialSchema(fresh);
+    }
+    std::error_code error;
+    fs::rename(temp, path, error);
+    if (error)
+        throw DatabaseError(Status::Fail, "Could not create the database '" + path +
+                                              "': " + error.message() + ".");
+}
+} // namespace
+
+Database::Database()
+{
+    m_path = LocateDatabasePath();
+    if (GetSetting("DatabasePath", "Settings").empty() && !fs::exists(m_path))
+        CreateNewDatabase(m_path);
+    Open(OpenOptions{});
+}
+
+Database::Database(const std::string& path, OpenOptions options) : m_path(path)
+{
+    Open(options);
+}
+
+Database::~Database()
+{
+    sqlite3_close_v2(m_db);
+}
+
+std::string Database::LocateDatabasePath()
+{
+    std::string configured = GetSetting("DatabasePath", "Settings");
+    if (!configured.empty())
+        return configured;
+    return ResolveDataFile(DefaultDatabaseName);
+}
+
+void Database::Open(OpenOptions options)
+{
+    if (options.backup)
+    {
+        // The copy is taken before anything touches the file; a failure is not examined.
+        std::error_code ignored;
+        fs::copy_file(m_path, m_path + ".bak", fs::copy_options::overwrite_existing, ignored);
+    }
+    Connect();
+    if (options.migrate)
+        MigrateSchema(*this);
+}
+
+void Database::Connect()
+{
+    std::error_code error;
+    if (!fs::is_regular_file(m_path, error))
+        throw DatabaseError(Status::Fail, "Could not find file '" + m_path + "'.");
+    int rc = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK)
+    {
+        std::string reason = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw DatabaseError(Status::Fail,
+                            "Could not open the database '" + m_path + "': " + reason + ".");
+    }
+    m_catalog = std::make_unique<SchemaCatalog>(m_db);
+    sqlite3_busy_timeout(m_db, 2000);
+    rc = sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+        throw DatabaseError(Status::Fail, "Unrecognized database format '" + m_path +
+                                              "': the file is not a Tallybrook database.");
+    if (rc != SQLITE_OK)
+        ThrowEngineError(m_db, rc);
+    if (sqlite3_db_readonly(m_db, "main") == 1)
+        throw DatabaseError(Status::Fail, "The database '" + m_path +
+                                              "' is read-only; Tallybrook needs to write to it.");
+}
+
+Recordset Database::Execute(const std::string& sql)
+{
+    if (IsSchemaStatement(sql))
+    {
+        ExecuteSchemaStatement(*this, sql);
+        return Recordset();
+    }
+    TranslatedSql translated = TranslateJetSql(sql, *m_catalog);
+    if (translated.verb == "SELECT")
+    {
+        Recordset result;
+        result.Open(sql, *this, OpenMode::ReadOnly);
+        return result;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, translated.sql.c_str(), -1, &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        ThrowEngineError(m_db, rc);
+    rc = sqlite3_step(stmt);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        ThrowEngineError(m_db, rc);
+    return Recordset();
+}
+
+std::int32_t Database::NextSequence(const std::string& table)
+{
+    Recordset rs;
+    rs.Open("SELECT MAX( Sequence ) AS NextSequence FROM " + table, *this, OpenMode::ReadOnly);
+    std::int32_t next = 1;
+    if (!rs.GetValue("NextSequence").IsNull())
+        next = rs.GetLong("NextSequence") + 1;
+    rs.Close();
+    return next;
+}
+
+std::int32_t Database::NextTransSequence()
+{
+    return NextSequence("Trans");
+}
+
+bool Database::HasRows(const std::string& table, const std::string& condition)
+{
+    Recordset rs;
+    rs.Open("SELECT COUNT( 1 ) AS [Count] FROM " + table + " WHERE " + condition, *this,
+            OpenMode::ReadOnly);
+    std::int32_t count = rs.GetLong("Count");
+    rs.Close();
+    return count > 0;
+}
+
+void Database::Begin()
+{
+    RunPlain("SAVEPOINT tx" + std::to_string(m_depth + 1));
+    ++m_depth;
+}
+
+void Database::Commit()
+{
+    RunPlain("RELEASE tx" + std::to_string(m_depth));
+    --m_depth;
+}
+
+void Database::Rollback()
+{
+    std::string name = "tx" + std::to_string(m_depth);
+    --m_depth;
+    sqlite3_exec(m_db, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr, nullptr,
+                 nullptr);
+    m_catalog->Invalidate();
+}
+
+void Database::RunPlain(const std::string& sql)
+{
+    ExecEngine(m_db, sql);
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_db.Begin();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done)
+        m_db.Rollback();
+}
+
+void Transaction::Commit()
+{
+    m_db.Commit();
+    m_done = true;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "data/Recordset.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct sqlite3;
+class SchemaCatalog;
+
+/// Options of Database opening beyond the program's normal sequence.
+struct OpenOptions
+{
+    bool backup = true;  ///< copy the file to PATH.bak before opening
+    bool migrate = true; ///< bring the schema to the current version
+};
+
+/// The one connection to the program's database file.
+class Database
+{
+public:
+    /// The program's opening sequence: the path from the settings (DatabasePath) or the
+    /// resolved default, created on first start when none exists anywhere.
+    Database();
+    /// Opens the file at a path used exactly as written.
+    explicit Database(const std::string& path, OpenOptions options = {});
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    /// The path the program opens: DatabasePath when set, else the resolved default;
+    /// with no database anywhere, the new empty database under the application-data folder.
+    static std::string LocateDatabasePath();
+
+    const std::string& Path() const { return m_path; }
+
+    /// Runs one statement; a query's rows come back as an open read-only Recordset.
+    Recordset Execute(const std::string& sql);
+
+    /// The next free Sequence of a table: one more than the highest, 1 when empty.
+    std::int32_t NextSequence(const std::string& table);
+    std::int32_t NextTransSequence();
+    /// Whether a row of the table meets the condition (inserted unchanged).
+    bool HasRows(const std::string& table, const std::string& condition);
+
+    /// Savepoint-based transactions; see the Transaction class.
+    void Begin();
+    void Commit();
+    void Rollback();
+    int TransactionDepth() const { return m_depth; }
+
+    sqlite3* Handle() const { return m_db; }
+    SchemaCatalog& Catalog() { return *m_catalog; }
+
+private:
+    void Open(OpenOptions options);
+    void Connect();
+    void RunPlain(const std::string& sql);
+
+    std::string m_path;
+    sqlite3* m_db = nullptr;
+    std::unique_ptr<SchemaCatalog> m_catalog;
+    int m_depth = 0;
+};
+
+/// Begins a transaction in its constructor and rolls it back in its destructor unless
+/// Commit() was called. Transactions nest.
+class Transaction
+{
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};

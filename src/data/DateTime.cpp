@@ -1,0 +1,76 @@
+#include "data/DateTime.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace
+{
+bool IsLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeap(year) ? 29 : days[month - 1];
+}
+} // namespace
+
+bool DateTime::IsValid() const
+{
+    return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= DaysInMonth(year, month) && hour >= 0 && hour < 24 && minute >= 0 &&
+           minute < 60 && second >= 0 && second < 60;
+}
+
+DateTime ToLocalCalendar(std::int64_t pointInTime)
+{
+    std::time_t t = static_cast<std::time_t>(pointInTime);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                    local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::int64_t FromLocalCalendar(const DateTime& value)
+{
+    std::tm local{};
+    local.tm_year = value.year - 1900;
+    local.tm_mon = value.month - 1;
+    local.tm_mday = value.day;
+    local.tm_hour = value.hour;
+    local.tm_min = value.minute;
+    local.tm_sec = value.second;
+    local.tm_isdst = -1; // daylight saving decided by the date itself
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
+
+std::string ToStorageText(const DateTime& value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", value.year, value.month,
+                  value.day, value.hour, value.minute, value.second);
+    return buffer;
+}
+
+std::optional<DateTime> ParseStorageText(std::string_view text)
+{
+    DateTime value;
+    value.hour = value.minute = value.second = 0;
+    std::string copy(text);
+    int consumed = 0;
+    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%n", &value.year, &value.month, &value.day,
+                    &consumed) != 3)
+        return std::nullopt;
+    if (static_cast<std::size_t>(consumed) < copy.size())
+    {
+        int more = 0;
+        if (std::sscanf(copy.c_str() + consumed, " %2d:%2d:%2d%n", &value.hour, &value.minute,
+                        &value.second, &more) != 3)
+            return std::nullopt;
+    }
+    if (!value.IsValid())
+        return std::nullopt;
+    return value;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+/// A calendar date and time of day in local time, whole seconds (a Jet date value).
+struct DateTime
+{
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    auto operator<=>(const DateTime&) const = default;
+    bool HasTime() const { return hour != 0 || minute != 0 || second != 0; }
+    bool IsValid() const;
+};
+
+/// Local calendar time of a point in time (seconds since 1970 UTC).
+DateTime ToLocalCalendar(std::int64_t pointInTime);
+/// The point in time of a local calendar time; daylight saving is decided by the date.
+std::int64_t FromLocalCalendar(const DateTime& local);
+
+/// Text form kept in the database: "YYYY-MM-DD HH:MM:SS"; sorts and compares as dates do.
+std::string ToStorageText(const DateTime& value);
+/// Reads the stored form; the time part may be missing.
+std::optional<DateTime> ParseStorageText(std::string_view text);

@@ -1,0 +1,54 @@
+#include "data/Engine.h"
+
+#include "data/DatabaseError.h"
+
+#include <sqlite3.h>
+
+namespace
+{
+std::string AfterPrefix(const std::string& message, const std::string& prefix)
+{
+    return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : "";
+}
+} // namespace
+
+void ThrowEngineError(sqlite3* db, int resultCode)
+{
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(resultCode);
+    int primary = resultCode & 0xFF;
+    std::string table = AfterPrefix(message, "no such table: ");
+    if (!table.empty())
+        throw DatabaseError(Status::NoSuchTable, "Cannot find the table '" + table + "'.");
+    std::string column = AfterPrefix(message, "no such column: ");
+    if (!column.empty())
+        throw DatabaseError(Status::ErrorsInCommand, "Unknown field name: '" + column + "'.");
+    switch (primary)
+    {
+    case SQLITE_ERROR:
+        throw DatabaseError(Status::ErrorsInCommand, "Error in SQL statement: " + message + ".");
+    case SQLITE_CONSTRAINT:
+        throw DatabaseError(Status::IntegrityViolation,
+                            "The change was refused by the database: " + message + ".");
+    case SQLITE_READONLY:
+        throw DatabaseError(Status::Fail, "The database file is read-only.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw DatabaseError(Status::Fail, "The database file is in use by another program.");
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        throw DatabaseError(Status::Fail, "The database file is damaged or is not a database.");
+    case SQLITE_FULL:
+        throw DatabaseError(Status::Fail, "The disk is full; the change was not written.");
+    case SQLITE_MISMATCH:
+        throw DatabaseError(Status::TypeMismatch, "Data type mismatch: " + message + ".");
+    default:
+        throw DatabaseError(Status::Fail, message);
+    }
+}
+
+void ExecEngine(sqlite3* db, const std::string& sql)
+{
+    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        ThrowEngineError(db, rc);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "data/Currency.h"
+#include "data/DateTime.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The user's regional formats come from the C library's locale (LANG, LC_*), set once at
+// start with setlocale(LC_ALL, "").
+
+/// The locale's decimal separator ('.' in the C locale).
+char DecimalSeparator();
+/// The locale's digit-grouping character, or 0 when it has none.
+char GroupSeparator();
+
+/// A number as the locale writes it, with at most the given significant digits.
+std::string FormatNumber(double value, int significantDigits);
+/// The locale's short date with a four-digit year (5/3/2016 in en_US is 05/03/2016).
+std::string FormatShortDate(const DateTime& value);
+/// The locale's time of day; with or without seconds.
+std::string FormatTimeOfDay(const DateTime& value, bool withSeconds);
+/// Date, then time when the value has one; a time alone when the date is 30 Dec 1899.
+std::string FormatDateTimeText(const DateTime& value);
+/// Money in the locale's currency format (symbol, decimals, grouping, negative form).
+std::string FormatCurrency(Currency value);
+
+/// Reads a number written with the locale's separators (grouping allowed).
+std::optional<double> ParseNumber(std::string_view text);
+/// Reads money written with the locale's separators (grouping allowed), exactly.
+std::optional<Currency> ParseCurrency(std::string_view text);
+/// Reads a date in the locale's day, month and year order ("3/5/2016", "2016-05-03",
+/// "5/3/16"), with an optional time of day.
+std::optional<DateTime> ParseDate(std::string_view text);

@@ -1,0 +1,104 @@
+#include "data/Schema.h"
+
+#include "data/Database.h"
+#include "data/DatabaseError.h"
+#include "data/Engine.h"
+
+#include <cstdlib>
+
+namespace
+{
+// The five tables at their oldest shape; the migration brings them up to date.
+const char* const InitialTables[] = {
+    "CREATE TABLE Account (AccountID TEXT(50), Description TEXT(100), Type TEXT(20), "
+    "Sequence LONG, OpeningBalance CURRENCY DEFAULT 0, CurrentBalance CURRENCY DEFAULT 0)",
+    "CREATE TABLE Trans (AccountID TEXT(50), Sequence LONG, SubSequence LONG DEFAULT 0, "
+    "[Year] LONG, Period LONG, PostDate DATETIME, Category TEXT(50), Amount CURRENCY, "
+    "Description TEXT(255), CheckID TEXT(20), PayeeName TEXT(50), FITID TEXT(255))",
+    "CREATE TABLE Budget ([Year] LONG, Period LONG, Category TEXT(50), CategoryGroup TEXT(50), "
+    "Amount CURRENCY DEFAULT 0, Sequence LONG)",
+    "CREATE TABLE Loan (Description TEXT(100), OriginalAmount CURRENCY DEFAULT 0, "
+    "PaidAmount CURRENCY DEFAULT 0, InterestRate DOUBLE, AccountID TEXT(50), Sequence LONG)",
+    "CREATE TABLE Investment (StockSymbol TEXT(20), StockName TEXT(100), PurchaseDate DATETIME, "
+    "PurchasePrice CURRENCY, Quantity DOUBLE, LastPrice CURRENCY, Total CURRENCY, "
+    "AccountID TEXT(50), Sequence LONG)",
+    // Lookups the program makes on every import, view and balance.
+    "CREATE INDEX TransSequence ON Trans (Sequence, SubSequence)",
+    "CREATE INDEX TransAccountPeriod ON Trans (AccountID, [Year], Period)",
+    "CREATE INDEX TransPeriodCategory ON Trans ([Year], Period, Category)",
+    "CREATE INDEX TransAccountFitid ON Trans (AccountID, FITID)",
+    "CREATE INDEX BudgetPeriod ON Budget ([Year], Period, Category)",
+    "CREATE INDEX AccountNumber ON Account (AccountID)",
+};
+
+// Rows typed in the grid for these tables arrive without a Sequence; the table numbers them.
+const char* const NumberedTables[] = {"Account", "Budget", "Loan", "Investment"};
+
+const int MigrationSteps = 5;
+
+const char* const MigrationStatements[MigrationSteps][2] = {
+    {"ALTER TABLE Loan ALTER COLUMN InterestRate Single", nullptr},
+    {"ALTER TABLE Account ADD COLUMN BudgetInclude YESNO NOT NULL DEFAULT YES",
+     "UPDATE Account SET BudgetInclude = YES"},
+    {"CREATE TABLE CategoryRule ([Column] TEXT(30) NOT NULL DEFAULT '', [Rule] TEXT(30) NOT NULL "
+     "DEFAULT '', [Value] TEXT(30) NOT NULL DEFAULT '', [Category] TEXT(50) NOT NULL DEFAULT '', "
+     "[Sequence] INTEGER NOT NULL, RowID AUTOINCREMENT NOT NULL, PRIMARY KEY(RowID))",
+     nullptr},
+    {"ALTER TABLE Investment ALTER COLUMN Quantity Currency", nullptr},
+    {"ALTER TABLE Trans ALTER COLUMN PayeeName varchar(255)", nullptr},
+};
+} // namespace
+
+int ReadSchemaVersion(Database& db)
+{
+    try
+    {
+        Recordset result = db.Execute("SELECT * FROM _SchemaVersion");
+        std::string name = result.Field(0).name;
+        return static_cast<int>(std::strtol(name.c_str(), nullptr, 10));
+    }
+    catch (const DatabaseError& error)
+    {
+        if (error.StatusCode() != Status::NoSuchTable)
+            throw;
+    }
+    db.Execute("CREATE TABLE _SchemaVersion (0 LONG)");
+    return 0;
+}
+
+void MigrateSchema(Database& db)
+{
+    // One transaction: a step that fails leaves the file exactly as it was, so the next
+    // start runs the same steps on the same shape.
+    Transaction transaction(db);
+    int version = ReadSchemaVersion(db);
+    if (version < 0 || version >= CurrentSchemaVersion)
+    {
+        transaction.Commit();
+        return;
+    }
+    for (int step = version; step < MigrationSteps; ++step)
+        for (const char* statement : MigrationStatements[step])
+            if (statement)
+                db.Execute(statement);
+    db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
+    db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " + std::to_string(CurrentSchemaVersion) +
+               " LONG");
+    transaction.Commit();
+}
+
+void CreateInitialSchema(Database& db)
+{
+    Transaction transaction(db);
+    for (const char* statement : InitialTables)
+        db.Execute(statement);
+    for (const char* table : NumberedTables)
+    {
+        std::string name(table);
+        ExecEngine(db.Handle(), "CREATE TRIGGER " + name + "Numbering AFTER INSERT ON " + name +
+                   " WHEN NEW.Sequence IS NULL BEGIN UPDATE " + name +
+                   " SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM " + name +
+                   ") WHERE rowid = NEW.rowid; END");
+    }
+    transaction.Commit();
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+class Database;
+
+/// The version the program's schema is at after migration.
+constexpr int CurrentSchemaVersion = 5;
+
+/// The version recorded in _SchemaVersion (the name of its only column); creates the table
+/// at version 0 when it is missing.
+int ReadSchemaVersion(Database& db);
+/// Runs the steps from the recorded version to the current one, as one transaction.
+void MigrateSchema(Database& db);
+/// Creates the tables of a new database at the oldest shape (no _SchemaVersion), which the
+/// migration then brings to the current version.
+void CreateInitialSchema(Database& db);

@@ -1,0 +1,102 @@
+#include "data/SchemaCatalog.h"
+
+#include <sqlite3.h>
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string QuoteName(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name)
+    {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    return out + "\"";
+}
+
+Variant::Kind SchemaCatalog::KindOfDeclaredType(const std::string& declaredType)
+{
+    using Kind = Variant::Kind;
+    std::string t = UpperAscii(declaredType);
+    auto has = [&t](const char* part) { return t.find(part) != std::string::npos; };
+    if (has("CURRENCY") || has("MONEY"))
+        return Kind::Currency;
+    if (has("YESNO") || has("BOOL") || t == "BIT")
+        return Kind::Bool;
+    if (has("DATE") || has("TIME"))
+        return Kind::Date;
+    if (has("SINGLE"))
+        return Kind::Single;
+    if (has("DOUB") || has("REAL") || has("FLOA"))
+        return Kind::Double;
+    if (has("INT") || has("LONG") || has("COUNTER"))
+        return Kind::Long;
+    if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO"))
+        return Kind::Text;
+    return Kind::Null;
+}
+
+const std::vector<ColumnDef>* SchemaCatalog::Columns(const std::string& table)
+{
+    std::string key = UpperAscii(table);
+    auto found = m_tables.find(key);
+    if (found == m_tables.end())
+    {
+        std::vector<ColumnDef> columns;
+        sqlite3_stmt* stmt = nullptr;
+        std::string sql = "PRAGMA table_info(" + QuoteName(table) + ")";
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK)
+        {
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+            {
+                ColumnDef column;
+                column.name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+                const unsigned char* type = sqlite3_column_text(stmt, 2);
+                column.declaredType = type ? reinterpret_cast<const char*>(type) : "";
+                column.kind = KindOfDeclaredType(column.declaredType);
+                column.notNull = sqlite3_column_int(stmt, 3) != 0;
+                if (sqlite3_column_type(stmt, 4) != SQLITE_NULL)
+                    column.defaultSql = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4));
+                column.primaryKey = sqlite3_column_int(stmt, 5) != 0;
+                columns.push_back(std::move(column));
+            }
+        }
+        sqlite3_finalize(stmt);
+        std::optional<std::vector<ColumnDef>> entry;
+        if (!columns.empty())
+            entry = std::move(columns);
+        found = m_tables.emplace(key, std::move(entry)).first;
+    }
+    return found->second ? &*found->second : nullptr;
+}
+
+Variant::Kind SchemaCatalog::ColumnKind(const std::string& table, const std::string& column)
+{
+    if (const auto* columns = Columns(table))
+        for (const ColumnDef& c : *columns)
+            if (EqualsNoCase(c.name, column))
+                return c.kind;
+    return Variant::Kind::Null;
+}

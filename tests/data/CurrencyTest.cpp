@@ -1,0 +1,37 @@
+#include "data/Currency.h"
+
+#include <gtest/gtest.h>
+
+TEST(Currency, ParsesAndWritesExactly)
+{
+    EXPECT_EQ(Currency::Parse("-12.50")->Units(), -125000);
+    EXPECT_EQ(Currency::Parse(" 100 ")->Units(), 1000000);
+    EXPECT_EQ(Currency::Parse("+.5")->Units(), 5000);
+    EXPECT_EQ(Currency::Parse("1,25", ',')->Units(), 12500);
+    EXPECT_EQ(Currency::Parse("0.00005")->Units(), 0);  // half to even
+    EXPECT_EQ(Currency::Parse("0.00015")->Units(), 2);  // half to even
+    EXPECT_EQ(Currency::Parse("-0.00015")->Units(), -2);
+    EXPECT_EQ(Currency::Parse("922337203685477.5807")->Units(), INT64_MAX);
+    for (const char* bad : {"", "-", "1.2.3", "12a", "1 2", "abc", "99999999999999999999"})
+        EXPECT_FALSE(Currency::Parse(bad).has_value()) << bad;
+
+    EXPECT_EQ(Currency::FromUnits(-125000).ToText(), "-12.5");
+    EXPECT_EQ(Currency::FromUnits(1000000).ToText(), "100");
+    EXPECT_EQ(Currency::FromUnits(1).ToText(','), "0,0001");
+    EXPECT_EQ(Currency::FromUnits(-5).ToText(), "-0.0005");
+    EXPECT_EQ(Currency::FromUnits(INT64_MIN).ToText(), "-922337203685477.5808");
+}
+
+TEST(Currency, AddsAndMultipliesWithoutLosingUnits)
+{
+    Currency sum;
+    for (int i = 0; i < 1000; ++i)
+        sum += *Currency::Parse("0.1");
+    EXPECT_EQ(sum, Currency::FromWhole(100));
+    EXPECT_EQ(Currency::FromDouble(0.1 + 0.2), *Currency::Parse("0.3"));
+    Currency quantity = *Currency::Parse("3.3333");
+    Currency price = *Currency::Parse("10.01");
+    EXPECT_EQ(quantity.MultipliedBy(price), *Currency::Parse("33.3663"));
+    EXPECT_EQ(Currency::FromUnits(5).MultipliedBy(Currency::FromUnits(5000)),
+              Currency::FromUnits(2)); // 0.00025 rounds to even
+}

@@ -1,0 +1,172 @@
+#include "app/Settings.h"
+#include "data/Database.h"
+#include "data/DatabaseError.h"
+#include "data/Schema.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+std::string AppDataDir(const TempDir& home)
+{
+    return home.File("Quorvel/Tallybrook");
+}
+
+void MakeDatabase(const std::string& path)
+{
+    std::ofstream(path).flush();
+    Database db(path, OpenOptions{false, false});
+    CreateInitialSchema(db);
+}
+} // namespace
+
+TEST(DatabaseOpen, FirstStartCreatesAnEmptyDatabaseUnderTheDataFolder)
+{
+    TempDir home;
+    ScopedEnv xdg("XDG_DATA_HOME", home.Path().string());
+    std::string expected = AppDataDir(home) + "/db/qtb.mdb";
+    EXPECT_EQ(Database::LocateDatabasePath(), expected);
+    {
+        Database db;
+        EXPECT_EQ(db.Path(), expected);
+        EXPECT_EQ(ReadSchemaVersion(db), 5);
+        for (const char* table : {"Account", "Trans", "Budget", "Loan", "Investment",
+                                  "CategoryRule"})
+            EXPECT_NO_THROW(db.Execute(std::string("SELECT * FROM ") + table)) << table;
+    }
+    EXPECT_TRUE(fs::exists(expected + ".bak"));
+    EXPECT_FALSE(fs::exists(expected + ".new"));
+    // The settings file is never created by opening the database.
+    EXPECT_FALSE(fs::exists(AppDataDir(home) + "/qvtb.ini"));
+}
+
+TEST(DatabaseOpen, UsesDatabasePathExactlyAndNeverCreatesIt)
+{
+    TempDir home;
+    ScopedEnv xdg("XDG_DATA_HOME", home.Path().string());
+    fs::create_directories(AppDataDir(home));
+    std::string missing = home.File("elsewhere/missing.mdb");
+    WriteSetting("DatabasePath", missing, "Settings");
+    EXPECT_EQ(Database::LocateDatabasePath(), missing);
+    try
+    {
+        Database db;
+        FAIL() << "opened a missing database";
+    }
+    catch (const DatabaseError& error)
+    {
+        EXPECT_EQ(error.StatusCode(), Status::Fail);
+        std::string message = GetComExceptionMessage(error);
+        EXPECT_NE(message.find(missing), std::string::npos) << message;
+        EXPECT_EQ(message.substr(message.size() - 13), "(-2147467259)");
+    }
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_FALSE(fs::exists(missing + ".bak"));
+    EXPECT_FALSE(fs::exists(AppDataDir(home) + "/db"));
+
+    std::string present = home.File("mine.mdb");
+    MakeDatabase(present);
+    WriteSetting("DatabasePath", present, "Settings");
+    Database db;
+    EXPECT_EQ(db.Path(), present);
+}
+
+TEST(DatabaseOpen, RefusesAFileThatIsNotADatabaseAndLeavesItAlone)
+{
+    TempDir dir;
+    std::string path = dir.File("notes.mdb");
+    std::string content = "This is a letter, not a database.\n" + std::string(5000, 'x');
+    std::ofstream(path) << content;
+    try
+    {
+        Database db(path);
+        FAIL() << "opened a text file";
+    }
+    catch (const DatabaseError& error)
+    {
+        EXPECT_NE(GetComExceptionMessage(error).find("not a Tallybrook database"),
+                  std::string::npos);
+    }
+    std::ifstream in(path);
+    std::string after((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(after, content);
+}
+
+TEST(DatabaseOpen, RefusesAReadOnlyFileWithAClearMessage)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    MakeDatabase(path);
+    chmod(dir.Path().c_str(), 0777);
+    chmod(path.c_str(), 0444);
+    // Permissions bind only an ordinary user, so the check runs in a child that is one.
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0)
+    {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        try
+        {
+            Database db(path, OpenOptions{false, true});
+        }
+        catch (const DatabaseError& error)
+        {
+            bool clear = GetComExceptionMessage(error).find("read-only") != std::string::npos;
+            _exit(clear ? 0 : 2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: opened, 2: unclear message, 3: no ordinary user";
+    chmod(path.c_str(), 0644);
+    Database db(path);
+    EXPECT_EQ(ReadSchemaVersion(db), 5);
+}
+
+TEST(DatabaseErrorText, FollowsTheDescriptionThenTheCode)
+{
+    EXPECT_EQ(GetComExceptionMessage(DatabaseError(Status::NoSuchTable, "")),
+              "IDispatch error #3127 (-2147217865)");
+    EXPECT_EQ(GetComExceptionMessage(DatabaseError(Status::Fail, "Could not find file 'x'.")),
+              "Could not find file 'x'. (-2147467259)");
+    EXPECT_EQ(GetComExceptionMessage(DatabaseError(Status::TypeMismatch, "")),
+              "Type mismatch. (-2147352571)");
+    EXPECT_EQ(GetComExceptionMessage(DatabaseError(0x1234, "")), "Unknown error 0x1234 (4660)");
+}
+
+TEST(DatabaseTransactions, RollBackUnlessCommittedAndNest)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    MakeDatabase(path);
+    Database db(path);
+    {
+        Transaction outer(db);
+        db.Execute("INSERT INTO Account (AccountID) VALUES ('kept')");
+        {
+            Transaction inner(db);
+            db.Execute("INSERT INTO Account (AccountID) VALUES ('dropped')");
+        }
+        outer.Commit();
+    }
+    {
+        Transaction abandoned(db);
+        db.Execute("INSERT INTO Account (AccountID) VALUES ('abandoned')");
+    }
+    EXPECT_TRUE(db.HasRows("Account", "AccountID = 'kept'"));
+    EXPECT_FALSE(db.HasRows("Account", "AccountID = 'dropped'"));
+    EXPECT_FALSE(db.HasRows("Account", "AccountID = 'abandoned'"));
+    EXPECT_EQ(db.TransactionDepth(), 0);
+}

@@ -1,0 +1,202 @@
+#include "data/Database.h"
+#include "data/DatabaseError.h"
+#include "data/Schema.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace
+{
+// The statements that took a database from one version to the next, in order.
+const std::vector<std::vector<std::string>> Steps = {
+    {"ALTER TABLE Loan ALTER COLUMN InterestRate Single"},
+    {"ALTER TABLE Account ADD COLUMN BudgetInclude YESNO NOT NULL DEFAULT YES",
+     "UPDATE Account SET BudgetInclude = YES"},
+    {"CREATE TABLE CategoryRule ([Column] TEXT(30) NOT NULL DEFAULT '', [Rule] TEXT(30) NOT NULL "
+     "DEFAULT '', [Value] TEXT(30) NOT NULL DEFAULT '', [Category] TEXT(50) NOT NULL DEFAULT '', "
+     "[Sequence] INTEGER NOT NULL, RowID AUTOINCREMENT NOT NULL, PRIMARY KEY(RowID))"},
+    {"ALTER TABLE Investment ALTER COLUMN Quantity Currency"},
+    {"ALTER TABLE Trans ALTER COLUMN PayeeName varchar(255)"},
+};
+
+// A file at the given version holding one row in each table; version -1 has no
+// _SchemaVersion table at all.
+void BuildAtVersion(const std::string& path, int version)
+{
+    { std::ofstream(path).flush(); }
+    Database db(path, OpenOptions{false, false});
+    CreateInitialSchema(db);
+    db.Execute("INSERT INTO Account (AccountID, Description, Type, OpeningBalance) VALUES "
+               "('A-1', 'O''Neil Checking', 'Bank', 10.25)");
+    db.Execute("INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, "
+               "Amount, Description, PayeeName, FITID) VALUES ('A-1', 7, 2016, 5, #5/3/2016#, "
+               "'Food', -12.5, 'Grocer', 'weekly shop', 'F1')");
+    db.Execute("INSERT INTO Loan (Description, OriginalAmount, PaidAmount, InterestRate, "
+               "AccountID) VALUES ('Car', 1000, 250, 4.25, 'L-1')");
+    db.Execute("INSERT INTO Investment (StockSymbol, Quantity, LastPrice, Total, AccountID) "
+               "VALUES ('ACME', 2.5, 10, 25, 'I-1')");
+    if (version < 0)
+        return;
+    db.Execute("CREATE TABLE _SchemaVersion (" + std::to_string(version) + " LONG)");
+    for (int step = 0; step < version; ++step)
+        for (const std::string& statement : Steps[step])
+            db.Execute(statement);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string FirstValue(Database& db, const std::string& sql)
+{
+    Recordset rs = db.Execute(sql);
+    return rs.IsEOF() ? "<none>" : rs.GetValue(0).ToText();
+}
+} // namespace
+
+TEST(SchemaMigration, BringsEveryOlderVersionToFiveKeepingRows)
+{
+    for (int version = -1; version <= 4; ++version)
+    {
+        SCOPED_TRACE("from version " + std::to_string(version));
+        TempDir dir;
+        std::string path = dir.File("qtb.mdb");
+        BuildAtVersion(path, version);
+        Database db(path);
+        EXPECT_EQ(ReadSchemaVersion(db), 5);
+        Recordset version5 = db.Execute("SELECT * FROM _SchemaVersion");
+        ASSERT_EQ(version5.FieldCount(), 1);
+        EXPECT_EQ(version5.Field(0).name, "5");
+
+        Recordset account = db.Execute("SELECT Description, OpeningBalance, BudgetInclude FROM "
+                                       "Account");
+        EXPECT_EQ(account.GetText("Description"), "O'Neil Checking");
+        EXPECT_EQ(account.GetCurrency("OpeningBalance"), Currency::FromUnits(102500));
+        EXPECT_EQ(account.GetLong("BudgetInclude"), -1);
+        EXPECT_EQ(FirstValue(db, "SELECT PayeeName FROM Trans WHERE FITID = 'F1'"), "weekly shop");
+        EXPECT_EQ(FirstValue(db, "SELECT Amount FROM Trans"), "-12.5");
+        EXPECT_EQ(FirstValue(db, "SELECT InterestRate FROM Loan"), "4.25");
+        EXPECT_EQ(FirstValue(db, "SELECT Quantity FROM Investment"), "2.5");
+        EXPECT_EQ(FirstValue(db, "SELECT COUNT( 1 ) AS [Count] FROM CategoryRule"), "0");
+    }
+}
+
+TEST(SchemaMigration, ConvertsQuantityToExactCurrency)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, 3);
+    Database db(path);
+    Recordset rs = db.Execute("SELECT Quantity, sum( Total ) AS TotAmount FROM Investment");
+    EXPECT_EQ(rs.GetValue("Quantity").GetKind(), Variant::Kind::Currency);
+    EXPECT_EQ(rs.GetCurrency("Quantity"), Currency::FromUnits(25000));
+    EXPECT_EQ(rs.GetValue("TotAmount").GetKind(), Variant::Kind::Currency);
+}
+
+TEST(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, 2);
+    {
+        Database db(path, OpenOptions{false, false});
+        db.Execute("UPDATE Account SET BudgetInclude = FALSE");
+    }
+    Database db(path);
+    EXPECT_EQ(FirstValue(db, "SELECT BudgetInclude FROM Account"), "0");
+    EXPECT_EQ(ReadSchemaVersion(db), 5);
+}
+
+TEST(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, -1);
+    {
+        Database first(path);
+    }
+    std::string afterFirst = ReadFile(path);
+    {
+        Database second(path);
+        EXPECT_EQ(ReadSchemaVersion(second), 5);
+    }
+    EXPECT_EQ(ReadFile(path), afterFirst);
+    EXPECT_EQ(ReadFile(path + ".bak"), afterFirst);
+}
+
+TEST(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, 0);
+    std::string before = ReadFile(path);
+    {
+        std::ofstream(path + ".bak") << "an older backup";
+    }
+    Database db(path);
+    EXPECT_EQ(ReadFile(path + ".bak"), before);
+    EXPECT_NE(ReadFile(path), before);
+    Database backup(path + ".bak", OpenOptions{false, false});
+    Recordset version0 = backup.Execute("SELECT * FROM _SchemaVersion");
+    EXPECT_EQ(version0.Field(0).name, "0");
+}
+
+TEST(SchemaMigration, FailingStepLeavesTheFileUnchanged)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, 1);
+    {
+        // A database whose Investment table is gone cannot take step 4.
+        Database db(path, OpenOptions{false, false});
+        db.Execute("DROP TABLE Investment");
+    }
+    std::string before = ReadFile(path);
+    EXPECT_THROW(Database db(path), DatabaseError);
+    Database db(path, OpenOptions{false, false});
+    EXPECT_EQ(ReadSchemaVersion(db), 1);
+    EXPECT_THROW(db.Execute("SELECT * FROM CategoryRule"), DatabaseError);
+    Recordset account = db.Execute("SELECT * FROM Account");
+    EXPECT_THROW(account.FieldIndex("BudgetInclude"), DatabaseError);
+}
+
+TEST(SchemaMigration, ReadSchemaVersionTreatsANonNumericColumnAsZero)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, -1);
+    Database db(path, OpenOptions{false, false});
+    db.Execute("CREATE TABLE _SchemaVersion (abc LONG)");
+    EXPECT_EQ(ReadSchemaVersion(db), 0);
+}
+
+TEST(SchemaMigration, NewTablesNumberRowsTypedWithoutSequence)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    BuildAtVersion(path, -1);
+    Database db(path);
+    db.Execute("INSERT INTO Budget ([Year], Period, Category, Sequence) VALUES (2016, 5, 'Rent', "
+               "41)");
+    const std::pair<const char*, const char*> tables[] = {
+        {"Account", "AccountID"}, {"Budget", "Category"}, {"Loan", "Description"},
+        {"Investment", "StockSymbol"}};
+    for (auto [table, field] : tables)
+    {
+        SCOPED_TRACE(table);
+        Recordset rs;
+        rs.Open(std::string("SELECT * FROM ") + table, db, OpenMode::KeysetEdit);
+        std::int32_t expected = db.NextSequence(table);
+        rs.AddNew();
+        rs.SetText(field, "X");
+        rs.Update();
+        EXPECT_EQ(rs.GetLong("Sequence"), expected);
+    }
+    EXPECT_EQ(FirstValue(db, "SELECT MAX( Sequence ) FROM Budget"), "42");
+    EXPECT_EQ(FirstValue(db, "SELECT SubSequence FROM Trans"), "0");
+}
