@@ -1,0 +1,3 @@
+#include "app/Application.h"
+
+wxIMPLEMENT_APP(Application);

@@ -1,0 +1,165 @@
+#include "cli/Cli.h"
+
+#include "data/Database.h"
+#include "data/DatabaseError.h"
+#include "data/Recordset.h"
+#include "data/Schema.h"
+
+#include <exception>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+/// What the options before the command chose.
+struct CliOptions
+{
+    std::optional<std::string> databasePath; ///< --database, used exactly as written
+};
+
+/// A wrong command line; the text names the problem.
+struct UsageError
+{
+    std::string message;
+};
+
+struct Command
+{
+    const char* name;
+    const char* arguments; ///< shown in the usage text
+    const char* summary;
+    int (*run)(const CliOptions& options, std::span<const std::string> args, std::ostream& out);
+};
+
+int RunCheck(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (!args.empty())
+        throw UsageError{"check takes no arguments, got '" + args.front() + "'"};
+    // The program's own opening sequence: backup copy, then migration.
+    std::optional<Database> db;
+    if (options.databasePath)
+        db.emplace(*options.databasePath);
+    else
+        db.emplace();
+    out << "schema version " << ReadSchemaVersion(*db) << "\n";
+    return 0;
+}
+
+void PrintRows(Recordset& rs, std::ostream& out)
+{
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        out << (i ? "\t" : "") << rs.Field(i).name;
+    out << "\n";
+    for (; !rs.IsEOF(); rs.MoveNext())
+    {
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            out << (i ? "\t" : "") << rs.GetValue(i).ToText();
+        out << "\n";
+    }
+}
+
+int RunSql(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (args.empty())
+        throw UsageError{"sql needs at least one statement"};
+    // The database as it is: no backup copy, no migration.
+    Database db(options.databasePath.value_or(Database::LocateDatabasePath()),
+                OpenOptions{false, false});
+    for (const std::string& statement : args)
+    {
+        Recordset rs = db.Execute(statement);
+        if (rs.IsOpen())
+            PrintRows(rs, out);
+    }
+    return 0;
+}
+
+// New commands are added here; the dispatcher and the usage text follow the table.
+constexpr Command Commands[] = {
+    {"check", "", "open, back up and migrate the database as the program does", RunCheck},
+    {"sql", " STATEMENT...", "run statements on the database as it is", RunSql},
+};
+
+void PrintUsage(std::ostream& os)
+{
+    os << "usage: tallybrook-cli [--database PATH] COMMAND [ARGUMENTS]\n"
+          "       tallybrook-cli --help\n"
+          "\n"
+          "options:\n"
+          "  --database PATH  the database file, used exactly as written\n"
+          "                   (default: the settings' DatabasePath, else the usual place)\n"
+          "  -h, --help       show this text\n"
+          "\n"
+          "commands:\n";
+    for (const Command& command : Commands)
+    {
+        std::string head = std::string(command.name) + command.arguments;
+        os << "  " << head << std::string(head.size() < 17 ? 17 - head.size() : 1, ' ')
+           << command.summary << "\n";
+    }
+}
+
+const Command* FindCommand(const std::string& name)
+{
+    for (const Command& command : Commands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    CliOptions options;
+    std::size_t next = 0;
+    try
+    {
+        // Options stand before the command; everything after it belongs to the command.
+        for (; next < args.size() && args[next].starts_with("-"); ++next)
+        {
+            const std::string& arg = args[next];
+            if (arg == "-h" || arg == "--help")
+            {
+                PrintUsage(out);
+                return 0;
+            }
+            if (arg == "--database")
+            {
+                if (++next == args.size())
+                    throw UsageError{"--database needs a PATH"};
+                options.databasePath = args[next];
+            }
+            else if (arg.starts_with("--database="))
+                options.databasePath = arg.substr(std::string("--database=").size());
+            else
+                throw UsageError{"unknown option '" + arg + "'"};
+        }
+        if (next == args.size())
+            throw UsageError{"no command given"};
+        const Command* command = FindCommand(args[next]);
+        if (!command)
+            throw UsageError{"unknown command '" + args[next] + "'"};
+        return command->run(options, std::span(args).subspan(next + 1), out);
+    }
+    catch (const UsageError& e)
+    {
+        err << "tallybrook-cli: " << e.message << "\n";
+        PrintUsage(err);
+        return 2;
+    }
+    catch (const DatabaseError& e)
+    {
+        err << GetComExceptionMessage(e) << "\n";
+        return 1;
+    }
+    catch (const std::exception& e)
+    {
+        err << "tallybrook-cli: " << e.what() << "\n";
+        return 1;
+    }
+}

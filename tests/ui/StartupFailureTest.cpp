@@ -1,0 +1,138 @@
+#include "app/Application.h"
+#include "app/Controller.h"
+
+#include "support/TempDir.h"
+
+#include <wx/init.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+/// Answers every message box with OK, reporting it on standard error, and closes the main
+/// window as soon as it runs when asked to.
+class TestDialogHook : public wxModalDialogHook
+{
+public:
+    explicit TestDialogHook(bool closeMainWindow) : m_closeMainWindow(closeMainWindow) {}
+
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        if (auto* message = dynamic_cast<wxMessageDialogBase*>(dialog))
+        {
+            bool error = (message->GetMessageDialogStyle() & wxICON_ERROR) != 0;
+            std::fprintf(stderr, "MESSAGE BOX: %s CAPTION: %s ICON: %s\n",
+                         message->GetMessage().utf8_str().data(),
+                         message->GetCaption().utf8_str().data(), error ? "error" : "other");
+            return wxID_OK;
+        }
+        if (auto* controller = dynamic_cast<Controller*>(dialog); controller && m_closeMainWindow)
+            controller->CallAfter([controller] { controller->Close(); });
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    bool m_closeMainWindow;
+};
+
+/// Runs the program as the desktop starts it and ends the process with its exit code.
+[[noreturn]] void RunProgram(bool closeMainWindow)
+{
+    TestDialogHook hook(closeMainWindow);
+    hook.Register();
+    char name[] = "tallybrook";
+    char* argv[] = {name, nullptr};
+    int argc = 1;
+    wxApp::SetInstance(new Application);
+    std::exit(wxEntry(argc, argv));
+}
+
+std::vector<std::string> ReadLines(const std::filesystem::path& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+constexpr const char* HomeVariable = "TALLYBROOK_UI_TEST_HOME";
+
+/// An application-data folder of the test's own. The child process of a death test runs
+/// the test again from its start and finds the parent's folder through the environment.
+class StartupTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        if (const char* inherited = std::getenv(HomeVariable))
+            m_home = inherited;
+        else
+        {
+            m_tempDir.emplace();
+            m_home = m_tempDir->Path();
+            m_homeEnv.emplace(HomeVariable, m_home.string());
+        }
+        m_dataHome.emplace("XDG_DATA_HOME", m_home.string());
+    }
+
+    std::filesystem::path AppDir() const { return m_home / "Quorvel/Tallybrook"; }
+
+    std::optional<TempDir> m_tempDir;
+    std::optional<ScopedEnv> m_homeEnv;
+    std::optional<ScopedEnv> m_dataHome;
+    std::filesystem::path m_home;
+};
+
+} // namespace
+
+TEST_F(StartupTest, MissingDatabaseFileEndsWithMessageBoxAndTrace)
+{
+    std::filesystem::create_directories(AppDir());
+    std::ofstream(AppDir() / "qvtb.ini")
+        << "[Settings]\nDatabasePath=" << (m_home / "missing.mdb").string() << "\n";
+
+    EXPECT_EXIT(RunProgram(false), testing::ExitedWithCode(1),
+                "MESSAGE BOX: [^\n]*\\(-2147467259\\) CAPTION: Quorvel Tallybrook ICON: error");
+
+    std::vector<std::string> lines = ReadLines(AppDir() / "temp/trace.txt");
+    ASSERT_EQ(lines.size(), 11u);
+    std::vector<std::string> expected = {
+        "Application.InitInstance",
+        "Version: 8.1.0",
+        "[Application.InitInstance] assigning accelerators",
+        "[Application.InitInstance] AfxEnableControlContainer()",
+        "[1] Controller::OnInitDialog",
+        "[2] Before setlocale",
+        "[13] frmController = this",
+        "[15] db = new Database()",
+        "[Application.InitInstance] catch (const _com_error & ex)",
+        "[Application.InitInstance] GetComExceptionMessage(ex)",
+    };
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 10), expected);
+    EXPECT_TRUE(lines[10].ends_with("(-2147467259)")) << lines[10];
+    EXPECT_FALSE(std::filesystem::exists(m_home / "missing.mdb"));
+}
+
+TEST_F(StartupTest, FirstStartCreatesDatabaseAndCloseRemovesTempDir)
+{
+    EXPECT_EXIT(RunProgram(true), testing::ExitedWithCode(0), "");
+
+    EXPECT_TRUE(std::filesystem::exists(AppDir() / "db/qtb.mdb"));
+    EXPECT_FALSE(std::filesystem::exists(AppDir() / "temp"));
+}
