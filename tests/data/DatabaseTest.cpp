@@ -170,3 +170,20 @@ TEST(DatabaseTransactions, RollBackUnlessCommittedAndNest)
     EXPECT_FALSE(db.HasRows("Account", "AccountID = 'abandoned'"));
     EXPECT_EQ(db.TransactionDepth(), 0);
 }
+
+TEST(DatabaseStatements, AStatementThatFailsHalfWayChangesNothing)
+{
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+    MakeDatabase(path);
+    Database db(path);
+    db.Execute("CREATE UNIQUE INDEX OneNumber ON Account (AccountID)");
+    db.Execute("INSERT INTO Account (AccountID, Description) VALUES ('a', 'first')");
+    db.Execute("INSERT INTO Account (AccountID, Description) VALUES ('b', 'second')");
+    // The first row takes the number; the second clashes with it.
+    EXPECT_THROW(db.Execute("UPDATE Account SET AccountID = 'c', Description = 'changed'"),
+                 DatabaseError);
+    EXPECT_TRUE(db.HasRows("Account", "AccountID = 'a' AND Description = 'first'"));
+    EXPECT_TRUE(db.HasRows("Account", "AccountID = 'b' AND Description = 'second'"));
+    EXPECT_FALSE(db.HasRows("Account", "AccountID = 'c'"));
+}
