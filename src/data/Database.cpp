@@ -80,9 +80,19 @@ void Database::Open(OpenOptions options)
         std::error_code ignored;
         fs::copy_file(m_path, m_path + ".bak", fs::copy_options::overwrite_existing, ignored);
     }
-    Connect();
-    if (options.migrate)
-        MigrateSchema(*this);
+    try
+    {
+        Connect();
+        if (options.migrate)
+            MigrateSchema(*this);
+    }
+    catch (...)
+    {
+        // The destructor does not run for a constructor that throws: release the file here.
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
 }
 
 void Database::Connect()

@@ -277,8 +277,12 @@ std::string ConvertExpression(const std::string& column, Variant::Kind from, Var
     case Kind::Bool:
         return "CASE WHEN " + c + " IS NULL THEN NULL WHEN " + c + " <> 0 THEN 1 ELSE 0 END";
     case Kind::Text:
+        // Currency becomes its shortest exact text (12.5, 100), as it reads as text.
         if (from == Kind::Currency)
-            return "CAST(" + c + " / 10000.0 AS TEXT)";
+            return "CASE WHEN " + c + " IS NULL THEN NULL ELSE (CASE WHEN " + c +
+                   " < 0 THEN '-' ELSE '' END) || (abs(" + c + ") / 10000) || CASE WHEN abs(" + c +
+                   ") % 10000 = 0 THEN '' ELSE '.' || rtrim(printf('%04d', abs(" + c +
+                   ") % 10000), '0') END END";
         return "CAST(" + c + " AS TEXT)";
     default:
         return c;
@@ -549,8 +553,15 @@ void ExecuteSchemaStatement(Database& db, std::string_view sql)
             CreateTable(db, c);
         else if (c.Accept("INDEX"))
             CreateIndex(db, c, unique);
+        else if (!unique && c.Peek().IsWord("TRIGGER"))
+        {
+            // Triggers belong to the engine; their bodies are written in its own dialect.
+            ExecEngine(db.Handle(), std::string(sql));
+            db.Catalog().Invalidate();
+            return;
+        }
         else
-            DdlError("expected TABLE or INDEX after CREATE");
+            DdlError("expected TABLE, INDEX or TRIGGER after CREATE");
     }
     else if (c.Accept("ALTER"))
     {

@@ -260,10 +260,12 @@ private:
             int depth = m_st.At(k).depth;
             m_st.At(top).text.clear();
             m_st.At(top + 1).text.clear();
+            // The SELECT ends at ";" or where its depth is left: the ")" closing the group
+            // around a subquery lies one level out, while a parenthesised condition inside
+            // the SELECT opens and closes at its own level.
             std::size_t end = top + 2;
             while (m_st.Has(end) && m_st.At(end).depth >= depth &&
-                   !(m_st.At(end).depth == depth && m_st.At(end).IsSymbol(";")) &&
-                   !(m_st.At(end).depth == depth && m_st.At(end).IsSymbol(")")))
+                   !(m_st.At(end).depth == depth && m_st.At(end).IsSymbol(";")))
                 ++end;
             if (m_st.Has(end))
                 m_st.At(end).text = limit + m_st.At(end).text;

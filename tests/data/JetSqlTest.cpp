@@ -1,0 +1,449 @@
+#include "data/Database.h"
+#include "data/DatabaseError.h"
+#include "data/Recordset.h"
+#include "data/Schema.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A database in a fresh folder: the old shape, brought to the current version when asked.
+struct Store
+{
+    static std::string EmptyFile(const TempDir& dir)
+    {
+        std::string path = dir.File("qtb.mdb");
+        std::ofstream(path).flush();
+        return path;
+    }
+
+    explicit Store(bool migrate = true) : db(EmptyFile(dir), OpenOptions{false, false})
+    {
+        CreateInitialSchema(db);
+        if (migrate)
+            MigrateSchema(db);
+    }
+
+    TempDir dir;
+    Database db;
+};
+
+Variant Money(const char* text)
+{
+    return Variant::FromCurrency(*Currency::Parse(text));
+}
+
+// The named field of the first row; NULL when the query has no rows.
+Variant First(Database& db, const std::string& sql, const std::string& field)
+{
+    Recordset rs;
+    rs.Open(sql, db, OpenMode::ReadOnly);
+    return rs.IsEOF() ? Variant() : rs.GetValue(field);
+}
+
+// The text of one field of every row, in the query's order.
+std::vector<std::string> Texts(Database& db, const std::string& sql, const std::string& field)
+{
+    std::vector<std::string> texts;
+    Recordset rs;
+    rs.Open(sql, db, OpenMode::ReadOnly);
+    for (; !rs.IsEOF(); rs.MoveNext())
+        texts.push_back(rs.GetText(field));
+    return texts;
+}
+
+void AddAccount(Database& db, const std::string& values)
+{
+    db.Execute("INSERT INTO Account (AccountID, Description, Type, Sequence, OpeningBalance, "
+               "CurrentBalance, BudgetInclude) VALUES (" +
+               values + ")");
+}
+
+void AddTrans(Database& db, const std::string& values)
+{
+    db.Execute("INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+               "Category, Amount, Description, PayeeName, FITID) VALUES (" +
+               values + ")");
+}
+
+void AddBudget(Database& db, const std::string& values)
+{
+    db.Execute("INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount) VALUES (" +
+               values + ")");
+}
+
+// Two accounts, one left out of the budget, with budget lines and transactions around May 2016.
+void AddBudgetMonth(Database& db)
+{
+    AddAccount(db, "'A1', 'Checking', 'Bank', 1, 100.25, 0, TRUE");
+    AddAccount(db, "'A2', 'Savings', 'Bank', 2, 50, -7, NO");
+    AddBudget(db, "2016, 5, 'Food', 'Living', 300");
+    AddBudget(db, "2016, 5, 'Rent', 'Living', 1000");
+    AddBudget(db, "2016, 5, 'Fun', 'Leisure', 50.25");
+    AddBudget(db, "2016, 3, 'Food', 'Living', 250");
+    AddBudget(db, "2015, 12, 'Food', 'Living', 200");
+    AddTrans(db, "'A1', 1, 0, 2016, 5, #5/3/2016#, 'Food', -12.5, 'Grocer', 'weekly', 'F1'");
+    AddTrans(db, "'A1', 2, 0, 2016, 5, #5/9/2016#, 'Food', -30.1, 'Market', '', 'F2'");
+    AddTrans(db, "'A1', 3, 0, 2016, 5, #5/1/2016#, 'Rent', -1000, 'Landlord', '', 'F3'");
+    AddTrans(db, "'A1', 4, 0, 2016, 5, #5/20/2016#, 'Fun', -0.3, 'Arcade', '', 'F4'");
+    AddTrans(db, "'A2', 5, 0, 2016, 5, #5/4/2016#, 'Food', -7, 'Bakery', '', 'F5'");
+    AddTrans(db, "'A1', 6, 0, 2016, 4, #4/28/2016#, 'Food', -99, 'Grocer', '', 'F6'");
+    AddTrans(db, "'A1', 7, 0, 2016, 6, #6/2/2016#, 'Food', -5, 'Grocer', '', 'F7'");
+}
+} // namespace
+
+TEST(JetDialect, BudgetAndBalanceQueriesSumTheIncludedAccounts)
+{
+    Store s;
+    AddBudgetMonth(s.db);
+    const std::string join = "FROM Account INNER JOIN Trans ON Account.AccountID = "
+                             "Trans.AccountID WHERE Account.BudgetInclude = TRUE AND Year = 2016 "
+                             "AND Period = 5";
+    EXPECT_EQ(First(s.db,
+                    "SELECT SUM( Amount ) AS TotAmount FROM Budget WHERE Year = 2016 AND "
+                    "Period = 5",
+                    "TotAmount"),
+              Money("1350.25"));
+    EXPECT_EQ(First(s.db, "SELECT SUM( Amount ) AS TotAmount " + join, "TotAmount"),
+              Money("-1042.9"));
+    EXPECT_EQ(First(s.db, "SELECT SUM(Amount) AS TotActual " + join + " AND Category = 'Food'",
+                    "TotActual"),
+              Money("-42.6"));
+    EXPECT_EQ(First(s.db,
+                    "SELECT SUM(Amount) AS TotAmount FROM Budget WHERE Year = 2016 AND "
+                    "Period = 5 AND CategoryGroup = 'Living'",
+                    "TotAmount"),
+              Money("1300"));
+
+    auto groupActual = [&](const std::string& group)
+    {
+        return First(s.db,
+                     "SELECT SUM(Trans.Amount) AS TotAmount FROM Account INNER JOIN (Budget "
+                     "INNER JOIN Trans ON Budget.Category = Trans.Category AND Budget.Year = "
+                     "Trans.Year AND Budget.Period = Trans.Period) ON Account.AccountID = "
+                     "Trans.AccountID WHERE Account.BudgetInclude = TRUE AND Trans.Year = 2016 "
+                     "AND Trans.Period = 5 AND CategoryGroup = '" +
+                         group + "'",
+                     "TotAmount");
+    };
+    EXPECT_EQ(groupActual("Living"), Money("-1042.6"));
+    EXPECT_EQ(groupActual("Leisure"), Money("-0.3"));
+    EXPECT_TRUE(groupActual("Travel").IsNull());
+
+    // The register's balance at the end of May: opening balance plus every earlier period.
+    EXPECT_EQ(
+        First(s.db, "SELECT OpeningBalance FROM Account WHERE Sequence = 1", "OpeningBalance"),
+        Money("100.25"));
+    EXPECT_EQ(First(s.db,
+                    "SELECT SUM( Amount ) AS TotAmount FROM Trans WHERE AccountID = 'A1' "
+                    "AND ( Year < 2016 OR ( Year = 2016 AND Period <= 5) )",
+                    "TotAmount"),
+              Money("-1141.9"));
+
+    Recordset totals;
+    totals.Open("SELECT SUM( OpeningBalance ) AS TotOpn, SUM( CurrentBalance ) AS TotCur FROM "
+                "Account WHERE Type = 'Bank'",
+                s.db, OpenMode::ReadOnly);
+    EXPECT_EQ(totals.GetValue("TotOpn"), Money("150.25"));
+    EXPECT_EQ(totals.GetValue("TotCur"), Money("-7"));
+
+    // Deleting a budget line moves that month's transactions, of every account, to "(none)".
+    const std::string condition = "Trans.Category = 'Food' AND Year = 2016 AND Period = 5";
+    ASSERT_TRUE(s.db.HasRows("Trans", condition));
+    s.db.Execute("UPDATE Trans SET Category = '(none)' WHERE " + condition);
+    EXPECT_FALSE(s.db.HasRows("Trans", condition));
+    EXPECT_EQ(
+        Texts(s.db, "SELECT FITID FROM Trans WHERE Category = '(none)' ORDER BY FITID", "FITID"),
+        (std::vector<std::string>{"F1", "F2", "F5"}));
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT Category FROM Budget WHERE Budget.Year = 2016 AND Period = 5 "
+                    "ORDER BY Category",
+                    "Category"),
+              (std::vector<std::string>{"Food", "Fun", "Rent"}));
+}
+
+TEST(JetDialect, TopOneWithDescendingOrderFindsThePreviousBudget)
+{
+    Store s;
+    AddBudgetMonth(s.db);
+    auto previous = [&](int year, int period)
+    {
+        std::string y = std::to_string(year);
+        Recordset rs;
+        rs.Open("SELECT TOP 1 Year, Period FROM Budget WHERE Year < " + y + " OR (Year = " + y +
+                    " AND Period < " + std::to_string(period) + ") ORDER BY Year DESC, Period DESC",
+                s.db, OpenMode::ReadOnly);
+        if (rs.IsEOF())
+            return std::string("none");
+        std::string found = rs.GetText("Year") + "/" + rs.GetText("Period");
+        rs.MoveNext();
+        return rs.IsEOF() ? found : found + " and more";
+    };
+    EXPECT_EQ(previous(2016, 5), "2016/3");
+    EXPECT_EQ(previous(2016, 3), "2015/12");
+    EXPECT_EQ(previous(2015, 12), "none");
+}
+
+TEST(JetDialect, DateLiteralRangesIncludeBothEndDays)
+{
+    Store s;
+    AddTrans(s.db, "'B', 1, 0, 2015, 12, #12/31/2015#, 'Food', -1, 'Old year', '', 'X1'");
+    AddTrans(s.db, "'B', 2, 0, 2016, 1, #1/1/2016#, 'Fuel', -2, 'First day', '', 'X2'");
+    AddTrans(s.db, "'A', 3, 0, 2016, 1, #1/31/2016#, 'food', -3, 'Last day', 'n', 'X3'");
+    AddTrans(s.db, "'A', 3, 1, 2016, 1, #1/15/2016 2:30:00 PM#, 'Rent', -4, 'Middle', '', 'X4'");
+    AddTrans(s.db, "'A', 5, 0, 2016, 2, #2/1/2016#, 'Food', -5, 'Next month', '', 'X5'");
+    AddTrans(s.db, "'A', 6, 0, 2016, 1, #2016-01-20#, 'Toys', -6, 'Unlisted', '', 'X6'");
+
+    const std::string report =
+        "SELECT AccountID, Sequence, Subsequence, [Year], Period, PostDate, Category, Amount, "
+        "Description, CheckID, PayeeName, FITID FROM Trans WHERE PostDate >= #1/1/2016# AND "
+        "PostDate <= #1/31/2016#";
+    EXPECT_EQ(Texts(s.db, report + " ORDER BY AccountID, PostDate", "FITID"),
+              (std::vector<std::string>{"X4", "X6", "X3", "X2"}));
+    EXPECT_EQ(Texts(s.db,
+                    report + " AND (Category IN ('Food', 'Rent') OR Category LIKE 'F%') ORDER BY "
+                             "AccountID, PostDate",
+                    "FITID"),
+              (std::vector<std::string>{"X4", "X3", "X2"}));
+
+    Recordset rs;
+    rs.Open(report + " AND FITID = 'X4'", s.db, OpenMode::ReadOnly);
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.GetLong("SubSequence"), 1);
+    EXPECT_EQ(rs.GetLong("Year"), 2016);
+    EXPECT_EQ(rs.GetValue("PostDate"), Variant::FromDate(DateTime{2016, 1, 15, 14, 30, 0}));
+
+    // The duplicate search of a statement import matches the day, amount and memo exactly.
+    auto duplicates = [&](const std::string& date, const std::string& amount)
+    {
+        Recordset found;
+        found.Open("SELECT AccountID, FITID, PostDate, Amount, Description, CheckID, Period, "
+                   "Year, Category, PayeeName AS Notes, Sequence FROM Trans WHERE AccountID = "
+                   "'A' AND PostDate = #" +
+                       date + "# AND Amount = " + amount +
+                       " AND PayeeName = 'n' AND FITID <> 'stamp'",
+                   s.db, OpenMode::KeysetEdit);
+        return found.RecordCount();
+    };
+    EXPECT_EQ(duplicates("2016-01-31", "-3"), 1u);
+    EXPECT_EQ(duplicates("2016-01-31", "-3.0001"), 0u);
+    EXPECT_EQ(duplicates("2016-01-30", "-3"), 0u);
+}
+
+TEST(JetDialect, YesNoLiteralsAndCurrencyComparisonsFollowTheColumns)
+{
+    Store s;
+    AddAccount(s.db, "'t', 'By TRUE', 'Bank', 1, 0, 0, TRUE");
+    AddAccount(s.db, "'y', 'By YES', 'Bank', 2, 0, 0, YES");
+    AddAccount(s.db, "'one', 'By one', 'Bank', 3, 0, 0, 1");
+    AddAccount(s.db, "'f', 'By FALSE', 'Bank', 4, 0, 0, FALSE");
+    AddAccount(s.db, "'x', 'Ticked later', 'Bank', 5, 0, 0, NO");
+
+    // Jet reads a true yes/no value as -1.
+    EXPECT_EQ(Texts(s.db, "SELECT BudgetInclude FROM Account ORDER BY Sequence", "BudgetInclude"),
+              (std::vector<std::string>{"-1", "-1", "-1", "0", "0"}));
+    Variant yes =
+        First(s.db, "SELECT BudgetInclude FROM Account WHERE AccountID = 'y'", "BudgetInclude");
+    EXPECT_EQ(yes, Variant::FromBool(true));
+    EXPECT_EQ(yes.ToLong(), -1);
+
+    s.db.Execute("UPDATE Account SET BudgetInclude = 1 WHERE AccountID = 'x' AND NOT "
+                 "BudgetInclude = 1");
+    s.db.Execute("UPDATE Account SET BudgetInclude = 0 WHERE AccountID = 't' AND NOT "
+                 "BudgetInclude = 0");
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT AccountID FROM Account WHERE BudgetInclude = TRUE ORDER BY "
+                    "Sequence",
+                    "AccountID"),
+              (std::vector<std::string>{"y", "one", "x"}));
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT AccountID FROM Account WHERE BudgetInclude = -1 AND "
+                    "BudgetInclude = YES ORDER BY Sequence",
+                    "AccountID"),
+              (std::vector<std::string>{"y", "one", "x"}));
+
+    AddTrans(s.db, "'y', 1, 0, 2016, 1, #1/4/2016#, 'Food', -12.5, 'a', '', 'C1'");
+    AddTrans(s.db, "'y', 2, 0, 2016, 1, #1/4/2016#, 'Food', 12.5, 'b', '', 'C2'");
+    AddTrans(s.db, "'y', 3, 0, 2016, 1, #1/4/2016#, 'Food', -12.4999, 'c', '', 'C3'");
+    auto matching = [&](const std::string& condition) {
+        return Texts(s.db, "SELECT FITID FROM Trans WHERE " + condition + " ORDER BY FITID",
+                     "FITID");
+    };
+    EXPECT_EQ(matching("Amount = -12.5"), (std::vector<std::string>{"C1"}));
+    EXPECT_EQ(matching("Amount=12.5"), (std::vector<std::string>{"C2"}));
+    EXPECT_EQ(matching("-12.5 < Amount AND Amount < 0"), (std::vector<std::string>{"C3"}));
+    s.db.Execute("UPDATE Trans SET Amount = Amount + 0.0001 WHERE FITID = 'C3'");
+    EXPECT_EQ(matching("Amount = -12.4998"), (std::vector<std::string>{"C3"}));
+}
+
+TEST(JetDialect, QuotedTextPassesThroughUntouched)
+{
+    Store s;
+    const std::string tricky = "#1/2/2016# [Year] TRUE YES 12.5 -- it''s \"odd\" & more";
+    const std::string stored = "#1/2/2016# [Year] TRUE YES 12.5 -- it's \"odd\" & more";
+    AddTrans(s.db,
+             "'A''1', 1, 0, 2016, 1, #1/2/2016#, 'TRUE', 12.5, '" + tricky + "', '--', '[x]'");
+    Recordset rs;
+    rs.Open("SELECT Description, PayeeName AS Notes, Category, AccountID, FITID, Amount FROM "
+            "Trans WHERE Description = '" +
+                tricky + "' AND AccountID = 'A''1'",
+            s.db, OpenMode::ReadOnly);
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.GetText("Description"), stored);
+    EXPECT_EQ(rs.GetText("Notes"), "--");
+    EXPECT_EQ(rs.GetText("Category"), "TRUE");
+    EXPECT_EQ(rs.GetText("AccountID"), "A'1");
+    EXPECT_EQ(rs.GetText("FITID"), "[x]");
+    EXPECT_EQ(rs.GetValue("Amount"), Money("12.5"));
+
+    s.db.Execute("UPDATE Trans SET PayeeName = 'O''Brien''s #5' WHERE FITID = '[x]'");
+    EXPECT_EQ(
+        Texts(s.db, "SELECT PayeeName FROM Trans WHERE PayeeName = 'O''Brien''s #5'", "PayeeName"),
+        (std::vector<std::string>{"O'Brien's #5"}));
+}
+
+TEST(JetDialect, TextComparisonAndOrderingIgnoreCase)
+{
+    Store s;
+    AddTrans(s.db, "'A1', 1, 0, 2016, 1, #1/2/2016#, 'Food', -1, 'banana', 'Note', 'F1'");
+    AddTrans(s.db, "'a1', 2, 0, 2016, 1, #1/2/2016#, 'food', -2, 'Apple', 'NOTE', 'F2'");
+    AddTrans(s.db, "'A1', 3, 0, 2016, 1, #1/2/2016#, 'Fuel', -3, 'cherry', 'other', 'F3'");
+    EXPECT_EQ(
+        Texts(s.db, "SELECT FITID FROM Trans WHERE Category = 'FOOD' ORDER BY FITID", "FITID"),
+        (std::vector<std::string>{"F1", "F2"}));
+    EXPECT_EQ(Texts(s.db, "SELECT Description FROM Trans ORDER BY Description", "Description"),
+              (std::vector<std::string>{"Apple", "banana", "cherry"}));
+    // PayeeName was widened by rebuilding Trans; it still compares without regard to case.
+    EXPECT_TRUE(s.db.HasRows("Trans", "PayeeName = 'note' AND AccountID = 'A1'"));
+    EXPECT_EQ(
+        Texts(s.db, "SELECT FITID FROM Trans WHERE PayeeName = 'note' ORDER BY FITID", "FITID"),
+        (std::vector<std::string>{"F1", "F2"}));
+}
+
+TEST(JetDialect, AlterColumnRebuildsKeepingRowsIndexesAndTriggers)
+{
+    Store s;
+    s.db.Execute("CREATE TABLE Holding (Code TEXT(10), Units LONG, Price DOUBLE, Cost CURRENCY)");
+    s.db.Execute("CREATE INDEX HoldingCode ON Holding (Code)");
+    s.db.Execute("INSERT INTO Holding (Code, Units, Price, Cost) VALUES ('a', 5, 2.5, 12.5)");
+    s.db.Execute("INSERT INTO Holding (Code, Units, Price, Cost) VALUES ('b', -3, 0.1, 100)");
+    s.db.Execute("INSERT INTO Holding (Code) VALUES ('c')");
+    s.db.Execute("CREATE TRIGGER HoldingUpper AFTER INSERT ON Holding BEGIN UPDATE Holding SET "
+                 "Code = upper(Code) WHERE rowid = NEW.rowid; END");
+
+    s.db.Execute("ALTER TABLE Holding ALTER COLUMN Units CURRENCY");
+    s.db.Execute("ALTER TABLE Holding ALTER COLUMN Price Currency");
+    s.db.Execute("ALTER TABLE Holding ALTER COLUMN Cost varchar(20)");
+
+    Recordset rs;
+    rs.Open("SELECT Code, Units, Price, Cost FROM Holding ORDER BY Code", s.db,
+            OpenMode::KeysetRead);
+    ASSERT_EQ(rs.RecordCount(), 3u);
+    EXPECT_EQ(rs.GetValue("Units"), Money("5"));
+    EXPECT_EQ(rs.GetValue("Price"), Money("2.5"));
+    EXPECT_EQ(rs.GetValue("Cost"), Variant::FromText("12.5"));
+    rs.MoveNext();
+    EXPECT_EQ(rs.GetValue("Units"), Money("-3"));
+    EXPECT_EQ(rs.GetValue("Price"), Money("0.1"));
+    EXPECT_EQ(rs.GetValue("Cost"), Variant::FromText("100"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.GetValue("Units").IsNull());
+    EXPECT_TRUE(rs.GetValue("Cost").IsNull());
+
+    s.db.Execute("INSERT INTO Holding (Code, Units) VALUES ('d', 0.25)");
+    EXPECT_EQ(First(s.db, "SELECT Code, Units FROM Holding WHERE Units = 0.25", "Code"),
+              Variant::FromText("D"));
+    Recordset index;
+    index.Open("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Holding'", s.db,
+               OpenMode::ReadOnly);
+    ASSERT_FALSE(index.IsEOF());
+    EXPECT_EQ(index.GetText("name"), "HoldingCode");
+}
+
+TEST(JetDialect, SchemaVersionColumnsAreNamedByNumbers)
+{
+    Store s(false);
+    s.db.Execute("CREATE TABLE _SchemaVersion (0 LONG)");
+    Recordset version = s.db.Execute("SELECT * FROM _SchemaVersion");
+    EXPECT_TRUE(version.IsEOF());
+    ASSERT_EQ(version.FieldCount(), 1);
+    EXPECT_EQ(version.Field(0).name, "0");
+    version.Close();
+
+    s.db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 0");
+    s.db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN 5 LONG");
+    version = s.db.Execute("SELECT * FROM _SchemaVersion");
+    ASSERT_EQ(version.FieldCount(), 1);
+    EXPECT_EQ(version.Field(0).name, "5");
+    EXPECT_EQ(ReadSchemaVersion(s.db), 5);
+}
+
+TEST(JetDialect, CategoryRuleRowsAreNumberedByTheCounter)
+{
+    Store s;
+    s.db.Execute("INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) "
+                 "VALUES ('Description', 'Contains', 'GROCER', 'Food', 1)");
+    s.db.Execute("INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) "
+                 "VALUES ('Notes', 'Equals', 'rent', 'Rent', 2)");
+    auto ids = [&]
+    {
+        return Texts(s.db,
+                     "SELECT Column, Rule, Value, Category, Sequence, RowID FROM CategoryRule "
+                     "ORDER BY Sequence",
+                     "RowID");
+    };
+    EXPECT_EQ(ids(), (std::vector<std::string>{"1", "2"}));
+    s.db.Execute("UPDATE CategoryRule SET Sequence = 2 WHERE RowID = 1");
+    s.db.Execute("UPDATE CategoryRule SET Sequence = 1 WHERE RowID = 2");
+    EXPECT_EQ(ids(), (std::vector<std::string>{"2", "1"}));
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT Column, Rule, Value, Category FROM CategoryRule ORDER BY "
+                    "Sequence",
+                    "Value"),
+              (std::vector<std::string>{"rent", "GROCER"}));
+
+    s.db.Execute("DELETE FROM CategoryRule WHERE RowID = 2");
+    s.db.Execute("INSERT INTO CategoryRule (Sequence) VALUES (3)");
+    // The counter never reuses a number, and the text columns take their empty defaults.
+    EXPECT_EQ(First(s.db, "SELECT RowID, [Column] FROM CategoryRule WHERE Sequence = 3", "RowID"),
+              Variant::FromLong(3));
+    EXPECT_EQ(First(s.db, "SELECT RowID, [Column] FROM CategoryRule WHERE Sequence = 3", "Column"),
+              Variant::FromText(""));
+}
+
+TEST(JetDialect, EngineFailuresRaiseDatabaseError)
+{
+    Store s;
+    try
+    {
+        s.db.Execute("SELECT * FROM Nowhere");
+        FAIL() << "a missing table was read";
+    }
+    catch (const DatabaseError& error)
+    {
+        EXPECT_EQ(error.StatusCode(), static_cast<std::int32_t>(0x80040E37));
+        std::string message = GetComExceptionMessage(error);
+        ASSERT_GE(message.size(), 14u);
+        EXPECT_EQ(message.substr(message.size() - 14), " (-2147217865)") << message;
+    }
+    Recordset rs;
+    EXPECT_THROW(rs.Open("SELECT * FROM Nowhere", s.db, OpenMode::KeysetLock), DatabaseError);
+    EXPECT_THROW(s.db.Execute("UPDATE Nowhere SET A = 1"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELEC * FROM Account"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELECT FROM WHERE"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELECT * FROM Account WHERE AccountID = 'open"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELECT * FROM Trans WHERE PostDate = #1/2/2016"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELECT * FROM Trans WHERE PostDate = #2/30/2016#"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELECT * FROM [Account"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("SELECT * FROM Account WHERE (AccountID = 'a'"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("ALTER TABLE Account ALTER COLUMN Nothing LONG"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("CREATE TABLE Broken (A TEXT(10)"), DatabaseError);
+    EXPECT_THROW(s.db.Execute("CREATE TABLE Odd (A PICTURE)"), DatabaseError);
+    // Nothing half-done remains: the connection still works.
+    EXPECT_FALSE(s.db.HasRows("Account", "AccountID = 'open'"));
+}
