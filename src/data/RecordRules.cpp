@@ -1,0 +1,144 @@
+#include "data/RecordRules.h"
+
+#include "budget/BudgetPeriods.h"
+#include "data/Database.h"
+#include "data/RecordHelpers.h"
+#include "register/ViewKind.h"
+
+namespace
+{
+const char* const Uncategorised = "(none)";
+
+// Query columns of the views (see the View's query per kind).
+namespace BudgetColumn
+{
+constexpr int Category = 0;
+constexpr int Year = 3;
+constexpr int Period = 4;
+constexpr int Group = 5;
+} // namespace BudgetColumn
+
+namespace AccountColumn
+{
+constexpr int Description = 0;
+constexpr int AccountId = 1;
+constexpr int Sequence = 4;
+constexpr int Type = 5;
+} // namespace AccountColumn
+
+namespace RegisterColumn
+{
+constexpr int Category = 4;
+constexpr int AccountId = 6;
+constexpr int Year = 7;
+constexpr int Period = 8;
+constexpr int Sequence = 10;
+} // namespace RegisterColumn
+
+constexpr int InvestmentAccountId = 7;
+constexpr int LoanAccountId = 4;
+
+Variant Zero()
+{
+    return Variant::FromCurrency(Currency());
+}
+
+bool Refuse(int errorColumn, const char* text, int& column, std::string& message)
+{
+    column = errorColumn;
+    message = text;
+    return false;
+}
+
+bool ValidateBudgetLine(const RecordContext& context, RowCells& row, int& column,
+                        std::string& message)
+{
+    if (row.CellText(BudgetColumn::Category).empty())
+        return Refuse(BudgetColumn::Category, "Please enter a category.", column, message);
+    if (row.CellText(BudgetColumn::Group).empty())
+        row.SetCellText(BudgetColumn::Group, Uncategorised);
+    row.SetCellText(BudgetColumn::Year, std::to_string(context.year));
+    row.SetCellText(BudgetColumn::Period, std::to_string(context.month));
+    return true;
+}
+
+bool ValidateAccount(Database& db, const RecordContext& context, RowCells& row, int& column,
+                     std::string& message)
+{
+    if (row.CellText(AccountColumn::Description).empty())
+        return Refuse(AccountColumn::Description, "Please enter an account description.", column,
+                      message);
+    std::string accountId = row.CellText(AccountColumn::AccountId);
+    if (accountId.empty())
+        return Refuse(AccountColumn::AccountId, "Please enter an account #.", column, message);
+    // An existing row does not clash with itself.
+    std::string condition = "AccountID = '" + SqlEscape(accountId) + "'";
+    std::string sequence = row.CellText(AccountColumn::Sequence);
+    if (!sequence.empty())
+        condition += " AND Sequence <> " + sequence;
+    if (db.HasRows("Account", condition))
+        return Refuse(AccountColumn::AccountId, "That account already exists.", column, message);
+    row.SetCellText(AccountColumn::Type, context.accountType);
+    return true;
+}
+
+// The row's period is the one shown, not the month of its date.
+void CompleteTransaction(Database& db, const RecordContext& context, RowCells& row)
+{
+    if (row.CellText(RegisterColumn::Sequence).empty())
+    {
+        row.SetCellText(RegisterColumn::AccountId, context.currentAccountId);
+        row.SetCellText(RegisterColumn::Year, std::to_string(context.year));
+        row.SetCellText(RegisterColumn::Period, std::to_string(context.month));
+        row.SetCellText(RegisterColumn::Sequence, std::to_string(db.NextTransSequence()));
+    }
+    if (row.CellText(RegisterColumn::Category).empty())
+        row.SetCellText(RegisterColumn::Category, Uncategorised);
+    EnsureBudgetLine(db, row.CellText(RegisterColumn::Category), context.year, context.month,
+                     Uncategorised, Zero());
+}
+} // namespace
+
+Variant RowCells::CellValue(int column) const
+{
+    std::string text = CellText(column);
+    return text.empty() ? Variant() : Variant::FromText(std::move(text));
+}
+
+bool ValidateRow(Database& db, const RecordContext& context, RowCells& row, int& column,
+                 std::string& message)
+{
+    switch (context.kind)
+    {
+    case KindBudget:
+        return ValidateBudgetLine(context, row, column, message);
+    case KindAccountList:
+        return ValidateAccount(db, context, row, column, message);
+    case KindRegister:
+        CompleteTransaction(db, context, row);
+        return true;
+    case KindInvestment:
+        row.SetCellText(InvestmentAccountId, context.currentAccountId);
+        return true;
+    case KindLoan:
+        row.SetCellText(LoanAccountId, context.currentAccountId);
+        return true;
+    default:
+        return true;
+    }
+}
+
+void DeleteRecord(Database& db, const RecordContext& context, bool gridHasFocus,
+                  const RowCells& row)
+{
+    if (!gridHasFocus || context.kind != KindBudget)
+        return;
+    // Every account's transactions count here, whatever BudgetInclude says.
+    std::string condition = "Trans.Category = '" + SqlEscape(row.CellText(BudgetColumn::Category)) +
+                            "' AND Year = " + std::to_string(context.year) +
+                            " AND Period = " + std::to_string(context.month);
+    if (!db.HasRows("Trans", condition))
+        return;
+    EnsureBudgetLine(db, Uncategorised, context.year, context.month, Uncategorised, Zero());
+    db.Execute("UPDATE Trans SET Category = '(none)' WHERE " + condition);
+}

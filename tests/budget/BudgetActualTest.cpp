@@ -1,0 +1,147 @@
+#include "budget/BudgetActual.h"
+
+#include "budget/BudgetTestDatabase.h"
+#include "data/Regional.h"
+#include "register/ViewKind.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+Variant Money(const char* text)
+{
+    return Variant::FromCurrency(*Currency::Parse(text));
+}
+
+/// Several groups, accounts and months; May 2016 is the period looked at.
+class BudgetActualDb : public BudgetTestDatabase
+{
+protected:
+    void SetUp() override
+    {
+        BudgetTestDatabase::SetUp();
+        AddAccount("A1", "Bank");
+        AddAccount("A2", "Credit Card");
+        AddAccount("X", "Bank", "0", false); // not in the budget
+        AddBudget(2016, 5, "Food", "Living", "-300");
+        AddBudget(2016, 5, "Kid's toys", "Living", "-50");
+        AddBudget(2016, 5, "Rent", "Home", "-900");
+        AddBudget(2016, 5, "Utilities", "Home", "-120.5");
+        AddBudget(2016, 4, "Fuel", "Living", "-80");
+        AddTrans("A1", 2016, 5, "Food", "-25.25");
+        AddTrans("A2", 2016, 5, "Food", "-74.75");
+        AddTrans("X", 2016, 5, "Food", "-1000");
+        AddTrans("A1", 2016, 5, "Food", "-10", 0, 3);  // dated March, filed under May
+        AddTrans("A1", 2016, 4, "Food", "-500", 0, 5); // dated May, filed under April
+        AddTrans("A1", 2016, 5, "Kid's toys", "-60.1");
+        AddTrans("A1", 2016, 5, "Rent", "-900");
+        AddTrans("A1", 2016, 5, "Fuel", "-40"); // Fuel has a Living line in April only
+    }
+
+    Variant Actual(const std::string& category) { return BudgetActual(Db(), 2016, 5, category); }
+    Variant GroupTotal(const std::string& group, int column)
+    {
+        return BudgetGroupTotal(Db(), 2016, 5, group, column);
+    }
+};
+} // namespace
+
+TEST_F(BudgetActualDb, ActualCountsTheAccountsInTheBudgetAndTheTransactionsOwnPeriod)
+{
+    EXPECT_EQ(Actual("Food"), Money("-110"));
+    EXPECT_EQ(Actual("Rent"), Money("-900"));
+    EXPECT_EQ(BudgetActual(Db(), 2016, 4, "Food"), Money("-500"));
+}
+
+TEST_F(BudgetActualDb, DifferenceIsTheLastActualMinusBudgeted)
+{
+    BudgetFigures figures;
+    EXPECT_EQ(figures.Difference(Money("-300")), Money("300")); // nothing computed yet: 0
+
+    EXPECT_EQ(figures.Actual(Db(), 2016, 5, "Food"), Money("-110"));
+    EXPECT_EQ(figures.Difference(Money("-300")), Money("190"));
+    EXPECT_EQ(figures.Difference(Variant::FromLong(-100)), Money("-10"));
+
+    // A line without transactions shows minus its budgeted amount, not the previous line's.
+    EXPECT_TRUE(figures.Actual(Db(), 2016, 5, "Utilities").IsNull());
+    EXPECT_EQ(figures.Difference(Money("-120.5")), Money("120.5"));
+    EXPECT_TRUE(figures.Difference(Variant()).IsNull());
+}
+
+TEST_F(BudgetActualDb, GroupTotalsCountOnlyTheGroupsCategoriesOfThePeriod)
+{
+    EXPECT_EQ(GroupTotal("Living", BudgetColumns::Budgeted), Money("-350"));
+    EXPECT_EQ(GroupTotal("Home", BudgetColumns::Budgeted), Money("-1020.5"));
+    // Fuel has a Living line in April, not in May: its May spending is not Living's.
+    EXPECT_EQ(GroupTotal("Living", BudgetColumns::Actual), Money("-170.1"));
+    EXPECT_EQ(GroupTotal("Home", BudgetColumns::Actual), Money("-900"));
+    // April has no Food line: its Food spending is no group's.
+    EXPECT_EQ(BudgetGroupTotal(Db(), 2016, 4, "Living", BudgetColumns::Actual),
+              Variant::FromLong(0));
+}
+
+TEST_F(BudgetActualDb, GroupWithoutTransactionsHasActualTotalZero)
+{
+    AddBudget(2016, 5, "Travel", "Holiday's", "-400");
+    EXPECT_EQ(GroupTotal("Holiday's", BudgetColumns::Actual), Variant::FromLong(0));
+    EXPECT_EQ(GroupTotal("Holiday's", BudgetColumns::Budgeted), Money("-400"));
+    EXPECT_TRUE(GroupTotal("Nobody", BudgetColumns::Budgeted).IsNull());
+}
+
+TEST_F(BudgetActualDb, HintListsTheTransactionsBehindALine)
+{
+    std::string expected = "Number of transactions: 3";
+    std::string hint = BudgetHintText(Db(), 2016, 5, "Food");
+    expected += "\n\nDate: " + FormatShortDate(DateTime{2016, 5, 1, 0, 0, 0}) +
+                "\nDescription: Tx 1\nAmount: " + FormatCurrency(Currency::FromUnits(-252500));
+    expected += "\n\nDate: " + FormatShortDate(DateTime{2016, 5, 1, 0, 0, 0}) +
+                "\nDescription: Tx 2\nAmount: " + FormatCurrency(Currency::FromUnits(-747500));
+    expected += "\n\nDate: " + FormatShortDate(DateTime{2016, 3, 1, 0, 0, 0}) +
+                "\nDescription: Tx 4\nAmount: " + FormatCurrency(Currency::FromUnits(-100000));
+    EXPECT_EQ(hint, expected);
+}
+
+TEST_F(BudgetActualDb, HintOfALineWithoutTransactionsIsTheCountOnly)
+{
+    EXPECT_EQ(BudgetHintText(Db(), 2016, 5, "Utilities"), "Number of transactions: 0");
+}
+
+TEST_F(BudgetActualDb, CellHintOnlyInTheBudgetViewOffTheNewRecordRow)
+{
+    FakeRow row({{0, "Rent"}});
+    EXPECT_EQ(BudgetCellHint(Db(), KindBudget, 0, 2016, 5, row), "");
+    EXPECT_EQ(BudgetCellHint(Db(), KindRegister, 2, 2016, 5, row), "");
+    EXPECT_EQ(BudgetCellHint(Db(), KindBudget, 2, 2016, 5, row).substr(0, 25),
+              "Number of transactions: 1");
+}
+
+TEST_F(BudgetActualDb, ComputedCellsOfTheBudgetAndLoanViews)
+{
+    BudgetFigures figures;
+    FakeRow food({{0, "Food"}, {1, "-300"}});
+    Variant actual;
+    Variant difference;
+    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, BudgetColumns::Actual, actual);
+    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, BudgetColumns::Difference, difference);
+    EXPECT_EQ(actual, Money("-110"));
+    EXPECT_EQ(difference, Money("190"));
+
+    FakeRow loan({{0, "Car"}, {1, "1000"}, {2, "250"}});
+    Variant balance;
+    figures.ComputeCell(Db(), KindLoan, 2016, 5, loan, LoanColumns::Balance, balance);
+    EXPECT_EQ(balance, Money("750"));
+
+    // Other views and columns leave the value as it was.
+    Variant untouched = Variant::FromText("x");
+    figures.ComputeCell(Db(), KindRegister, 2016, 5, food, BudgetColumns::Actual, untouched);
+    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, 5, untouched);
+    figures.ComputeCell(Db(), KindLoan, 2016, 5, loan, 7, untouched);
+    EXPECT_EQ(untouched, Variant::FromText("x"));
+}
+
+TEST(BudgetActual, LoanBalanceIsOriginalMinusPaid)
+{
+    EXPECT_EQ(LoanBalance(Money("1000"), Money("250")), Money("750"));
+    EXPECT_EQ(LoanBalance(Money("0.0003"), Variant::FromLong(1)), Money("-0.9997"));
+    EXPECT_TRUE(LoanBalance(Money("1000"), Variant()).IsNull());
+}

@@ -1,0 +1,158 @@
+#include "data/RecordRules.h"
+
+#include "budget/BudgetTestDatabase.h"
+#include "register/ViewKind.h"
+
+#include <gtest/gtest.h>
+
+using Strings = std::vector<std::string>;
+
+namespace
+{
+class RecordRules : public BudgetTestDatabase
+{
+protected:
+    RecordContext Context(int kind)
+    {
+        RecordContext context;
+        context.kind = kind;
+        context.year = 2016;
+        context.month = 5;
+        context.accountType = "Bank";
+        context.currentAccountId = "A1";
+        return context;
+    }
+
+    /// Runs ValidateRow; "ok" or "column:message".
+    std::string Validate(int kind, FakeRow& row)
+    {
+        int column = -1;
+        std::string message;
+        if (ValidateRow(Db(), Context(kind), row, column, message))
+            return "ok";
+        return std::to_string(column) + ":" + message;
+    }
+};
+} // namespace
+
+TEST_F(RecordRules, BudgetLineNeedsACategoryAndGetsThePeriodAndAGroup)
+{
+    FakeRow noCategory({{1, "-300"}, {5, "Living"}});
+    EXPECT_EQ(Validate(KindBudget, noCategory), "0:Please enter a category.");
+    EXPECT_EQ(noCategory.CellText(3), ""); // nothing filled in on refusal
+
+    FakeRow noGroup({{0, "Food"}, {1, "-300"}, {3, "2015"}, {4, "1"}});
+    EXPECT_EQ(Validate(KindBudget, noGroup), "ok");
+    EXPECT_EQ(noGroup.Cells(),
+              (std::map<int, std::string>{
+                  {0, "Food"}, {1, "-300"}, {3, "2016"}, {4, "5"}, {5, "(none)"}}));
+
+    FakeRow withGroup({{0, "Food"}, {5, "Living"}});
+    EXPECT_EQ(Validate(KindBudget, withGroup), "ok");
+    EXPECT_EQ(withGroup.CellText(5), "Living");
+}
+
+TEST_F(RecordRules, AccountNeedsADescriptionAndAnUnusedNumber)
+{
+    AddAccount("O'Hara-1", "Bank");
+    std::string sequence = Scalar("SELECT Sequence FROM Account WHERE AccountID = 'O''Hara-1'");
+
+    FakeRow noDescription({{1, "9"}});
+    EXPECT_EQ(Validate(KindAccountList, noDescription), "0:Please enter an account description.");
+    FakeRow noNumber({{0, "Savings"}});
+    EXPECT_EQ(Validate(KindAccountList, noNumber), "1:Please enter an account #.");
+    FakeRow clash({{0, "Savings"}, {1, "o'hara-1"}});
+    EXPECT_EQ(Validate(KindAccountList, clash), "1:That account already exists.");
+    EXPECT_EQ(clash.CellText(5), "");
+
+    // The stored row edited without changing its number does not clash with itself.
+    FakeRow same({{0, "Renamed"}, {1, "O'Hara-1"}, {4, sequence}});
+    EXPECT_EQ(Validate(KindAccountList, same), "ok");
+    EXPECT_EQ(same.CellText(5), "Bank");
+
+    FakeRow fresh({{0, "Savings"}, {1, "2"}});
+    EXPECT_EQ(Validate(KindAccountList, fresh), "ok");
+    EXPECT_EQ(fresh.CellText(5), "Bank");
+}
+
+TEST_F(RecordRules, NewRegisterRowIsFiledUnderThePeriodShown)
+{
+    AddAccount("A1", "Bank");
+    AddTrans("A1", 2016, 4, "Food", "-1"); // Sequence 1
+    AddTrans("A1", 2016, 4, "Food", "-2"); // Sequence 2
+
+    FakeRow row({{0, "12/30/2015"}, {1, "Groceries"}, {2, "-12.5"}});
+    EXPECT_EQ(Validate(KindRegister, row), "ok");
+
+    EXPECT_EQ(row.Cells(), (std::map<int, std::string>{{0, "12/30/2015"},
+                                                       {1, "Groceries"},
+                                                       {2, "-12.5"},
+                                                       {4, "(none)"},
+                                                       {6, "A1"},
+                                                       {7, "2016"},
+                                                       {8, "5"},
+                                                       {10, "3"}}));
+    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"(none)|(none)|0"}));
+}
+
+TEST_F(RecordRules, StoredRegisterRowKeepsItsPeriodButEnsuresTheShownPeriodsLine)
+{
+    AddBudget(2016, 5, "Rent", "Home", "-900");
+    FakeRow row({{4, "Kid's toys"}, {6, "B7"}, {7, "2016"}, {8, "4"}, {10, "17"}});
+
+    EXPECT_EQ(Validate(KindRegister, row), "ok");
+
+    EXPECT_EQ(row.Cells(), (std::map<int, std::string>{
+                               {4, "Kid's toys"}, {6, "B7"}, {7, "2016"}, {8, "4"}, {10, "17"}}));
+    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"Kid's toys|(none)|0", "Rent|Home|-900"}));
+    EXPECT_EQ(BudgetLines(2016, 4), Strings{});
+}
+
+TEST_F(RecordRules, HoldingsAndLoansTakeTheAccountInContext)
+{
+    FakeRow holding({{0, "ACME"}, {7, "other"}});
+    EXPECT_EQ(Validate(KindInvestment, holding), "ok");
+    EXPECT_EQ(holding.CellText(7), "A1");
+
+    FakeRow loan({{0, "Car"}});
+    EXPECT_EQ(Validate(KindLoan, loan), "ok");
+    EXPECT_EQ(loan.Cells(), (std::map<int, std::string>{{0, "Car"}, {4, "A1"}}));
+
+    FakeRow other({{0, "x"}});
+    for (int kind : {KindHome, KindReports, KindTransactionsReport})
+        EXPECT_EQ(Validate(kind, other), "ok");
+    EXPECT_EQ(other.Cells(), (std::map<int, std::string>{{0, "x"}}));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Budget"), "0");
+}
+
+TEST_F(RecordRules, DeletingABudgetLineUncategorisesThatMonthsTransactions)
+{
+    AddAccount("A1", "Bank");
+    AddAccount("X", "Bank", "0", false);
+    AddBudget(2016, 5, "Kid's toys", "Living", "-20");
+    AddTrans("A1", 2016, 5, "Kid's toys", "-1"); // 1
+    AddTrans("X", 2016, 5, "Kid's toys", "-2");  // 2: every account counts
+    AddTrans("A1", 2016, 6, "Kid's toys", "-3"); // 3: another month
+    AddTrans("A1", 2016, 5, "Food", "-4");       // 4
+
+    FakeRow line({{0, "Kid's toys"}});
+    DeleteRecord(Db(), Context(KindBudget), true, line);
+
+    EXPECT_EQ(Column("SELECT Category FROM Trans ORDER BY Sequence"),
+              (Strings{"(none)", "(none)", "Kid's toys", "Food"}));
+    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"(none)|(none)|0", "Kid's toys|Living|-20"}));
+}
+
+TEST_F(RecordRules, DeletingWithoutTransactionsOrFocusChangesNothing)
+{
+    AddAccount("A1", "Bank");
+    AddTrans("A1", 2016, 5, "Food", "-4");
+    FakeRow unused({{0, "Unused"}});
+    DeleteRecord(Db(), Context(KindBudget), true, unused);
+    FakeRow food({{0, "Food"}});
+    DeleteRecord(Db(), Context(KindBudget), false, food);
+    DeleteRecord(Db(), Context(KindRegister), true, food);
+
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Budget"), "0");
+    EXPECT_EQ(Scalar("SELECT Category FROM Trans"), "Food");
+}
