@@ -104,6 +104,9 @@ void ComputeTotals(Database& db, const TotalsContext& context, Variant& first, V
                 " AND ( Year < " + year + " OR ( Year = " + year +
                 " AND Period <= " + std::to_string(context.month) + ") )",
             "TotAmount");
+        // Before the account's first transaction its balance is its opening balance.
+        if (transactions.IsNull())
+            transactions = Variant::FromCurrency(Currency());
         first = AddValues(opening.GetValue("OpeningBalance"), transactions);
         break;
     }
