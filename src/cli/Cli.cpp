@@ -1,9 +1,11 @@
 #include "cli/Cli.h"
 
+#include "budget/BudgetReport.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
+#include "exchange/ImportCommandLine.h"
 
 #include <exception>
 #include <optional>
@@ -19,6 +21,7 @@ namespace
 struct CliOptions
 {
     std::optional<std::string> databasePath; ///< --database, used exactly as written
+    std::ostream* err = nullptr;             ///< where messages to the user go
 };
 
 /// A wrong command line; the text names the problem.
@@ -78,10 +81,45 @@ int RunSql(const CliOptions& options, std::span<const std::string> args, std::os
     return 0;
 }
 
+int RunBudget(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (args.size() != 2)
+        throw UsageError{"budget needs YEAR and MONTH"};
+    std::string problem;
+    std::optional<BudgetPeriodArgument> period = ParseBudgetPeriod(args[0], args[1], problem);
+    if (!period)
+        throw UsageError{problem};
+    // Opened as the program opens it: backup copy, then migration.
+    std::optional<Database> db;
+    if (options.databasePath)
+        db.emplace(*options.databasePath);
+    else
+        db.emplace();
+    WriteBudgetReport(ReadBudgetReport(*db, period->year, period->period), out);
+    return 0;
+}
+
+int RunImport(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseImportCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    // Opened as the program opens it: backup copy, then migration.
+    std::optional<Database> db;
+    if (options.databasePath)
+        db.emplace(*options.databasePath);
+    else
+        db.emplace();
+    return RunImportCommandLine(*db, std::get<ImportCommandLine>(command), out, *options.err);
+}
+
 // New commands are added here; the dispatcher and the usage text follow the table.
 constexpr Command Commands[] = {
     {"check", "", "open, back up and migrate the database as the program does", RunCheck},
     {"sql", " STATEMENT...", "run statements on the database as it is", RunSql},
+    {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
+    {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]",
+     "import a statement file as the Import command does", RunImport},
 };
 
 void PrintUsage(std::ostream& os)
@@ -116,6 +154,7 @@ const Command* FindCommand(const std::string& name)
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     CliOptions options;
+    options.err = &err;
     std::size_t next = 0;
     try
     {

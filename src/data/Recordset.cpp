@@ -115,7 +115,47 @@ int BindValue(sqlite3_stmt* stmt, int index, const Variant& value, Kind kind)
     }
 }
 
-// A prepared statement that is finalized when it goes out of scope.
+// Statements a Recordset runs once per row written (its INSERT, UPDATE, read-back and
+// DELETE), kept prepared for the Recordset's life instead of being compiled per row.
+class StatementCache
+{
+public:
+    StatementCache() = default;
+    ~StatementCache()
+    {
+        for (auto& entry : m_statements)
+            sqlite3_finalize(entry.second);
+    }
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    /// The prepared statement of the text, reset and without bindings.
+    sqlite3_stmt* Get(sqlite3* db, const std::string& sql)
+    {
+        auto found = m_statements.find(sql);
+        if (found != m_statements.end())
+        {
+            sqlite3_reset(found->second);
+            sqlite3_clear_bindings(found->second);
+            return found->second;
+        }
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc != SQLITE_OK)
+        {
+            sqlite3_finalize(stmt);
+            ThrowEngineError(db, rc);
+        }
+        m_statements.emplace(sql, stmt);
+        return stmt;
+    }
+
+private:
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+};
+
+// A prepared statement that is finalized when it goes out of scope, or, when it comes from
+// a cache, reset so that it holds no lock and can run again.
 class Statement
 {
 public:
@@ -128,7 +168,17 @@ public:
             ThrowEngineError(db, rc);
         }
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(StatementCache& cache, sqlite3* db, const std::string& sql)
+        : m_db(db), m_stmt(cache.Get(db, sql)), m_cached(true)
+    {
+    }
+    ~Statement()
+    {
+        if (m_cached)
+            sqlite3_reset(m_stmt);
+        else
+            sqlite3_finalize(m_stmt);
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     sqlite3_stmt* Get() const { return m_stmt; }
@@ -152,6 +202,7 @@ public:
 private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_cached = false;
 };
 
 std::string FindKey(const Variant& value)
@@ -222,6 +273,8 @@ struct Recordset::State
     } edit = Edit::None;
     Row editRow;
     std::vector<bool> changed;
+
+    StatementCache statements; ///< writes and read-backs of rows
 
     /// Per field searched with Find: the row indexes of each value, ascending.
     std::unordered_map<int, std::unordered_map<std::string, std::vector<std::size_t>>> indexes;
@@ -386,7 +439,7 @@ struct Recordset::State
         std::string sql = "INSERT INTO " + QuoteName(tables[table]) +
                           (written.empty() ? " DEFAULT VALUES"
                                            : " (" + columns + ") VALUES (" + marks + ")");
-        Statement insert(db->Handle(), sql);
+        Statement insert(statements, db->Handle(), sql);
         for (std::size_t k = 0; k < written.size(); ++k)
             insert.Bind(static_cast<int>(k + 1), editRow.values[written[k]],
                         fields[written[k]].kind);
@@ -408,8 +461,9 @@ struct Recordset::State
             }
         if (read.empty())
             return;
-        Statement select(db->Handle(), "SELECT " + columns + " FROM " + QuoteName(tables[table]) +
-                                           " WHERE rowid = ?");
+        Statement select(statements, db->Handle(),
+                         "SELECT " + columns + " FROM " + QuoteName(tables[table]) +
+                             " WHERE rowid = ?");
         select.BindRowid(1, editRow.rowids[table]);
         if (select.Step())
             for (std::size_t k = 0; k < read.size(); ++k)
@@ -431,8 +485,9 @@ struct Recordset::State
         }
         if (written.empty())
             return;
-        Statement update(db->Handle(), "UPDATE " + QuoteName(tables[table]) + " SET " +
-                                           assignments + " WHERE rowid = ?");
+        Statement update(statements, db->Handle(),
+                         "UPDATE " + QuoteName(tables[table]) + " SET " + assignments +
+                             " WHERE rowid = ?");
         for (std::size_t k = 0; k < written.size(); ++k)
             update.Bind(static_cast<int>(k + 1), editRow.values[written[k]],
                         fields[written[k]].kind);
@@ -660,7 +715,8 @@ void Recordset::Delete()
     s.edit = State::Edit::None;
     if (s.pos >= s.rows.size())
         NoCurrentRecord();
-    Statement remove(s.db->Handle(), "DELETE FROM " + QuoteName(s.tables[0]) + " WHERE rowid = ?");
+    Statement remove(s.statements, s.db->Handle(),
+                     "DELETE FROM " + QuoteName(s.tables[0]) + " WHERE rowid = ?");
     remove.BindRowid(1, s.rows[s.pos].rowids[0]);
     remove.Step();
     s.rows.erase(s.rows.begin() + static_cast<std::ptrdiff_t>(s.pos));

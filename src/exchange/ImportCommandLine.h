@@ -1,0 +1,31 @@
+#pragma once
+
+#include "exchange/ImportAccount.h"
+
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+class Database;
+
+/// What `tallybrook-cli import` was asked to do.
+struct ImportCommandLine
+{
+    std::string file;
+    /// The answer to the Select Account dialog, when the statement's account is unknown.
+    std::optional<AccountChoice> answer;
+};
+
+/// Reads "FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]"; on a
+/// mistake, the text that names it.
+std::variant<ImportCommandLine, std::string>
+ParseImportCommandLine(std::span<const std::string> args);
+
+/// Imports one file as the Import command does (format, reader, balances, category rules),
+/// the readers' messages going to err, and ends with "imported N, skipped M" on out.
+/// Returns 0; 1 for an unknown format or an import ended by an error; 2, importing nothing,
+/// when the statement's account is unknown and the command line does not say which to use.
+int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::ostream& out,
+                         std::ostream& err);

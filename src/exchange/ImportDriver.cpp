@@ -1,0 +1,158 @@
+#include "exchange/ImportDriver.h"
+
+#include "app/UserInterface.h"
+#include "data/Balances.h"
+#include "data/Database.h"
+#include "data/Recordset.h"
+#include "data/SchemaCatalog.h"
+#include "exchange/OfxReader.h"
+#include "exchange/QifReader.h"
+#include "register/ViewKind.h"
+#include "rules/CategoryRules.h"
+
+#include <fstream>
+#include <utility>
+#include <vector>
+
+namespace
+{
+// The status text and the wait cursor of an import, restored on every way out.
+class ImportingStatus
+{
+public:
+    ImportingStatus(UserInterface& ui, const std::string& text) : m_ui(ui)
+    {
+        m_ui.PushStatus(text);
+        m_ui.BeginWait();
+    }
+    ~ImportingStatus()
+    {
+        m_ui.PopStatus();
+        m_ui.EndWait();
+    }
+    ImportingStatus(const ImportingStatus&) = delete;
+    ImportingStatus& operator=(const ImportingStatus&) = delete;
+
+private:
+    UserInterface& m_ui;
+};
+
+bool EndsWithQif(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return false;
+    return EqualsNoCase(path.substr(dot), ".QIF");
+}
+} // namespace
+
+ImportFileResult ImportFile(ImportContext& context, const std::string& path)
+{
+    ImportFileResult result;
+    if (path.empty())
+        return result;
+    ImportingStatus status(context.ui, "Importing " + path + "...");
+    result.format = DetectFormat(path);
+    if (result.format == StatementFormat::Unknown)
+    {
+        context.ui.ShowMessage("Invalid file format.", UserInterface::Icon::Stop);
+        return result;
+    }
+    // One transaction for the file and the balances: a balance never disagrees with the
+    // stored rows. Readers commit what they stored before an error.
+    Transaction transaction(context.db);
+    ImportResult read = result.format == StatementFormat::Qif ? ReadQifFile(context, path)
+                                                              : ReadOfxFile(context, path);
+    static_cast<ImportResult&>(result) = read;
+    UpdateAllBalances(context.db);
+    transaction.Commit();
+    if (context.refreshView)
+        context.refreshView();
+    return result;
+}
+
+ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path)
+{
+    ImportFileResult result = ImportFile(context, path);
+    ApplyCategoryRules(context.db, context.ui);
+    return result;
+}
+
+void UpdateAllBalances(Database& db)
+{
+    std::vector<std::pair<std::string, std::string>> accounts;
+    Recordset rs;
+    rs.Open("SELECT AccountID, Type FROM Account", db, OpenMode::ReadOnly);
+    for (; !rs.IsEOF(); rs.MoveNext())
+    {
+        // Nothing can be filed under an account without a number, nor its balance stored.
+        if (!rs.GetValue("AccountID").IsNull())
+            accounts.emplace_back(rs.GetText("AccountID"), rs.GetText("Type"));
+    }
+    rs.Close();
+    for (const auto& [accountId, type] : accounts)
+    {
+        int kind = type == "Investment" ? KindInvestment : type == "Loan" ? KindLoan : KindRegister;
+        UpdateCurrentBalance(db, kind, accountId);
+    }
+}
+
+StatementFormat DetectFormat(const std::string& path)
+{
+    if (EndsWithQif(path))
+        return StatementFormat::Qif;
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    bool found = false;
+    while (ReadLine(file, line))
+        if (!line.empty())
+        {
+            found = true;
+            break;
+        }
+    if (!found)
+        return StatementFormat::Unknown;
+    if (line == "OFXHEADER:100" || line.starts_with("<OFC>"))
+        return StatementFormat::OfxSgml;
+    if (!line.starts_with("<?xml"))
+        return StatementFormat::Unknown;
+    do
+        if (line.find(" OFXHEADER") != std::string::npos)
+            return StatementFormat::OfxXml;
+    while (ReadLine(file, line));
+    return StatementFormat::Unknown;
+}
+
+bool ReadLine(std::istream& stream, std::string& line)
+{
+    line.clear();
+    std::streambuf* buffer = stream.rdbuf();
+    using Traits = std::streambuf::traits_type;
+    if (!stream.good() || !buffer)
+        return false;
+    bool any = false;
+    try
+    {
+        for (int c = buffer->sbumpc(); c != Traits::eof(); c = buffer->sbumpc())
+        {
+            any = true;
+            if (c == '\n')
+                return true;
+            if (c == '\r')
+            {
+                if (buffer->sgetc() == '\n')
+                    buffer->sbumpc();
+                return true;
+            }
+            line += static_cast<char>(c);
+        }
+        stream.setstate(std::ios::eofbit);
+    }
+    catch (const std::exception&)
+    {
+        // A read error (a directory, a device gone) ends the stream like its end does.
+        stream.setstate(std::ios::badbit);
+    }
+    return any;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "exchange/ImportContext.h"
+
+#include <istream>
+#include <string>
+
+/// The format of a statement file, as detection tells it.
+enum class StatementFormat
+{
+    Unknown = 0,
+    OfxXml = 1,  ///< OFX 2.x
+    OfxSgml = 2, ///< OFX 1.x, QFX or OFC
+    Qif = 3
+};
+
+/// What ImportFile did with one file.
+struct ImportFileResult : ImportResult
+{
+    StatementFormat format = StatementFormat::Unknown;
+};
+
+/// Imports one statement file (a full path; the empty path does nothing): detects its
+/// format, hands it to its reader, recomputes every account's stored balance and has the
+/// view refreshed. The status text "Importing PATH..." and the wait cursor stay up
+/// meanwhile. An unknown format is reported and changes nothing.
+ImportFileResult ImportFile(ImportContext& context, const std::string& path);
+
+/// What the Import command does once the user picked a file (or none): ImportFile, then
+/// the category rules over all uncategorised transactions.
+ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path);
+
+/// The format by the extension (.qif, any case) or else by the first non-empty line.
+StatementFormat DetectFormat(const std::string& path);
+
+/// Reads the next line, ended by LF, CR or CR LF (not stored), bytes unchanged; false at
+/// the end of the stream.
+bool ReadLine(std::istream& stream, std::string& line);
+
+/// Recomputes Account.CurrentBalance of every account, the kind following its Type.
+void UpdateAllBalances(Database& db);

@@ -1,0 +1,42 @@
+#include "exchange/ImportSupport.h"
+
+#include "budget/BudgetPeriods.h"
+#include "data/Variant.h"
+
+namespace
+{
+const std::size_t ExcerptLimit = 4096;
+} // namespace
+
+bool IsZeroNumber(const std::string& text)
+{
+    std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (start == text.size())
+        return false;
+    for (std::size_t i = start; i < text.size(); ++i)
+        if (text[i] != '0')
+            return false;
+    return true;
+}
+
+std::string StatementExcerpt(const std::string& text)
+{
+    if (text.size() <= ExcerptLimit)
+        return text;
+    std::size_t cut = ExcerptLimit;
+    // Never cut inside a UTF-8 character.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut) + "\n[" + std::to_string(text.size() - cut) +
+           " more bytes of the file not shown]";
+}
+
+void BudgetLineCache::Ensure(const std::string& category, int year, int period,
+                             const std::string& group, Currency amount)
+{
+    auto key = std::make_tuple(category, year, period);
+    if (m_done.count(key))
+        return;
+    EnsureBudgetLine(m_db, category, year, period, group, Variant::FromCurrency(amount));
+    m_done.insert(std::move(key));
+}

@@ -1,0 +1,367 @@
+#include "exchange/QifReader.h"
+
+#include "app/UserInterface.h"
+#include "data/Database.h"
+#include "data/DatabaseError.h"
+#include "data/RecordHelpers.h"
+#include "data/Recordset.h"
+#include "data/Regional.h"
+#include "data/SchemaCatalog.h"
+#include "exchange/ImportAccount.h"
+#include "exchange/ImportDriver.h"
+#include "exchange/ImportSupport.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+#include <unordered_set>
+
+namespace
+{
+enum class Mode
+{
+    None,
+    Transactions,
+    CategoryList
+};
+
+Mode ModeOfHeader(const std::string& line)
+{
+    static const char* const transactionHeaders[] = {"!Type:Bank",     "!Type:Cash",  "!Type:CCard",
+                                                     "!Type:Oth L",    "!Type:Oth A", "!Type:Invst",
+                                                     "!Type:Memorized"};
+    for (const char* header : transactionHeaders)
+        if (line == header)
+            return Mode::Transactions;
+    return Mode::CategoryList;
+}
+
+struct Record
+{
+    std::int64_t date = 0; ///< kept from one record to the next
+    Currency amount;
+    std::string checkId;
+    std::string memo;
+    std::string payee;
+    std::string category = "(none)";
+    std::string group;
+
+    void Start()
+    {
+        amount = Currency();
+        checkId.clear();
+        memo.clear();
+        payee.clear();
+        category = "(none)";
+        group.clear();
+    }
+};
+
+// A D value that names a day the store cannot hold.
+class UnrepresentableDate : public std::runtime_error
+{
+public:
+    UnrepresentableDate() : std::runtime_error("date before 1970") {}
+};
+
+std::int64_t ReadDate(std::string value)
+{
+    for (char& c : value)
+        if (c == '\'')
+            c = '/';
+    std::optional<DateTime> date = ParseDate(value);
+    if (!date || date->year < 1900)
+        return 0;
+    if (date->year < 1970)
+        throw UnrepresentableDate();
+    return FromLocalCalendar(*date);
+}
+
+std::int64_t NowMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// A stamp no earlier run of this process made: runs within one millisecond wait for the
+// next.
+std::string MakeImportStamp()
+{
+    static std::string last;
+    std::string stamp = FormatImportStamp(NowMilliseconds());
+    while (stamp == last)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stamp = FormatImportStamp(NowMilliseconds());
+    }
+    last = stamp;
+    return stamp;
+}
+
+const char* const TransSelect = "SELECT AccountID, FITID, PostDate, Amount, Description, CheckID, "
+                                "Period, Year, Category, PayeeName AS Notes, Sequence FROM Trans "
+                                "WHERE AccountID = '";
+
+// Files the records of one run into one account. A record is a duplicate when the account
+// holds a row, not added by this run, with the same posting date (a row with a time of day
+// never matches), amount, notes and, when the record has one, check number; texts compare
+// as the engine's text equality does (ASCII case ignored, NULL equal to nothing). The
+// account's other rows are read once and looked up by hash: rows this run adds carry its
+// stamp and never take part.
+class TransactionStore
+{
+public:
+    TransactionStore(ImportContext& context, std::string accountId)
+        : m_context(context), m_accountId(std::move(accountId)), m_budget(context.db)
+    {
+    }
+
+    /// Stores a record unless the account holds it; true when stored.
+    bool Store(const Record& record)
+    {
+        if (!m_rs.IsOpen())
+            Load();
+        DateTime local = ToLocalCalendar(record.date);
+        if (IsKnown(local, record))
+            return false;
+        m_budget.Ensure(record.category, local.year, local.month, "(none)", Currency());
+        std::string description = record.payee.empty() ? "(Blank)" : record.payee;
+        AddTransaction(m_rs, m_accountId, m_stamp, record.checkId, record.date,
+                       Variant::FromCurrency(record.amount), description, record.memo,
+                       record.category);
+        return true;
+    }
+
+private:
+    static std::string Key(const DateTime& date, Currency amount, const std::string* checkId,
+                           const std::string& notes)
+    {
+        char head[48];
+        std::snprintf(head, sizeof head, "%04d%02d%02d|%lld|", date.year, date.month, date.day,
+                      static_cast<long long>(amount.Units()));
+        std::string key = head;
+        if (checkId)
+            key += std::to_string(checkId->size()) + ":" + UpperAscii(*checkId);
+        return key + "|" + UpperAscii(notes);
+    }
+
+    bool IsKnown(const DateTime& date, const Record& record) const
+    {
+        const std::string* checkId = record.checkId.empty() ? nullptr : &record.checkId;
+        const auto& keys = checkId ? m_withCheck : m_withoutCheck;
+        return keys.count(Key(date, record.amount, checkId, record.memo)) > 0;
+    }
+
+    void Load()
+    {
+        m_rs.Open(TransSelect + SqlEscape(m_accountId) + "'", m_context.db, OpenMode::KeysetEdit);
+        try
+        {
+            do
+                m_stamp = MakeImportStamp();
+            while (!IndexRows()); // another process used the stamp: make a new one
+        }
+        catch (...)
+        {
+            m_rs.Close(); // read again at the next record rather than search half the rows
+            throw;
+        }
+    }
+
+    // Indexes the rows the duplicate search can find; false when one carries the stamp.
+    bool IndexRows()
+    {
+        m_withCheck.clear();
+        m_withoutCheck.clear();
+        int date = m_rs.FieldIndex("PostDate");
+        int amount = m_rs.FieldIndex("Amount");
+        int checkId = m_rs.FieldIndex("CheckID");
+        int notes = m_rs.FieldIndex("Notes");
+        int fitid = m_rs.FieldIndex("FITID");
+        for (m_rs.MoveFirst(); !m_rs.IsEOF(); m_rs.MoveNext())
+        {
+            Variant id = m_rs.GetValue(fitid);
+            if (id.IsNull())
+                continue; // FITID <> stamp is not true of NULL
+            if (EqualsNoCase(id.ToText(), m_stamp))
+                return false;
+            Variant posted = m_rs.GetValue(date);
+            Variant value = m_rs.GetValue(amount);
+            Variant memo = m_rs.GetValue(notes);
+            if (posted.GetKind() != Variant::Kind::Date || posted.RawDate().HasTime() ||
+                value.IsNull() || memo.IsNull())
+                continue;
+            Currency units = value.ToCurrency();
+            m_withoutCheck.insert(Key(posted.RawDate(), units, nullptr, memo.ToText()));
+            Variant check = m_rs.GetValue(checkId);
+            if (!check.IsNull())
+            {
+                std::string text = check.ToText();
+                m_withCheck.insert(Key(posted.RawDate(), units, &text, memo.ToText()));
+            }
+        }
+        return true;
+    }
+
+    ImportContext& m_context;
+    std::string m_accountId;
+    std::string m_stamp;
+    Recordset m_rs;
+    BudgetLineCache m_budget;
+    std::unordered_set<std::string> m_withoutCheck;
+    std::unordered_set<std::string> m_withCheck;
+};
+
+class QifFileReader
+{
+public:
+    QifFileReader(ImportContext& context, const std::string& accountId, ImportResult& result)
+        : m_context(context), m_store(context, accountId), m_budget(context.db), m_result(result)
+    {
+    }
+
+    void Read(std::istream& file)
+    {
+        std::string line;
+        bool recordEnded = true;
+        while (ReadLine(file, line))
+        {
+            if (recordEnded)
+                m_record.Start();
+            recordEnded = false;
+            if (!line.empty() && line[0] == '!')
+            {
+                m_mode = ModeOfHeader(line);
+                continue;
+            }
+            char code = line.empty() ? '\0' : line[0];
+            if (code == '^')
+                recordEnded = true;
+            try
+            {
+                if (m_mode == Mode::Transactions)
+                    TransactionField(code, line.empty() ? line : line.substr(1));
+                else if (m_mode == Mode::CategoryList)
+                    CategoryField(code, line.empty() ? line : line.substr(1));
+            }
+            catch (const std::exception&)
+            {
+                m_skipped += "\n" + line;
+            }
+        }
+    }
+
+    const std::string& Skipped() const { return m_skipped; }
+
+private:
+    void TransactionField(char code, const std::string& value)
+    {
+        switch (code)
+        {
+        case 'D':
+            m_record.date = ReadDate(value);
+            break;
+        case 'T':
+            if (auto amount = ParseCurrency(value))
+                m_record.amount = *amount;
+            break;
+        case 'N':
+            if (!IsZeroNumber(value))
+                m_record.checkId = value;
+            break;
+        case 'M':
+            m_record.memo = value;
+            break;
+        case 'L':
+            m_record.category = value;
+            break;
+        case 'P':
+            m_record.payee = TrimToLength(value, 50);
+            break;
+        case '^':
+            if (m_store.Store(m_record))
+                ++m_result.added;
+            else
+                ++m_result.duplicates;
+            break;
+        default:
+            break; // split lines and other codes have no effect
+        }
+    }
+
+    void CategoryField(char code, const std::string& value)
+    {
+        switch (code)
+        {
+        case 'N':
+        {
+            std::size_t colon = value.find(':');
+            if (colon == std::string::npos)
+                break;
+            std::size_t next = value.find(':', colon + 1);
+            m_record.group = TrimToLength(value.substr(0, colon), 50);
+            m_record.category = TrimToLength(
+                value.substr(colon + 1, next == std::string::npos ? next : next - colon - 1), 50);
+            break;
+        }
+        case 'B':
+            if (auto amount = ParseCurrency(value))
+                m_record.amount += *amount;
+            break;
+        case '^':
+            if (m_record.category != "(none)" || m_record.amount != Currency())
+                m_budget.Ensure(m_record.category, m_context.budgetYear, m_context.budgetPeriod,
+                                m_record.group, m_record.amount);
+            break;
+        default:
+            break;
+        }
+    }
+
+    ImportContext& m_context;
+    TransactionStore m_store;
+    BudgetLineCache m_budget;
+    ImportResult& m_result;
+    Mode m_mode = Mode::None;
+    Record m_record;
+    std::string m_skipped;
+};
+} // namespace
+
+std::string FormatImportStamp(std::int64_t milliseconds)
+{
+    std::int64_t seconds = milliseconds / 1000;
+    DateTime local = ToLocalCalendar(seconds);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%d", local.year, local.month,
+                  local.day, local.hour, local.minute, local.second,
+                  static_cast<int>(milliseconds % 1000));
+    return text;
+}
+
+ImportResult ReadQifFile(ImportContext& context, const std::string& path)
+{
+    ImportResult result;
+    Transaction transaction(context.db);
+    std::string accountId;
+    if (!EnsureImportAccount(context, accountId))
+    {
+        transaction.Commit();
+        return result;
+    }
+    result.accountResolved = true;
+    QifFileReader reader(context, accountId, result);
+    {
+        std::ifstream file(path, std::ios::binary);
+        reader.Read(file);
+    }
+    transaction.Commit();
+    if (!reader.Skipped().empty())
+        context.ui.ShowMessage(
+            "Invalid data was found while importing. The following lines were skipped:" +
+                reader.Skipped(),
+            UserInterface::Icon::Exclamation);
+    return result;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "exchange/ImportContext.h"
+
+#include <cstdint>
+#include <string>
+
+/// Imports a QIF file: transaction records go to the account the user chooses (QIF names
+/// none), category lists become budget lines of the context's budget period. Lines that
+/// cannot be processed are skipped and listed in one warning at the end. One database
+/// transaction around the whole file.
+ImportResult ReadQifFile(ImportContext& context, const std::string& path);
+
+/// The import stamp of a point in time (milliseconds since 1970): local date and time as
+/// "%Y-%m-%dT%H:%M:%S", ".", the milliseconds without leading zeros.
+std::string FormatImportStamp(std::int64_t milliseconds);

@@ -1,0 +1,204 @@
+#include "cli/Cli.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+struct CliRun
+{
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string Ofx(const std::string& accountId, const std::string& blocks)
+{
+    return "OFXHEADER:100\r\n\r\n<OFX><BANKACCTFROM><ACCTID>" + accountId +
+           "\r\n</BANKACCTFROM><BANKTRANLIST>\r\n" + blocks + "</BANKTRANLIST></OFX>\r\n";
+}
+
+std::string Block(const std::string& fitid, const std::string& amount, const std::string& name,
+                  const std::string& date = "20160105")
+{
+    return "<STMTTRN>\r\n<DTPOSTED>" + date + "\r\n<TRNAMT>" + amount + "\r\n<FITID>" + fitid +
+           "\r\n<NAME>" + name + "\r\n</STMTTRN>\r\n";
+}
+
+/// A database of its own, opened through the command line as the program opens it.
+class CliImport : public ::testing::Test
+{
+protected:
+    CliImport()
+    {
+        // The first start makes the database in the application-data folder.
+        std::ostringstream ignored;
+        EXPECT_EQ(RunCli({"check"}, ignored, ignored), 0);
+        m_db = (m_home.Path() / "Quorvel/Tallybrook/db/qtb.mdb").string();
+        Sql("INSERT INTO Account (AccountID, Description, Type) VALUES ('1001', 'Checking', "
+            "'Bank')");
+    }
+
+    CliRun Cli(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--database", m_db});
+        std::ostringstream out;
+        std::ostringstream err;
+        int code = RunCli(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+
+    /// The output of statements run on the database as it is.
+    std::string Sql(const std::string& statement)
+    {
+        CliRun run = Cli({"sql", statement});
+        EXPECT_EQ(run.code, 0) << run.err;
+        return run.out;
+    }
+
+    std::string Write(const std::string& name, const std::string& content)
+    {
+        std::string path = m_dir.File(name);
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+private:
+    TempDir m_home;
+    ScopedEnv m_dataHome{"XDG_DATA_HOME", m_home.Path().string()};
+    TempDir m_dir;
+    std::string m_db;
+};
+} // namespace
+
+TEST_F(CliImport, ImportsAStatementOfAKnownAccountOnce)
+{
+    std::string file =
+        Write("s.ofx", Ofx("1001", Block("F1", "-12.50", "Shop") + Block("F2", "100", "Salary")));
+    CliRun first = Cli({"import", file});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.out, "imported 2, skipped 0\n");
+    EXPECT_EQ(first.err, "");
+    CliRun second = Cli({"import", file});
+    EXPECT_EQ(second.out, "imported 0, skipped 2\n");
+    EXPECT_EQ(Sql("SELECT AccountID, CurrentBalance FROM Account"), "AccountID\tCurrentBalance\n"
+                                                                    "1001\t87.5\n");
+}
+
+TEST_F(CliImport, AnUnknownAccountNeedsAnOption)
+{
+    std::string file = Write("s.ofx", Ofx("9999", Block("F1", "-1", "Shop")));
+    CliRun run = Cli({"import", file});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("cannot be determined"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("'9999'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("--create-account TYPE DESCRIPTION"), std::string::npos);
+    EXPECT_NE(run.err.find("--map-account DESCRIPTION"), std::string::npos);
+    EXPECT_EQ(Sql("SELECT COUNT(1) AS N FROM Trans"), "N\n0\n");
+    EXPECT_EQ(Sql("SELECT COUNT(1) AS N FROM Account"), "N\n1\n");
+}
+
+TEST_F(CliImport, CreatesTheAccountUnderTheStatementsNumber)
+{
+    std::string file = Write("s.ofx", Ofx("9999", Block("F1", "-1", "Shop")));
+    CliRun run = Cli({"import", file, "--create-account", "cash", "Savings"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "imported 1, skipped 0\n");
+    EXPECT_EQ(Sql("SELECT AccountID, Type FROM Account WHERE Description = 'Savings'"),
+              "AccountID\tType\n9999\tCash\n");
+    std::string next = Write("t.ofx", Ofx("9999", Block("F2", "-2", "Shop")));
+    CliRun again = Cli({"import", next});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out, "imported 1, skipped 0\n");
+}
+
+TEST_F(CliImport, MapsToAnExistingAccountKeepingItsTransactions)
+{
+    Sql("INSERT INTO Trans (AccountID, Amount, Category, Sequence) VALUES ('1001', -5, 'Old', 1)");
+    std::string file = Write("s.ofx", Ofx("5555", Block("F1", "-1", "Shop")));
+    CliRun run = Cli({"import", "--map-account", "checking", file});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Sql("SELECT AccountID, CurrentBalance FROM Account"),
+              "AccountID\tCurrentBalance\n5555\t-6\n");
+    EXPECT_EQ(Sql("SELECT COUNT(1) AS N FROM Trans WHERE AccountID = '5555'"), "N\n2\n");
+}
+
+TEST_F(CliImport, MappingToNoSuchAccountImportsNothing)
+{
+    std::string file = Write("s.ofx", Ofx("5555", Block("F1", "-1", "Shop")));
+    CliRun run = Cli({"import", file, "--map-account", "Nowhere"});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("no account is described 'Nowhere'"), std::string::npos) << run.err;
+    EXPECT_EQ(Sql("SELECT AccountID FROM Account"), "AccountID\n1001\n");
+}
+
+TEST_F(CliImport, QifAlwaysNeedsAnOption)
+{
+    std::string file = Write("s.qif", "!Type:Bank\nD1/15/16\nT-12.34\nPPayee\n^\n");
+    CliRun without = Cli({"import", file});
+    EXPECT_EQ(without.code, 2);
+    EXPECT_NE(without.err.find("names no account number"), std::string::npos) << without.err;
+    CliRun mapped = Cli({"import", file, "--map-account", "Checking"});
+    EXPECT_EQ(mapped.code, 0) << mapped.err;
+    EXPECT_EQ(mapped.out, "imported 1, skipped 0\n");
+    CliRun again = Cli({"import", file, "--map-account", "Checking"});
+    EXPECT_EQ(again.out, "imported 0, skipped 1\n");
+}
+
+TEST_F(CliImport, AnUnknownFormatExitsOne)
+{
+    CliRun run = Cli({"import", Write("s.ofx", "hello\n")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Invalid file format.\n");
+}
+
+TEST_F(CliImport, AReaderErrorIsShownAndWhatWasStoredStays)
+{
+    std::string file =
+        Write("s.ofx", Ofx("1001", Block("F1", "-1", "Shop") + Block("F2", "x", "Bad")));
+    CliRun run = Cli({"import", file});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "imported 1, skipped 0\n");
+    EXPECT_EQ(run.err.rfind("Invalid data was found while importing:\nType mismatch.", 0), 0u)
+        << run.err;
+    EXPECT_EQ(Sql("SELECT CurrentBalance FROM Account"), "CurrentBalance\n-1\n");
+}
+
+TEST_F(CliImport, RunsTheCategoryRulesAfterwards)
+{
+    Sql("INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) VALUES "
+        "('Description', 'contains', 'shop', 'Groceries', 1)");
+    std::string file = Write("s.ofx", Ofx("1001", Block("F1", "-1", "Corner Shop")));
+    EXPECT_EQ(Cli({"import", file}).code, 0);
+    EXPECT_EQ(Sql("SELECT Category FROM Trans"), "Category\nGroceries\n");
+    EXPECT_EQ(Sql("SELECT COUNT(1) AS N FROM Budget WHERE Category = 'Groceries'"), "N\n1\n");
+}
+
+TEST_F(CliImport, RefusesWrongCommandLines)
+{
+    std::string file = Write("s.ofx", Ofx("1001", ""));
+    const std::vector<std::vector<std::string>> wrong = {
+        {"import"},
+        {"import", file, file},
+        {"import", file, "--create-account", "Loan", "Car"},
+        {"import", file, "--create-account", "Bank"},
+        {"import", file, "--create-account", "Bank", ""},
+        {"import", file, "--map-account"},
+        {"import", file, "--map-account", "A", "--create-account", "Bank", "B"},
+        {"import", file, "--merge"},
+    };
+    for (const auto& args : wrong)
+    {
+        CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 2) << args.back();
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
+    }
+}

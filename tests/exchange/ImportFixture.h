@@ -1,0 +1,216 @@
+#pragma once
+
+#include "app/UserInterface.h"
+#include "data/Database.h"
+#include "data/Recordset.h"
+#include "data/Schema.h"
+#include "exchange/ImportAccount.h"
+#include "exchange/ImportContext.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <clocale>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+/// A user interface that records what it is asked to show.
+class RecordingUi : public UserInterface
+{
+public:
+    struct Message
+    {
+        std::string text;
+        Icon icon;
+    };
+
+    void ShowMessage(const std::string& text, Icon icon) override
+    {
+        messages.push_back({text, icon});
+    }
+    bool AskYesNo(const std::string&) override { return false; }
+    void PushStatus(const std::string& text) override
+    {
+        status.push_back(text);
+        statusLog.push_back(text);
+    }
+    void PopStatus() override
+    {
+        ASSERT_FALSE(status.empty()) << "PopStatus without PushStatus";
+        status.pop_back();
+    }
+    void BeginWait() override { ++waitDepth; }
+    void EndWait() override { --waitDepth; }
+
+    std::vector<Message> messages;
+    std::vector<std::string> status;    ///< the status bar's stack now
+    std::vector<std::string> statusLog; ///< every text pushed, in order
+    int waitDepth = 0;
+};
+
+/// Answers the Select Account dialog from a script and keeps what it was shown.
+class ScriptedChooser : public AccountChooser
+{
+public:
+    std::optional<AccountChoice> Choose(const AccountChoiceRequest& request) override
+    {
+        requests.push_back(request);
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<AccountChoice> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    void Create(const std::string& type, const std::string& description)
+    {
+        answers.push_back(AccountChoice{AccountChoice::Action::Create, type, description});
+    }
+    void Map(const std::string& description)
+    {
+        answers.push_back(AccountChoice{AccountChoice::Action::Map, "", description});
+    }
+    void Cancel() { answers.push_back(std::nullopt); }
+
+    std::deque<std::optional<AccountChoice>> answers;
+    std::vector<AccountChoiceRequest> requests;
+};
+
+/// Switches the C library's locale for the life of the object.
+class ScopedLocale
+{
+public:
+    explicit ScopedLocale(const char* name)
+    {
+        m_old = std::setlocale(LC_ALL, nullptr);
+        m_ok = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ScopedLocale() { std::setlocale(LC_ALL, m_old.c_str()); }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    std::string m_old;
+    bool m_ok = false;
+};
+
+/// A fresh database at the current schema, a recording user interface, a scripted
+/// chooser and helpers to write statement files and read the store.
+class ImportTest : public ::testing::Test
+{
+protected:
+    ImportTest()
+    {
+        std::string path = m_dir.File("qtb.mdb");
+        std::ofstream(path).flush();
+        m_db = std::make_unique<Database>(path, OpenOptions{false, false});
+        CreateInitialSchema(*m_db);
+        MigrateSchema(*m_db);
+        m_context = std::make_unique<ImportContext>(*m_db, ui, chooser);
+        m_context->rebuildTree = [this] { ++treeRebuilds; };
+        m_context->refreshView = [this] { ++viewRefreshes; };
+        m_context->budgetYear = 2016;
+        m_context->budgetPeriod = 5;
+    }
+
+    Database& Db() { return *m_db; }
+    ImportContext& Context() { return *m_context; }
+
+    /// Writes a file into the test's folder, byte for byte; returns its path.
+    std::string WriteFile(const std::string& name, const std::string& content)
+    {
+        std::string path = m_dir.File(name);
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    void AddAccount(const std::string& id, const std::string& description,
+                    const std::string& type = "Bank")
+    {
+        Db().Execute("INSERT INTO Account (AccountID, Description, Type) VALUES (" + Quote(id) +
+                     ", " + Quote(description) + ", " + Quote(type) + ")");
+    }
+
+    /// The first field of the first row of a query, as text; "<no row>" when it has none.
+    std::string Value(const std::string& sql)
+    {
+        Recordset rs = Db().Execute(sql);
+        if (rs.IsEOF())
+            return "<no row>";
+        return rs.GetValue(0).ToText();
+    }
+
+    int Count(const std::string& tableAndCondition)
+    {
+        Recordset rs = Db().Execute("SELECT COUNT(1) AS N FROM " + tableAndCondition);
+        return rs.GetLong("N");
+    }
+
+    /// Every row of a query, fields joined by "|", one text per row.
+    std::vector<std::string> Rows(const std::string& sql)
+    {
+        std::vector<std::string> rows;
+        Recordset rs = Db().Execute(sql);
+        for (; !rs.IsEOF(); rs.MoveNext())
+        {
+            std::string row;
+            for (int i = 0; i < rs.FieldCount(); ++i)
+                row += (i ? "|" : "") + rs.GetValue(i).ToText();
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    /// Whether every account's stored balance equals what its rows add up to.
+    void ExpectBalancesUpToDate()
+    {
+        for (const std::string& row : Rows("SELECT AccountID, CurrentBalance FROM Account "
+                                           "WHERE Type <> 'Loan' AND Type <> 'Investment'"))
+        {
+            std::string id = row.substr(0, row.find('|'));
+            std::string stored = row.substr(row.find('|') + 1);
+            std::string sum = Value("SELECT SUM(Amount) FROM Trans WHERE AccountID = " + Quote(id));
+            EXPECT_EQ(stored, sum.empty() ? "0" : sum) << "balance of account " << id;
+        }
+    }
+
+    /// What the engine's integrity check says of the file: "ok" when sound.
+    std::string IntegrityCheck()
+    {
+        std::string result;
+        sqlite3_exec(
+            Db().Handle(), "PRAGMA integrity_check",
+            [](void* out, int, char** values, char**)
+            {
+                *static_cast<std::string*>(out) += values[0] ? values[0] : "";
+                return 0;
+            },
+            &result, nullptr);
+        return result;
+    }
+
+    static std::string Quote(const std::string& text)
+    {
+        std::string out = "'";
+        for (char c : text)
+            out += c == '\'' ? std::string("''") : std::string(1, c);
+        return out + "'";
+    }
+
+    RecordingUi ui;
+    ScriptedChooser chooser;
+    int treeRebuilds = 0;
+    int viewRefreshes = 0;
+
+private:
+    TempDir m_dir;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<ImportContext> m_context;
+};
