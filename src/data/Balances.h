@@ -13,12 +13,12 @@ void UpdateCurrentBalance(Database& db, int kind, const std::string& accountId);
 /// What the totals line below the grid is computed for: the View's state.
 struct TotalsContext
 {
-    int kind = -1;               ///< the view kind
-    int year = 0;                ///< budget period
-    int month = 0;               ///< budget period
-    std::string accountType;     ///< account type in context (account list)
-    std::string accountId;       ///< CurrentAccountID (register, investments)
-    int currentSequence = 0;     ///< CurrentSequence (register)
+    int kind = -1;           ///< the view kind
+    int year = 0;            ///< budget period
+    int month = 0;           ///< budget period
+    std::string accountType; ///< account type in context (account list)
+    std::string accountId;   ///< CurrentAccountID (register, investments)
+    int currentSequence = 0; ///< CurrentSequence (register)
 };
 
 /// The two figures of the totals line for the view; a figure that does not apply, or a sum

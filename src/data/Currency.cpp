@@ -78,8 +78,8 @@ std::optional<Currency> Currency::Parse(std::string_view text, char decimalPoint
 
 std::string Currency::ToText(char decimalPoint) const
 {
-    std::uint64_t magnitude = m_units < 0 ? 0 - static_cast<std::uint64_t>(m_units)
-                                          : static_cast<std::uint64_t>(m_units);
+    std::uint64_t magnitude =
+        m_units < 0 ? 0 - static_cast<std::uint64_t>(m_units) : static_cast<std::uint64_t>(m_units);
     std::string text = std::to_string(magnitude / Scale);
     std::uint64_t fraction = magnitude % Scale;
     if (fraction != 0)

@@ -6,6 +6,7 @@
 #include "data/Engine.h"
 #include "data/JetDdl.h"
 #include "data/JetSql.h"
+#include "data/QueryCache.h"
 #include "data/Schema.h"
 #include "data/SchemaCatalog.h"
 
@@ -30,8 +31,8 @@ void CreateNewDatabase(const std::string& path)
     fs::remove(temp, ignored);
     {
         sqlite3* handle = nullptr;
-        int rc = sqlite3_open_v2(temp.c_str(), &handle,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        int rc = sqlite3_open_v2(temp.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                 nullptr);
         sqlite3_close(handle);
         if (rc != SQLITE_OK)
             throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
@@ -61,6 +62,7 @@ Database::Database(const std::string& path, OpenOptions options) : m_path(path)
 
 Database::~Database()
 {
+    m_queries.reset();
     sqlite3_close_v2(m_db);
 }
 
@@ -89,6 +91,7 @@ void Database::Open(OpenOptions options)
     catch (...)
     {
         // The destructor does not run for a constructor that throws: release the file here.
+        m_queries.reset();
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         throw;
@@ -110,6 +113,7 @@ void Database::Connect()
                             "Could not open the database '" + m_path + "': " + reason + ".");
     }
     m_catalog = std::make_unique<SchemaCatalog>(m_db);
+    m_queries = std::make_shared<QueryCache>(m_db);
     sqlite3_busy_timeout(m_db, 2000);
     rc = sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
@@ -126,7 +130,9 @@ Recordset Database::Execute(const std::string& sql)
 {
     if (IsSchemaStatement(sql))
     {
+        SchemaChanged();
         ExecuteSchemaStatement(*this, sql);
+        SchemaChanged();
         return Recordset();
     }
     TranslatedSql translated = TranslateJetSql(sql, *m_catalog);
@@ -151,13 +157,8 @@ Recordset Database::Execute(const std::string& sql)
 
 std::int32_t Database::NextSequence(const std::string& table)
 {
-    Recordset rs;
-    rs.Open("SELECT MAX( Sequence ) AS NextSequence FROM " + table, *this, OpenMode::ReadOnly);
-    std::int32_t next = 1;
-    if (!rs.GetValue("NextSequence").IsNull())
-        next = rs.GetLong("NextSequence") + 1;
-    rs.Close();
-    return next;
+    Variant highest = QueryScalar("SELECT MAX( Sequence ) AS NextSequence FROM " + table);
+    return highest.IsNull() ? 1 : highest.ToLong() + 1;
 }
 
 std::int32_t Database::NextTransSequence()
@@ -167,12 +168,30 @@ std::int32_t Database::NextTransSequence()
 
 bool Database::HasRows(const std::string& table, const std::string& condition)
 {
-    Recordset rs;
-    rs.Open("SELECT COUNT( 1 ) AS [Count] FROM " + table + " WHERE " + condition, *this,
-            OpenMode::ReadOnly);
-    std::int32_t count = rs.GetLong("Count");
-    rs.Close();
-    return count > 0;
+    Variant count =
+        QueryScalar("SELECT COUNT( 1 ) AS [Count] FROM " + table + " WHERE " + condition);
+    return count.ToLong() > 0;
+}
+
+Variant Database::QueryScalar(const std::string& sql)
+{
+    // Runs once per row in imports: a prepared statement from the cache, no Recordset.
+    QueryCache::Query query = m_queries->Acquire(sql, *m_catalog);
+    int rc = sqlite3_step(query.statement);
+    Variant value;
+    if (rc == SQLITE_ROW)
+    {
+        const char* declared = sqlite3_column_decltype(query.statement, 0);
+        Variant::Kind kind = declared ? SchemaCatalog::KindOfDeclaredType(declared)
+                             : query.translated.selectKinds.empty()
+                                 ? Variant::Kind::Null
+                                 : query.translated.selectKinds.front();
+        value = ReadColumnValue(query.statement, 0, kind);
+    }
+    m_queries->Release(sql, query.statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        ThrowEngineError(m_db, rc);
+    return value;
 }
 
 void Database::Begin()
@@ -193,7 +212,13 @@ void Database::Rollback()
     --m_depth;
     sqlite3_exec(m_db, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr, nullptr,
                  nullptr);
+    SchemaChanged();
+}
+
+void Database::SchemaChanged()
+{
     m_catalog->Invalidate();
+    m_queries->Clear();
 }
 
 void Database::RunPlain(const std::string& sql)

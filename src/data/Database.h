@@ -7,6 +7,7 @@
 #include <string>
 
 struct sqlite3;
+class QueryCache;
 class SchemaCatalog;
 
 /// Options of Database opening beyond the program's normal sequence.
@@ -44,6 +45,9 @@ public:
     /// Whether a row of the table meets the condition (inserted unchanged).
     bool HasRows(const std::string& table, const std::string& condition);
 
+    /// The first field of the first row of a query; NULL when it has no rows.
+    Variant QueryScalar(const std::string& sql);
+
     /// Savepoint-based transactions; see the Transaction class.
     void Begin();
     void Commit();
@@ -52,6 +56,11 @@ public:
 
     sqlite3* Handle() const { return m_db; }
     SchemaCatalog& Catalog() { return *m_catalog; }
+    /// Prepared read-only queries; Recordsets keep a weak reference, so a statement given
+    /// back after the Database is gone is simply finalized.
+    const std::shared_ptr<QueryCache>& Queries() const { return m_queries; }
+    /// Forgets what was read of the schema: column types and prepared queries.
+    void SchemaChanged();
 
 private:
     void Open(OpenOptions options);
@@ -61,6 +70,7 @@ private:
     std::string m_path;
     sqlite3* m_db = nullptr;
     std::unique_ptr<SchemaCatalog> m_catalog;
+    std::shared_ptr<QueryCache> m_queries;
     int m_depth = 0;
 };
 

@@ -226,10 +226,10 @@ StoredTable ReadStoredTable(Database& db, const std::string& name)
                             name);
     table.name = names.empty() ? name : names.front();
     table.columns = *columns;
-    auto sql = QueryTexts(db.Handle(),
-                          "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?",
-                          table.name);
-    table.counter = !sql.empty() && UpperAscii(sql.front()).find("AUTOINCREMENT") != std::string::npos;
+    auto sql = QueryTexts(
+        db.Handle(), "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?", table.name);
+    table.counter =
+        !sql.empty() && UpperAscii(sql.front()).find("AUTOINCREMENT") != std::string::npos;
     for (const ColumnDef& c : table.columns)
         if (c.primaryKey)
             table.primaryKey.push_back(c.name);
@@ -325,7 +325,7 @@ void RebuildTable(Database& db, const StoredTable& table, const std::vector<JetC
     ExecEngine(db.Handle(), "DROP TABLE " + QuoteName(table.name));
     ExecEngine(db.Handle(),
                "ALTER TABLE " + QuoteName(temp) + " RENAME TO " + QuoteName(table.name));
-    db.Catalog().Invalidate();
+    db.SchemaChanged();
     for (const std::string& dependent : table.dependents)
     {
         // An index or trigger on a column that no longer exists goes with it.
@@ -410,17 +410,16 @@ void CreateIndex(Database& db, Cursor& c, bool unique)
     } while (c.AcceptSymbol(","));
     c.ExpectSymbol(")");
     ExecEngine(db.Handle(), std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
-                                QuoteName(name) + " ON " + QuoteName(table) + " (" + columns +
-                                ")");
+                                QuoteName(name) + " ON " + QuoteName(table) + " (" + columns + ")");
 }
 
 void AddColumn(Database& db, const StoredTable& table, const JetColumn& column)
 {
     for (const ColumnDef& old : table.columns)
         if (EqualsNoCase(old.name, column.name))
-            throw DatabaseError(Status::ErrorsInCommand,
-                                "The field '" + column.name + "' already exists in the table '" +
-                                    table.name + "'.");
+            throw DatabaseError(Status::ErrorsInCommand, "The field '" + column.name +
+                                                             "' already exists in the table '" +
+                                                             table.name + "'.");
     bool empty = table.columns.size() == 1 && table.columns.front().name == NoColumns;
     if (empty || column.counter || column.primaryKey || (column.notNull && !column.defaultSql))
     {
@@ -448,9 +447,9 @@ void DropColumn(Database& db, const StoredTable& table, const std::string& name)
             columns.push_back(FromStored(table, old));
     }
     if (!found)
-        throw DatabaseError(Status::ErrorsInCommand,
-                            "The field '" + name + "' does not exist in the table '" +
-                                table.name + "'.");
+        throw DatabaseError(Status::ErrorsInCommand, "The field '" + name +
+                                                         "' does not exist in the table '" +
+                                                         table.name + "'.");
     if (columns.empty())
         columns.push_back(JetColumn{NoColumns, "INTEGER", false, false, false, std::nullopt});
     RebuildKeeping(db, table, columns);
@@ -478,9 +477,9 @@ void AlterColumn(Database& db, const StoredTable& table, const JetColumn& change
         columns.push_back(column);
     }
     if (!found)
-        throw DatabaseError(Status::ErrorsInCommand,
-                            "The field '" + changed.name + "' does not exist in the table '" +
-                                table.name + "'.");
+        throw DatabaseError(Status::ErrorsInCommand, "The field '" + changed.name +
+                                                         "' does not exist in the table '" +
+                                                         table.name + "'.");
     RebuildKeeping(db, table, columns);
 }
 
@@ -545,7 +544,7 @@ bool IsSchemaStatement(std::string_view sql)
 void ExecuteSchemaStatement(Database& db, std::string_view sql)
 {
     Cursor c(sql);
-    db.Catalog().Invalidate();
+    db.SchemaChanged();
     if (c.Accept("CREATE"))
     {
         bool unique = c.Accept("UNIQUE");
@@ -557,7 +556,7 @@ void ExecuteSchemaStatement(Database& db, std::string_view sql)
         {
             // Triggers belong to the engine; their bodies are written in its own dialect.
             ExecEngine(db.Handle(), std::string(sql));
-            db.Catalog().Invalidate();
+            db.SchemaChanged();
             return;
         }
         else
@@ -584,5 +583,5 @@ void ExecuteSchemaStatement(Database& db, std::string_view sql)
     }
     if (!c.AtEnd())
         DdlError("unexpected '" + c.Peek().text + "'");
-    db.Catalog().Invalidate();
+    db.SchemaChanged();
 }

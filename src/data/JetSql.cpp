@@ -69,12 +69,12 @@ std::size_t ScanNumber(std::string_view sql, std::size_t i)
 const std::set<std::string>& Keywords()
 {
     static const std::set<std::string> words = {
-        "ALL",    "AND",   "AS",      "ASC",   "BETWEEN", "BY",      "CASE",    "CROSS",
-        "DELETE", "DESC",  "DISTINCT", "ELSE", "END",     "EXISTS",  "FROM",    "FULL",
-        "GROUP",  "HAVING", "IN",     "INNER", "INSERT",  "INTO",    "IS",      "JOIN",
-        "LEFT",   "LIKE",  "LIMIT",   "NOT",   "NULL",    "ON",      "OR",      "ORDER",
-        "OUTER",  "RIGHT", "SELECT",  "SET",   "THEN",    "TOP",     "UNION",   "UPDATE",
-        "VALUES", "WHEN",  "WHERE",   "TRUE",  "FALSE",   "YES",     "NO",      "NATURAL"};
+        "ALL",    "AND",    "AS",       "ASC",   "BETWEEN", "BY",     "CASE",  "CROSS",
+        "DELETE", "DESC",   "DISTINCT", "ELSE",  "END",     "EXISTS", "FROM",  "FULL",
+        "GROUP",  "HAVING", "IN",       "INNER", "INSERT",  "INTO",   "IS",    "JOIN",
+        "LEFT",   "LIKE",   "LIMIT",    "NOT",   "NULL",    "ON",     "OR",    "ORDER",
+        "OUTER",  "RIGHT",  "SELECT",   "SET",   "THEN",    "TOP",    "UNION", "UPDATE",
+        "VALUES", "WHEN",   "WHERE",    "TRUE",  "FALSE",   "YES",    "NO",    "NATURAL"};
     return words;
 }
 
@@ -414,7 +414,8 @@ private:
         bool itemCounts = false;
         bool itemHasDate = false;
         bool itemHasOther = false;
-        auto finishItem = [&]() {
+        auto finishItem = [&]()
+        {
             Variant::Kind kind = itemKind;
             if (itemCounts)
                 kind = Variant::Kind::Long;
@@ -461,8 +462,7 @@ private:
         }
         finishItem();
         for (std::size_t j = k; m_st.Has(j); ++j)
-            if (m_st.At(j).depth == 0 &&
-                (m_st.At(j).IsWord("GROUP") || m_st.At(j).IsWord("UNION")))
+            if (m_st.At(j).depth == 0 && (m_st.At(j).IsWord("GROUP") || m_st.At(j).IsWord("UNION")))
                 updatable = false;
         if (!star)
             m_out.selectKinds = std::move(kinds);
@@ -500,7 +500,8 @@ std::vector<SqlToken> TokenizeSql(std::string_view sql)
     std::vector<SqlToken> tokens;
     int depth = 0;
     std::size_t i = 0;
-    auto push = [&](Type type, std::size_t end) {
+    auto push = [&](Type type, std::size_t end)
+    {
         tokens.push_back(SqlToken{type, std::string(sql.substr(i, end - i)), depth});
         i = end;
     };

@@ -52,7 +52,7 @@ struct TranslatedSql
     /// currency); Null when unknown. Empty when the list holds "*".
     std::vector<Variant::Kind> selectKinds;
     std::size_t fromOffset = std::string::npos; ///< offset of the top-level FROM in sql
-    bool updatable = false; ///< rows map one to one onto table rows
+    bool updatable = false;                     ///< rows map one to one onto table rows
 };
 
 /// Rewrites a DML statement in the Jet dialect for the engine: date literals, TRUE and YES,

@@ -79,8 +79,8 @@ void AddTransaction(Recordset& recordset, const std::string& accountId, const st
     recordset.AddNew();
     try
     {
-        FillTransaction(recordset, accountId, fitid, checkId, postDate, local, amount,
-                        description, storedNotes, category);
+        FillTransaction(recordset, accountId, fitid, checkId, postDate, local, amount, description,
+                        storedNotes, category);
         recordset.Update();
     }
     catch (...)

@@ -4,12 +4,14 @@
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
 #include "data/JetSql.h"
+#include "data/QueryCache.h"
 #include "data/SchemaCatalog.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 namespace
@@ -34,12 +36,15 @@ struct Row
                                               "read-only or its rows do not map onto a table.");
 }
 
-Variant ReadValue(sqlite3_stmt* stmt, int column, Kind kind)
+} // namespace
+
+Variant ReadColumnValue(sqlite3_stmt* stmt, int column, Variant::Kind kind)
 {
     int type = sqlite3_column_type(stmt, column);
     if (type == SQLITE_NULL)
         return Variant();
-    auto text = [&]() {
+    auto text = [&]()
+    {
         const unsigned char* t = sqlite3_column_text(stmt, column);
         return std::string(t ? reinterpret_cast<const char*>(t) : "",
                            static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
@@ -89,6 +94,9 @@ Variant ReadValue(sqlite3_stmt* stmt, int column, Kind kind)
     return Variant::FromText(text());
 }
 
+namespace
+{
+
 int BindValue(sqlite3_stmt* stmt, int index, const Variant& value, Kind kind)
 {
     if (value.IsNull())
@@ -129,16 +137,19 @@ public:
     StatementCache(const StatementCache&) = delete;
     StatementCache& operator=(const StatementCache&) = delete;
 
-    /// The prepared statement of the text, reset and without bindings.
-    sqlite3_stmt* Get(sqlite3* db, const std::string& sql)
+    /// The prepared statement kept under the key, reset and without bindings; the text is
+    /// built only the first time the key is asked for.
+    template <typename BuildSql>
+    sqlite3_stmt* Get(sqlite3* db, const std::string& key, BuildSql build)
     {
-        auto found = m_statements.find(sql);
+        auto found = m_statements.find(key);
         if (found != m_statements.end())
         {
             sqlite3_reset(found->second);
             sqlite3_clear_bindings(found->second);
             return found->second;
         }
+        std::string sql = build();
         sqlite3_stmt* stmt = nullptr;
         int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
         if (rc != SQLITE_OK)
@@ -146,7 +157,7 @@ public:
             sqlite3_finalize(stmt);
             ThrowEngineError(db, rc);
         }
-        m_statements.emplace(sql, stmt);
+        m_statements.emplace(key, stmt);
         return stmt;
     }
 
@@ -168,10 +179,7 @@ public:
             ThrowEngineError(db, rc);
         }
     }
-    Statement(StatementCache& cache, sqlite3* db, const std::string& sql)
-        : m_db(db), m_stmt(cache.Get(db, sql)), m_cached(true)
-    {
-    }
+    Statement(sqlite3* db, sqlite3_stmt* cached) : m_db(db), m_stmt(cached), m_cached(true) {}
     ~Statement()
     {
         if (m_cached)
@@ -207,7 +215,11 @@ private:
 
 std::string FindKey(const Variant& value)
 {
-    return value.IsNull() ? std::string("\x01") : UpperAscii(value.ToText());
+    if (value.IsNull())
+        return std::string("\x01");
+    if (value.GetKind() == Kind::Text)
+        return UpperAscii(value.RawText());
+    return UpperAscii(value.ToText());
 }
 
 // Reads "Column = 'value'" (also a number or #date# value, and a bracketed name).
@@ -217,13 +229,13 @@ std::pair<std::string, Variant> ParseCriteria(const std::string& criteria)
     for (SqlToken& t : TokenizeSql(criteria))
         if (t.type != SqlToken::Type::Space)
             tokens.push_back(std::move(t));
-    bool shaped = tokens.size() == 3 && tokens[1].IsSymbol("=") &&
-                  (tokens[0].type == SqlToken::Type::Word ||
-                   tokens[0].type == SqlToken::Type::QuotedName);
+    bool shaped =
+        tokens.size() == 3 && tokens[1].IsSymbol("=") &&
+        (tokens[0].type == SqlToken::Type::Word || tokens[0].type == SqlToken::Type::QuotedName);
     if (!shaped)
-        throw DatabaseError(Status::ErrorsInCommand,
-                            "The search criteria \"" + criteria + "\" are not of the form "
-                                                                  "Column = 'value'.");
+        throw DatabaseError(Status::ErrorsInCommand, "The search criteria \"" + criteria +
+                                                         "\" are not of the form "
+                                                         "Column = 'value'.");
     const SqlToken& v = tokens[2];
     Variant value;
     if (v.type == SqlToken::Type::String)
@@ -279,14 +291,17 @@ struct Recordset::State
     /// Per field searched with Find: the row indexes of each value, ascending.
     std::unordered_map<int, std::unordered_map<std::string, std::vector<std::size_t>>> indexes;
 
-    ~State() { sqlite3_finalize(stream); }
+    std::weak_ptr<QueryCache> cache; ///< where a cached statement goes back to
+    sqlite3_stmt* cached = nullptr;  ///< the statement taken from the cache, while held
+
+    ~State() { Finish(stream); }
 
     Row ReadRow(sqlite3_stmt* stmt) const
     {
         Row row;
         row.values.reserve(fields.size());
         for (std::size_t i = 0; i < fields.size(); ++i)
-            row.values.push_back(ReadValue(stmt, static_cast<int>(i), fields[i].kind));
+            row.values.push_back(ReadColumnValue(stmt, static_cast<int>(i), fields[i].kind));
         for (std::size_t t = 0; t < tables.size(); ++t)
             row.rowids.push_back(sqlite3_column_int64(stmt, static_cast<int>(fields.size() + t)));
         return row;
@@ -302,7 +317,7 @@ struct Recordset::State
             return;
         }
         streamAtEnd = true;
-        sqlite3_finalize(stream);
+        Finish(stream);
         stream = nullptr;
         if (rc != SQLITE_DONE)
             ThrowEngineError(db->Handle(), rc);
@@ -310,14 +325,64 @@ struct Recordset::State
 
     void Load(OpenMode mode)
     {
-        TranslatedSql translated = TranslateJetSql(sql, db->Catalog());
+        bool writable = mode == OpenMode::KeysetLock || mode == OpenMode::KeysetEdit;
+        tables.clear();
+        sqlite3_stmt* stmt = nullptr;
+        TranslatedSql translated;
+        if (writable)
+        {
+            translated = TranslateJetSql(sql, db->Catalog());
+            RequireQuery(translated);
+            stmt = PrepareWritable(translated);
+        }
+        else
+        {
+            QueryCache::Query query = db->Queries()->Acquire(sql, db->Catalog());
+            stmt = query.statement;
+            translated = std::move(query.translated);
+            cache = db->Queries();
+            cached = stmt;
+            if (translated.verb != "SELECT")
+            {
+                Finish(stmt);
+                RequireQuery(translated);
+            }
+        }
+        DescribeFields(stmt, translated);
+        if (mode == OpenMode::ReadOnly)
+        {
+            stream = stmt;
+            streamAtEnd = false;
+            Advance();
+            return;
+        }
+        rows.clear();
+        int rc;
+        for (;;)
+        {
+            rc = sqlite3_step(stmt);
+            if (rc != SQLITE_ROW)
+                break;
+            rows.push_back(ReadRow(stmt));
+        }
+        Finish(stmt);
+        if (rc != SQLITE_DONE)
+            ThrowEngineError(db->Handle(), rc);
+        pos = 0;
+    }
+
+    void RequireQuery(const TranslatedSql& translated) const
+    {
         if (translated.verb != "SELECT")
             throw DatabaseError(Status::ErrorsInCommand,
                                 "Only a query can be opened as a result set: " + sql);
+    }
+
+    // A writable result carries the row ids of its tables as hidden last columns.
+    sqlite3_stmt* PrepareWritable(const TranslatedSql& translated)
+    {
         std::string text = translated.sql;
-        tables.clear();
-        bool writable = mode == OpenMode::KeysetLock || mode == OpenMode::KeysetEdit;
-        if (writable && translated.updatable && translated.fromOffset != std::string::npos)
+        if (translated.updatable && translated.fromOffset != std::string::npos)
         {
             std::string rowids;
             for (const TableRef& ref : translated.tables)
@@ -334,26 +399,22 @@ struct Recordset::State
             sqlite3_finalize(stmt);
             ThrowEngineError(db->Handle(), rc);
         }
-        DescribeFields(stmt, translated);
-        if (mode == OpenMode::ReadOnly)
+        return stmt;
+    }
+
+    // Gives a statement back to the cache it came from, or finalizes it.
+    void Finish(sqlite3_stmt* stmt)
+    {
+        if (stmt && stmt == cached)
         {
-            stream = stmt;
-            streamAtEnd = false;
-            Advance();
-            return;
-        }
-        rows.clear();
-        for (;;)
-        {
-            rc = sqlite3_step(stmt);
-            if (rc != SQLITE_ROW)
-                break;
-            rows.push_back(ReadRow(stmt));
+            cached = nullptr;
+            if (auto queries = cache.lock())
+            {
+                queries->Release(sql, stmt);
+                return;
+            }
         }
         sqlite3_finalize(stmt);
-        if (rc != SQLITE_DONE)
-            ThrowEngineError(db->Handle(), rc);
-        pos = 0;
     }
 
     void DescribeFields(sqlite3_stmt* stmt, const TranslatedSql& translated)
@@ -419,27 +480,73 @@ struct Recordset::State
     void BuildIndex(int field)
     {
         auto& index = indexes[field];
+        index.reserve(rows.size() + 1024);
         for (std::size_t r = 0; r < rows.size(); ++r)
             index[FindKey(rows[r].values[field])].push_back(r);
     }
 
-    void Insert(std::size_t table)
+    // The tables that hold a changed field; a new row with nothing set goes to the first.
+    std::vector<std::size_t> TablesToWrite() const
     {
-        std::string columns;
-        std::string marks;
+        std::vector<std::size_t> touched;
+        for (std::size_t t = 0; t < tables.size(); ++t)
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                if (changed[i] && fieldTable[i] == static_cast<int>(t))
+                {
+                    touched.push_back(t);
+                    break;
+                }
+        if (touched.empty() && edit == Edit::Adding && !tables.empty())
+            touched.push_back(0);
+        return touched;
+    }
+
+    // The fields of one table that the current edit changed.
+    std::vector<std::size_t> ChangedFields(std::size_t table) const
+    {
         std::vector<std::size_t> written;
         for (std::size_t i = 0; i < fields.size(); ++i)
-        {
-            if (fieldTable[i] != static_cast<int>(table) || !changed[i])
-                continue;
-            columns += (columns.empty() ? "" : ", ") + QuoteName(fields[i].originColumn);
-            marks += marks.empty() ? "?" : ", ?";
-            written.push_back(i);
-        }
-        std::string sql = "INSERT INTO " + QuoteName(tables[table]) +
-                          (written.empty() ? " DEFAULT VALUES"
-                                           : " (" + columns + ") VALUES (" + marks + ")");
-        Statement insert(statements, db->Handle(), sql);
+            if (fieldTable[i] == static_cast<int>(table) && changed[i])
+                written.push_back(i);
+        return written;
+    }
+
+    // Names a cached write statement by what it writes, so its text is built only once.
+    static std::string StatementKey(char verb, std::size_t table,
+                                    const std::vector<std::size_t>& columns)
+    {
+        std::string key(1, verb);
+        key += std::to_string(table);
+        for (std::size_t column : columns)
+            key += "," + std::to_string(column);
+        return key;
+    }
+
+    std::string ColumnList(const std::vector<std::size_t>& columns, const char* suffix) const
+    {
+        std::string list;
+        for (std::size_t i : columns)
+            list += (list.empty() ? "" : ", ") + QuoteName(fields[i].originColumn) + suffix;
+        return list;
+    }
+
+    void Insert(std::size_t table)
+    {
+        std::vector<std::size_t> written = ChangedFields(table);
+        Statement insert(db->Handle(),
+                         statements.Get(db->Handle(), StatementKey('I', table, written),
+                                        [&]
+                                        {
+                                            if (written.empty())
+                                                return "INSERT INTO " + QuoteName(tables[table]) +
+                                                       " DEFAULT VALUES";
+                                            std::string marks = "?";
+                                            for (std::size_t k = 1; k < written.size(); ++k)
+                                                marks += ", ?";
+                                            return "INSERT INTO " + QuoteName(tables[table]) +
+                                                   " (" + ColumnList(written, "") + ") VALUES (" +
+                                                   marks + ")";
+                                        }));
         for (std::size_t k = 0; k < written.size(); ++k)
             insert.Bind(static_cast<int>(k + 1), editRow.values[written[k]],
                         fields[written[k]].kind);
@@ -448,46 +555,43 @@ struct Recordset::State
         Reload(table);
     }
 
-    // Reads back what the table holds for the row: defaults and numbers it supplied.
+    // Reads back what the table supplied for the new row: defaults of the fields not
+    // written, and numbers its triggers gave to fields written empty.
     void Reload(std::size_t table)
     {
-        std::string columns;
         std::vector<std::size_t> read;
         for (std::size_t i = 0; i < fields.size(); ++i)
-            if (fieldTable[i] == static_cast<int>(table))
-            {
-                columns += (columns.empty() ? "" : ", ") + QuoteName(fields[i].originColumn);
+            if (fieldTable[i] == static_cast<int>(table) &&
+                (!changed[i] || editRow.values[i].IsNull()))
                 read.push_back(i);
-            }
         if (read.empty())
             return;
-        Statement select(statements, db->Handle(),
-                         "SELECT " + columns + " FROM " + QuoteName(tables[table]) +
-                             " WHERE rowid = ?");
+        Statement select(db->Handle(),
+                         statements.Get(db->Handle(), StatementKey('S', table, read),
+                                        [&]
+                                        {
+                                            return "SELECT " + ColumnList(read, "") + " FROM " +
+                                                   QuoteName(tables[table]) + " WHERE rowid = ?";
+                                        }));
         select.BindRowid(1, editRow.rowids[table]);
         if (select.Step())
             for (std::size_t k = 0; k < read.size(); ++k)
                 editRow.values[read[k]] =
-                    ReadValue(select.Get(), static_cast<int>(k), fields[read[k]].kind);
+                    ReadColumnValue(select.Get(), static_cast<int>(k), fields[read[k]].kind);
     }
 
     void Change(std::size_t table)
     {
-        std::string assignments;
-        std::vector<std::size_t> written;
-        for (std::size_t i = 0; i < fields.size(); ++i)
-        {
-            if (fieldTable[i] != static_cast<int>(table) || !changed[i])
-                continue;
-            assignments +=
-                (assignments.empty() ? "" : ", ") + QuoteName(fields[i].originColumn) + " = ?";
-            written.push_back(i);
-        }
+        std::vector<std::size_t> written = ChangedFields(table);
         if (written.empty())
             return;
-        Statement update(statements, db->Handle(),
-                         "UPDATE " + QuoteName(tables[table]) + " SET " + assignments +
-                             " WHERE rowid = ?");
+        Statement update(db->Handle(),
+                         statements.Get(db->Handle(), StatementKey('U', table, written),
+                                        [&]
+                                        {
+                                            return "UPDATE " + QuoteName(tables[table]) + " SET " +
+                                                   ColumnList(written, " = ?") + " WHERE rowid = ?";
+                                        }));
         for (std::size_t k = 0; k < written.size(); ++k)
             update.Bind(static_cast<int>(k + 1), editRow.values[written[k]],
                         fields[written[k]].kind);
@@ -526,7 +630,8 @@ namespace
 {
 [[noreturn]] void Closed()
 {
-    throw DatabaseError(Status::ObjectClosed, "Operation is not allowed when the object is closed.");
+    throw DatabaseError(Status::ObjectClosed,
+                        "Operation is not allowed when the object is closed.");
 }
 } // namespace
 
@@ -585,7 +690,7 @@ void Recordset::Requery()
     REQUIRE_OPEN();
     m_state->edit = State::Edit::None;
     m_state->indexes.clear();
-    sqlite3_finalize(m_state->stream);
+    m_state->Finish(m_state->stream);
     m_state->stream = nullptr;
     m_state->Load(m_mode);
 }
@@ -653,7 +758,8 @@ void Recordset::AddNew()
         NotUpdatable();
     if (s.edit != State::Edit::None)
         Update();
-    s.editRow = Row{std::vector<Variant>(s.fields.size()), std::vector<std::int64_t>(s.tables.size())};
+    s.editRow =
+        Row{std::vector<Variant>(s.fields.size()), std::vector<std::int64_t>(s.tables.size())};
     s.changed.assign(s.fields.size(), false);
     s.edit = State::Edit::Adding;
 }
@@ -664,17 +770,20 @@ void Recordset::Update()
     State& s = *m_state;
     if (s.edit == State::Edit::None)
         return;
+    std::vector<std::size_t> touched = s.TablesToWrite();
+    // One statement is atomic by itself; a row spread over several tables is written whole.
+    std::optional<Transaction> transaction;
+    if (touched.size() > 1)
+        transaction.emplace(*s.db);
+    for (std::size_t t : touched)
     {
-        Transaction transaction(*s.db);
-        for (std::size_t t = 0; t < s.tables.size(); ++t)
-        {
-            if (s.edit == State::Edit::Adding)
-                s.Insert(t);
-            else
-                s.Change(t);
-        }
-        transaction.Commit();
+        if (s.edit == State::Edit::Adding)
+            s.Insert(t);
+        else
+            s.Change(t);
     }
+    if (transaction)
+        transaction->Commit();
     if (s.edit == State::Edit::Adding)
     {
         s.rows.push_back(std::move(s.editRow));
@@ -715,8 +824,12 @@ void Recordset::Delete()
     s.edit = State::Edit::None;
     if (s.pos >= s.rows.size())
         NoCurrentRecord();
-    Statement remove(s.statements, s.db->Handle(),
-                     "DELETE FROM " + QuoteName(s.tables[0]) + " WHERE rowid = ?");
+    Statement remove(s.db->Handle(), s.statements.Get(s.db->Handle(), "D",
+                                                      [&] {
+                                                          return "DELETE FROM " +
+                                                                 QuoteName(s.tables[0]) +
+                                                                 " WHERE rowid = ?";
+                                                      }));
     remove.BindRowid(1, s.rows[s.pos].rowids[0]);
     remove.Step();
     s.rows.erase(s.rows.begin() + static_cast<std::ptrdiff_t>(s.pos));

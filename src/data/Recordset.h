@@ -9,6 +9,10 @@
 #include <vector>
 
 class Database;
+struct sqlite3_stmt;
+
+/// A column of the engine's current row as a value of the given kind (Null: as stored).
+Variant ReadColumnValue(sqlite3_stmt* stmt, int column, Variant::Kind kind);
 
 /// How a Recordset walks and locks its rows.
 enum class OpenMode

@@ -96,9 +96,9 @@ void CreateInitialSchema(Database& db)
     {
         std::string name(table);
         ExecEngine(db.Handle(), "CREATE TRIGGER " + name + "Numbering AFTER INSERT ON " + name +
-                   " WHEN NEW.Sequence IS NULL BEGIN UPDATE " + name +
-                   " SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM " + name +
-                   ") WHERE rowid = NEW.rowid; END");
+                                    " WHEN NEW.Sequence IS NULL BEGIN UPDATE " + name +
+                                    " SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM " +
+                                    name + ") WHERE rowid = NEW.rowid; END");
     }
     transaction.Commit();
 }
