@@ -36,7 +36,7 @@ Variant BudgetActual(Database& db, int year, int period, const std::string& cate
 Variant BudgetGroupTotal(Database& db, int year, int period, const std::string& group, int column)
 {
     Recordset rs;
-    if (column == BudgetColumns::Budgeted)
+    if (column == BudgetColumn::Budgeted)
     {
         rs.Open("SELECT SUM(Amount) AS TotAmount FROM Budget WHERE Year = " +
                     PeriodText(year, period) + " AND CategoryGroup = '" + SqlEscape(group) + "'",
@@ -81,7 +81,7 @@ std::string BudgetCellHint(Database& db, int kind, int currentRow, int year, int
 {
     if (kind != KindBudget || currentRow == 0)
         return std::string();
-    return BudgetHintText(db, year, period, row.CellText(BudgetColumns::Category));
+    return BudgetHintText(db, year, period, row.CellText(BudgetColumn::Category));
 }
 
 Variant BudgetFigures::Actual(Database& db, int year, int period, const std::string& category)
@@ -99,11 +99,11 @@ Variant BudgetFigures::Difference(const Variant& budgeted) const
 void BudgetFigures::ComputeCell(Database& db, int kind, int year, int period, const RowCells& row,
                                 int column, Variant& value)
 {
-    if (kind == KindBudget && column == BudgetColumns::Actual)
-        value = Actual(db, year, period, row.CellText(BudgetColumns::Category));
-    else if (kind == KindBudget && column == BudgetColumns::Difference)
-        value = Difference(row.CellValue(BudgetColumns::Budgeted));
-    else if (kind == KindLoan && column == LoanColumns::Balance)
-        value = LoanBalance(row.CellValue(LoanColumns::OriginalAmount),
-                            row.CellValue(LoanColumns::PaidAmount));
+    if (kind == KindBudget && column == BudgetColumn::Actual)
+        value = Actual(db, year, period, row.CellText(BudgetColumn::Category));
+    else if (kind == KindBudget && column == BudgetColumn::Difference)
+        value = Difference(row.CellValue(BudgetColumn::Budgeted));
+    else if (kind == KindLoan && column == LoanColumn::Balance)
+        value = LoanBalance(row.CellValue(LoanColumn::OriginalAmount),
+                            row.CellValue(LoanColumn::PaidAmount));
 }

@@ -1,28 +1,12 @@
 #pragma once
 
 #include "data/Variant.h"
+#include "register/ViewColumns.h"
 
 #include <string>
 
 class Database;
 class RowCells;
-
-/// Columns of the Budget view beyond its query fields, and the Loan view's balance.
-namespace BudgetColumns
-{
-constexpr int Category = 0;
-constexpr int Budgeted = 1;
-constexpr int Group = 5;
-constexpr int Actual = 6;
-constexpr int Difference = 7;
-} // namespace BudgetColumns
-
-namespace LoanColumns
-{
-constexpr int OriginalAmount = 1;
-constexpr int PaidAmount = 2;
-constexpr int Balance = 6;
-} // namespace LoanColumns
 
 /// What was spent on a category in the budget period: the sum over the period's
 /// transactions of accounts in the budget; NULL when there are none.

@@ -57,9 +57,9 @@ BudgetReport ReadBudgetReport(Database& db, int year, int period)
     for (BudgetReportGroup& group : report.groups)
     {
         group.budgeted =
-            AsCurrency(BudgetGroupTotal(db, year, period, group.group, BudgetColumns::Budgeted));
+            AsCurrency(BudgetGroupTotal(db, year, period, group.group, BudgetColumn::Budgeted));
         group.actual =
-            AsCurrency(BudgetGroupTotal(db, year, period, group.group, BudgetColumns::Actual));
+            AsCurrency(BudgetGroupTotal(db, year, period, group.group, BudgetColumn::Actual));
     }
 
     TotalsContext totals;

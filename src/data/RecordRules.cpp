@@ -3,40 +3,12 @@
 #include "budget/BudgetPeriods.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
+#include "register/ViewColumns.h"
 #include "register/ViewKind.h"
 
 namespace
 {
 const char* const Uncategorised = "(none)";
-
-// Query columns of the views (see the View's query per kind).
-namespace BudgetColumn
-{
-constexpr int Category = 0;
-constexpr int Year = 3;
-constexpr int Period = 4;
-constexpr int Group = 5;
-} // namespace BudgetColumn
-
-namespace AccountColumn
-{
-constexpr int Description = 0;
-constexpr int AccountId = 1;
-constexpr int Sequence = 4;
-constexpr int Type = 5;
-} // namespace AccountColumn
-
-namespace RegisterColumn
-{
-constexpr int Category = 4;
-constexpr int AccountId = 6;
-constexpr int Year = 7;
-constexpr int Period = 8;
-constexpr int Sequence = 10;
-} // namespace RegisterColumn
-
-constexpr int InvestmentAccountId = 7;
-constexpr int LoanAccountId = 4;
 
 Variant Zero()
 {
@@ -118,10 +90,10 @@ bool ValidateRow(Database& db, const RecordContext& context, RowCells& row, int&
         CompleteTransaction(db, context, row);
         return true;
     case KindInvestment:
-        row.SetCellText(InvestmentAccountId, context.currentAccountId);
+        row.SetCellText(InvestmentColumn::AccountId, context.currentAccountId);
         return true;
     case KindLoan:
-        row.SetCellText(LoanAccountId, context.currentAccountId);
+        row.SetCellText(LoanColumn::AccountId, context.currentAccountId);
         return true;
     default:
         return true;

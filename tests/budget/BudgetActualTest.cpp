@@ -70,22 +70,22 @@ TEST_F(BudgetActualDb, DifferenceIsTheLastActualMinusBudgeted)
 
 TEST_F(BudgetActualDb, GroupTotalsCountOnlyTheGroupsCategoriesOfThePeriod)
 {
-    EXPECT_EQ(GroupTotal("Living", BudgetColumns::Budgeted), Money("-350"));
-    EXPECT_EQ(GroupTotal("Home", BudgetColumns::Budgeted), Money("-1020.5"));
+    EXPECT_EQ(GroupTotal("Living", BudgetColumn::Budgeted), Money("-350"));
+    EXPECT_EQ(GroupTotal("Home", BudgetColumn::Budgeted), Money("-1020.5"));
     // Fuel has a Living line in April, not in May: its May spending is not Living's.
-    EXPECT_EQ(GroupTotal("Living", BudgetColumns::Actual), Money("-170.1"));
-    EXPECT_EQ(GroupTotal("Home", BudgetColumns::Actual), Money("-900"));
+    EXPECT_EQ(GroupTotal("Living", BudgetColumn::Actual), Money("-170.1"));
+    EXPECT_EQ(GroupTotal("Home", BudgetColumn::Actual), Money("-900"));
     // April has no Food line: its Food spending is no group's.
-    EXPECT_EQ(BudgetGroupTotal(Db(), 2016, 4, "Living", BudgetColumns::Actual),
+    EXPECT_EQ(BudgetGroupTotal(Db(), 2016, 4, "Living", BudgetColumn::Actual),
               Variant::FromLong(0));
 }
 
 TEST_F(BudgetActualDb, GroupWithoutTransactionsHasActualTotalZero)
 {
     AddBudget(2016, 5, "Travel", "Holiday's", "-400");
-    EXPECT_EQ(GroupTotal("Holiday's", BudgetColumns::Actual), Variant::FromLong(0));
-    EXPECT_EQ(GroupTotal("Holiday's", BudgetColumns::Budgeted), Money("-400"));
-    EXPECT_TRUE(GroupTotal("Nobody", BudgetColumns::Budgeted).IsNull());
+    EXPECT_EQ(GroupTotal("Holiday's", BudgetColumn::Actual), Variant::FromLong(0));
+    EXPECT_EQ(GroupTotal("Holiday's", BudgetColumn::Budgeted), Money("-400"));
+    EXPECT_TRUE(GroupTotal("Nobody", BudgetColumn::Budgeted).IsNull());
 }
 
 TEST_F(BudgetActualDb, HintListsTheTransactionsBehindALine)
@@ -121,19 +121,19 @@ TEST_F(BudgetActualDb, ComputedCellsOfTheBudgetAndLoanViews)
     FakeRow food({{0, "Food"}, {1, "-300"}});
     Variant actual;
     Variant difference;
-    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, BudgetColumns::Actual, actual);
-    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, BudgetColumns::Difference, difference);
+    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, BudgetColumn::Actual, actual);
+    figures.ComputeCell(Db(), KindBudget, 2016, 5, food, BudgetColumn::Difference, difference);
     EXPECT_EQ(actual, Money("-110"));
     EXPECT_EQ(difference, Money("190"));
 
     FakeRow loan({{0, "Car"}, {1, "1000"}, {2, "250"}});
     Variant balance;
-    figures.ComputeCell(Db(), KindLoan, 2016, 5, loan, LoanColumns::Balance, balance);
+    figures.ComputeCell(Db(), KindLoan, 2016, 5, loan, LoanColumn::Balance, balance);
     EXPECT_EQ(balance, Money("750"));
 
     // Other views and columns leave the value as it was.
     Variant untouched = Variant::FromText("x");
-    figures.ComputeCell(Db(), KindRegister, 2016, 5, food, BudgetColumns::Actual, untouched);
+    figures.ComputeCell(Db(), KindRegister, 2016, 5, food, BudgetColumn::Actual, untouched);
     figures.ComputeCell(Db(), KindBudget, 2016, 5, food, 5, untouched);
     figures.ComputeCell(Db(), KindLoan, 2016, 5, loan, 7, untouched);
     EXPECT_EQ(untouched, Variant::FromText("x"));
