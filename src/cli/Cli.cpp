@@ -8,6 +8,7 @@
 #include "exchange/ImportCommandLine.h"
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -38,16 +39,20 @@ struct Command
     int (*run)(const CliOptions& options, std::span<const std::string> args, std::ostream& out);
 };
 
+// The program's own opening sequence: backup copy, then migration; --database is used
+// exactly as written, like DatabasePath.
+std::unique_ptr<Database> OpenAsTheProgramDoes(const CliOptions& options)
+{
+    if (options.databasePath)
+        return std::make_unique<Database>(*options.databasePath);
+    return std::make_unique<Database>();
+}
+
 int RunCheck(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
 {
     if (!args.empty())
         throw UsageError{"check takes no arguments, got '" + args.front() + "'"};
-    // The program's own opening sequence: backup copy, then migration.
-    std::optional<Database> db;
-    if (options.databasePath)
-        db.emplace(*options.databasePath);
-    else
-        db.emplace();
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
     out << "schema version " << ReadSchemaVersion(*db) << "\n";
     return 0;
 }
@@ -89,12 +94,7 @@ int RunBudget(const CliOptions& options, std::span<const std::string> args, std:
     std::optional<BudgetPeriodArgument> period = ParseBudgetPeriod(args[0], args[1], problem);
     if (!period)
         throw UsageError{problem};
-    // Opened as the program opens it: backup copy, then migration.
-    std::optional<Database> db;
-    if (options.databasePath)
-        db.emplace(*options.databasePath);
-    else
-        db.emplace();
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
     WriteBudgetReport(ReadBudgetReport(*db, period->year, period->period), out);
     return 0;
 }
@@ -104,12 +104,7 @@ int RunImport(const CliOptions& options, std::span<const std::string> args, std:
     auto command = ParseImportCommandLine(args);
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
-    // Opened as the program opens it: backup copy, then migration.
-    std::optional<Database> db;
-    if (options.databasePath)
-        db.emplace(*options.databasePath);
-    else
-        db.emplace();
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
     return RunImportCommandLine(*db, std::get<ImportCommandLine>(command), out, *options.err);
 }
 
