@@ -1,52 +1,579 @@
 #include "app/Controller.h"
 
+#include "app/AppImages.h"
 #include "app/AppText.h"
+#include "app/CommandIds.h"
+#include "app/CompactStyle.h"
 #include "app/Paths.h"
+#include "app/QvMenuStrip.h"
+#include "app/QvStatusBar.h"
+#include "app/QvToolBar.h"
+#include "app/Screenshot.h"
+#include "app/Settings.h"
 #include "app/Trace.h"
+#include "budget/BudgetPeriods.h"
 #include "data/Database.h"
-#include "data/Schema.h"
+#include "data/DateTime.h"
+#include "register/QvGrid.h"
+#include "register/QvTreeView.h"
 
-#include <wx/sizer.h>
+#include <wx/choice.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+#include <wx/spinbutt.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+#include <wx/webview.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 Controller* frmController = nullptr;
+View* cView = nullptr;
 Database* db = nullptr;
 
+namespace
+{
+const char* const MonthNames[] = {"January",   "February", "March",    "April",
+                                  "May",       "June",     "July",     "August",
+                                  "September", "October",  "November", "December"};
+} // namespace
+
 Controller::Controller()
-    : wxDialog(nullptr, wxID_ANY, MessageCaption, wxPoint(0, 0), wxSize(800, 489),
-               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER)
+    : Quorvel::MainFormBase(MessageCaption, wxPoint(0, 0), wxSize(800, 489),
+                            wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxMINIMIZE_BOX |
+                                wxMAXIMIZE_BOX)
 {
     Trace("[1] Controller::OnInitDialog");
+    ApplyCompactStyle();
+    // The layout's pixel sizes were made for a small dialog font; every control inherits it.
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    font.SetPointSize(8);
+    SetFont(font);
+    CreateControls();
+
     Trace("[2] Before setlocale");
     std::setlocale(LC_TIME, "");
+
+    Trace("[3] Before SetIcon");
+    m_largeIcon = AppImages::ProgramIcon(32);
+    wxIconBundle icons;
+    icons.AddIcon(m_largeIcon);
+    icons.AddIcon(AppImages::ProgramIcon(16));
+    SetIcons(icons);
+
+    Trace("[4] Before imageList.Create");
+    wxBitmap treeImages = AppImages::TreeStrip();
+    int side = treeImages.GetHeight();
+    m_imageList.Create(side, side, true, 2);
+    m_imageList.Add(treeImages, wxColour(255, 0, 255));
+
+    Trace("[5] Before TreeView.SetImageList");
+    m_tree->SetImageList(&m_imageList);
+
+    Trace("[6] Before GetMenu()");
+    CreateMenu();
+
+    Trace("[7] Before Toolbar.Create()");
+    m_toolBar = new QvToolBar(m_body);
+
+    Trace("[8] StatusBar.Create()");
+    m_statusBar = new QvStatusBar(m_body);
+
+    Trace("[9] StatusBar.SetPaneInfo()");
+    m_statusBar->SetPaneInfo();
+
+    Trace("[10] Grid.Create()");
+    m_grid = new QvGrid(m_body, ControlId::Grid, this);
+    m_grid->SetShading(true);
+    m_grid->SetTabTarget(m_tree);
+    m_grid->SetSize(173, 25, 619, 376);
+    m_grid->SetLabelFont(GetFont().Bold());
+    for (wxWindow* window : {static_cast<wxWindow*>(m_tree), static_cast<wxWindow*>(m_statusBar),
+                             static_cast<wxWindow*>(m_menu)})
+        window->SetFont(GetFont());
+
+    Trace("[11] //Set totals to bold");
+    m_boldFont = m_firstTotal->GetFont();
+    m_boldFont.SetWeight(wxFONTWEIGHT_BOLD);
+    for (wxWindow* window :
+         {static_cast<wxWindow*>(m_firstTotal), static_cast<wxWindow*>(m_secondTotal),
+          static_cast<wxWindow*>(m_totalsLabel)})
+        window->SetFont(m_boldFont);
+
+    Trace("[12] UpDown.SetRange()");
+    m_spinner->SetRange(1900, 3000);
+
     Trace("[13] frmController = this");
     frmController = this;
+
+    Trace("[14] cView = new View()");
+    ViewControls controls;
+    controls.grid = m_grid;
+    controls.browser = m_browser;
+    controls.tree = m_tree;
+    controls.month = m_month;
+    controls.year = m_year;
+    controls.yearSpinner = m_spinner;
+    controls.totalsLabel = m_totalsLabel;
+    controls.firstTotal = m_firstTotal;
+    controls.secondTotal = m_secondTotal;
+    m_view = std::make_unique<View>(*this, controls);
+    cView = m_view.get();
+
     Trace("[15] db = new Database()");
     m_db = std::make_unique<Database>();
     db = m_db.get();
+    m_view->SetDatabase(db);
+    CreateBrowser();
 
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    wxString summary = wxString::Format("%s\nschema version %d", wxString::FromUTF8(db->Path()),
-                                        ReadSchemaVersion(*db));
-    sizer->Add(new wxStaticText(this, wxID_ANY, summary), wxSizerFlags().Border(wxALL, 12));
-    SetSizer(sizer);
+    Trace("[16] cView->SetHoldRefresh()");
+    m_view->SetHoldRefresh(true);
 
-    // Enter and Escape do nothing here; only closing the window ends the program.
-    SetEscapeId(wxID_NONE);
-    SetAffirmativeId(wxID_NONE);
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndModal(wxID_CANCEL); });
+    Trace("[17] SetPeriod/Year");
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    m_view->SetPeriod(today.month);
+    m_view->SetYear(today.year);
+
+    Trace("[18] BuildTree()");
+    m_view->BuildTree();
+    m_tree->SelectItem(m_tree->GetRootItem());
+
+    Trace("[19] cView.SetView()");
+    m_view->SetView(KindHome);
+
+    Trace("[20] cView.SetHoldRefresh()");
+    m_view->SetHoldRefresh(false);
+    m_view->Refresh();
+    m_treeGuard = false;
+    m_ready = true;
+    BindEvents();
+
+    Trace("[21] //Pixel-accurate fix-ups");
+    m_tree->SetSize(0, 25, 169, 390);
+    m_grid->SetSize(173, 25, 619, 376);
+    m_grid->ForceRefresh();
+
+    Trace("[22] //Resize the window");
+    RestorePlacement();
+
+    Trace("[23] Dashboard.Refresh()");
+    ShowPage(KindHome);
+
+    Trace("[24] //Copy the last budget");
+    if (!db->HasRows("Budget", "Year = " + std::to_string(m_view->Year()) +
+                                   " and Period = " + std::to_string(m_view->Month())))
+        CopyPreviousBudget(*db, m_view->Year(), m_view->Month());
+
+    Trace("[25] //checkForUpdates()");
+
     Trace("[26] return TRUE");
 }
 
 Controller::~Controller()
 {
+    m_tree->SetImageList(nullptr);
+    m_grid->ClearBinding();
+    cView = nullptr;
+    m_view.reset();
     frmController = nullptr;
     db = nullptr;
     m_db.reset();
     std::error_code ignored;
     std::filesystem::remove_all(GetTempDir(), ignored);
+}
+
+// ---- controls ------------------------------------------------------------------------
+
+void Controller::CreateControls()
+{
+    m_menu = new QvMenuStrip(this);
+    m_body = new wxPanel(this, wxID_ANY);
+    wxArrayString months;
+    for (const char* name : MonthNames)
+        months.Add(name);
+    m_month =
+        new wxChoice(m_body, ControlId::MonthSelector, wxPoint(200, 1), wxSize(110, 23), months);
+    m_year = new wxTextCtrl(m_body, ControlId::YearField, "", wxPoint(316, 1), wxSize(52, 23));
+    m_spinner = new wxSpinButton(m_body, ControlId::YearSpinner, wxPoint(368, 1), wxSize(-1, 23),
+                                 wxSP_VERTICAL | wxSP_ARROW_KEYS);
+    m_tree = new QvTreeView(m_body, ControlId::AccountTree);
+    m_tree->SetSize(0, 25, 169, 390);
+    // The browser pane's place; the browser itself comes once the database is open.
+    m_browser = new wxPanel(m_body, ControlId::Browser, wxPoint(173, 25), wxSize(619, 390));
+    m_totalsLabel = new wxStaticText(m_body, ControlId::TotalsLabel, "Totals:", wxPoint(173, 401),
+                                     wxSize(120, 14), wxST_NO_AUTORESIZE);
+    long totalStyle = wxTE_READONLY | wxTE_RIGHT | wxBORDER_NONE;
+    m_firstTotal = new wxTextCtrl(m_body, ControlId::FirstTotal, "", wxPoint(400, 401),
+                                  wxSize(100, 14), totalStyle);
+    m_secondTotal = new wxTextCtrl(m_body, ControlId::SecondTotal, "", wxPoint(520, 401),
+                                   wxSize(100, 14), totalStyle);
+    m_secondTotal->Hide();
+}
+
+void Controller::CreateBrowser()
+{
+    // Created after the database opened: a start that fails leaves no browser processes
+    // behind that would hold on to the program's output.
+    wxWindow* web = wxWebView::New(m_body, ControlId::Browser, wxWebViewDefaultURLStr,
+                                   m_browser->GetPosition(), m_browser->GetSize());
+    if (!web)
+        return;
+    m_browser->Destroy();
+    m_browser = web;
+    m_view->SetBrowser(web);
+}
+
+void Controller::CreateMenu()
+{
+    auto* file = new wxMenu;
+    file->Append(Command::ToToolkitId(Command::Import), "&Import...\tCtrl+I");
+    file->Append(Command::ToToolkitId(Command::Export), "&Export...\tCtrl+E");
+    file->Append(Command::ToToolkitId(Command::Print), "&Print...\tCtrl+P");
+    file->AppendSeparator();
+    file->Append(Command::ToToolkitId(Command::Exit), "E&xit");
+    auto* edit = new wxMenu;
+    edit->Append(Command::ToToolkitId(Command::NewRecord), "&New Record\tCtrl+N");
+    edit->Append(Command::ToToolkitId(Command::DeleteRecord), "&Delete Record\tDel");
+    edit->AppendSeparator();
+    edit->Append(Command::ToToolkitId(Command::CopyPreviousBudget),
+                 "&Copy Previous Budget\tCtrl+B");
+    edit->Append(Command::ToToolkitId(Command::MovePreviousMonth), "Move To &Previous Month");
+    edit->Append(Command::ToToolkitId(Command::MoveNextMonth), "Move To N&ext Month");
+    edit->AppendSeparator();
+    edit->Append(Command::ToToolkitId(Command::SplitTransaction), "&Split Transaction\tCtrl+S");
+    auto* tools = new wxMenu;
+    tools->Append(Command::ToToolkitId(Command::UpdateQuotes), "&Update Quotes");
+    tools->Append(Command::ToToolkitId(Command::Options), "&Options...");
+    tools->Append(Command::ToToolkitId(Command::CategoryRules), "&Category Rules...");
+    auto* help = new wxMenu;
+    help->Append(Command::ToToolkitId(Command::HelpTopics), "&Help Topics");
+    help->Append(Command::ToToolkitId(Command::QuorvelOnTheWeb), "Quorvel on the &Web");
+    help->Append(Command::ToToolkitId(Command::OnlineTutorial), "&Online Tutorial");
+    help->Append(Command::ToToolkitId(Command::CheckForUpdates), "Check for &Updates");
+    help->Append(Command::ToToolkitId(Command::Donate), "&Donate");
+    help->AppendSeparator();
+    help->Append(Command::ToToolkitId(Command::About), "&About");
+    m_menu->Append(file, "&File");
+    m_menu->Append(edit, "&Edit");
+    m_menu->Append(tools, "&Tools");
+    m_menu->Append(help, "&Help");
+
+    // Their work belongs to parts of the program not built yet.
+    m_unavailable = {Command::Import,       Command::Export,  Command::SplitTransaction,
+                     Command::UpdateQuotes, Command::Options, Command::CategoryRules};
+    for (int id : m_unavailable)
+        m_menu->Enable(id, false);
+
+    wxAcceleratorEntry keys[] = {
+        {wxACCEL_CTRL, 'I', Command::ToToolkitId(Command::Import)},
+        {wxACCEL_CTRL, 'E', Command::ToToolkitId(Command::Export)},
+        {wxACCEL_CTRL, 'P', Command::ToToolkitId(Command::Print)},
+        {wxACCEL_CTRL, 'N', Command::ToToolkitId(Command::NewRecord)},
+        {wxACCEL_CTRL, 'B', Command::ToToolkitId(Command::CopyPreviousBudget)},
+        {wxACCEL_CTRL, 'S', Command::ToToolkitId(Command::SplitTransaction)},
+    };
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+}
+
+void Controller::BindEvents()
+{
+    // Enter and Escape do nothing here; only closing the window ends the program.
+    SetEscapeId(wxID_NONE);
+    SetAffirmativeId(wxID_NONE);
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { CloseWindow(); });
+    Bind(wxEVT_MENU,
+         [this](wxCommandEvent& event)
+         {
+             if (IsCommandEnabled(event.GetId()) || m_menu->FindMenuOf(event.GetId()) == nullptr)
+                 RunCommand(event.GetId());
+         });
+    Bind(wxEVT_SIZE,
+         [this](wxSizeEvent& event)
+         {
+             event.Skip();
+             wxSize client = GetClientSize();
+             m_menu->SetSize(0, 0, client.x, QvMenuStrip::Height);
+             m_body->SetSize(0, QvMenuStrip::Height, client.x,
+                             std::max(0, client.y - QvMenuStrip::Height));
+             TrackNormalRect();
+         });
+    Bind(wxEVT_MOVE,
+         [this](wxMoveEvent& event)
+         {
+             event.Skip();
+             TrackNormalRect();
+         });
+    m_body->Bind(wxEVT_SIZE,
+                 [this](wxSizeEvent& event)
+                 {
+                     event.Skip();
+                     wxSize client = m_body->GetClientSize();
+                     LayoutClient(client.x, client.y);
+                 });
+    m_month->Bind(wxEVT_CHOICE,
+                  [this](wxCommandEvent&)
+                  {
+                      if (m_ready && m_month->GetSelection() >= 0)
+                          m_view->SetPeriod(m_month->GetSelection() + 1);
+                  });
+    m_year->Bind(wxEVT_TEXT,
+                 [this](wxCommandEvent&)
+                 {
+                     if (m_ready)
+                         m_view->SetYear(std::atoi(m_year->GetValue().utf8_string().c_str()));
+                 });
+    m_spinner->Bind(wxEVT_SPIN_UP, &Controller::OnSpin, this);
+    m_spinner->Bind(wxEVT_SPIN_DOWN, &Controller::OnSpin, this);
+    m_spinner->Bind(wxEVT_SPIN,
+                    [this](wxSpinEvent&)
+                    {
+                        if (m_ready)
+                            m_view->SetYear(m_spinner->GetValue());
+                    });
+    m_tree->Bind(wxEVT_TREE_SEL_CHANGING, &Controller::OnTreeSelChanging, this);
+    m_tree->Bind(wxEVT_TREE_SEL_CHANGED, &Controller::OnTreeSelChanged, this);
+    m_tree->Bind(wxEVT_SET_FOCUS,
+                 [this](wxFocusEvent& event)
+                 {
+                     event.Skip();
+                     m_view->UpdateCommands();
+                 });
+}
+
+// ---- layout and placement --------------------------------------------------------------
+
+void Controller::LayoutClient(int w, int h)
+{
+    if (!m_ready || wxSize(w, h) == m_laidOut)
+        return;
+    m_laidOut = wxSize(w, h);
+    m_toolBar->SetSize(0, 0, m_toolBar->GetBestSize().x, QvToolBar::Height);
+    m_statusBar->SetSize(0, h - QvStatusBar::Height, w, QvStatusBar::Height);
+    wxRect tree = m_tree->GetRect();
+    m_tree->SetSize(tree.x, tree.y, tree.width, std::max(0, h - 20 - tree.y));
+    wxRect browser = m_browser->GetRect();
+    m_browser->SetSize(browser.x, browser.y, std::max(0, w - browser.x),
+                       std::max(0, h - 20 - browser.y));
+    if (m_grid->HasFocusInside())
+    {
+        m_grid->EndCellEdit();
+        m_grid->GetGridWindow()->SetFocus();
+    }
+    wxRect grid = m_grid->GetRect();
+    m_grid->SetSize(grid.x, grid.y, std::max(0, w - grid.x), std::max(0, h - 34 - grid.y));
+    m_grid->AdjustScrollbars();
+    for (wxWindow* window :
+         {static_cast<wxWindow*>(m_totalsLabel), static_cast<wxWindow*>(m_firstTotal),
+          static_cast<wxWindow*>(m_secondTotal)})
+    {
+        wxRect rect = window->GetRect();
+        window->SetSize(rect.x, h - 34, rect.width, 14);
+    }
+    m_view->ApplyColumnWidths();
+}
+
+void Controller::RestorePlacement()
+{
+    std::vector<std::int32_t> placement = GetIntListSetting("Placement");
+    if (placement.size() == 4)
+        SetSize(placement[0], placement[1], placement[2], placement[3]);
+    else
+        SetSize(0, 0, 800, 489);
+    m_normalRect = GetRect();
+    // Lays the menu and the client area out even when the size did not change.
+    SendSizeEvent();
+}
+
+void Controller::TrackNormalRect()
+{
+    if (!IsMaximized() && !IsIconized() && m_ready)
+        m_normalRect = GetRect();
+}
+
+// ---- closing -------------------------------------------------------------------------
+
+void Controller::CloseWindow()
+{
+    m_grid->EndCellEdit();
+    if (m_grid->HasPendingChanges())
+    {
+        if (ValidatePendingRow(false))
+            m_grid->Commit();
+        else
+            m_grid->DataSource().ClearPending();
+    }
+    if (IsModal())
+        EndModal(wxID_CANCEL);
+    else
+        Hide();
+    wxRect rect = m_normalRect;
+    WriteIntListSetting("Placement", {rect.x, rect.y, rect.width, rect.height});
+    m_view->SaveColumnWidths();
+}
+
+// ---- start-up idle and focus ---------------------------------------------------------
+
+void Controller::OnStartupIdle()
+{
+    ScheduleScreenshot(*this);
+    if (!GetBoolSetting("UpdateQuotesOnStartup"))
+        return;
+    m_browser->Update();
+    if (IsCommandEnabled(Command::UpdateQuotes))
+        RunCommand(Command::UpdateQuotes);
+}
+
+void Controller::OnChildFocus()
+{
+    if (!m_ready || m_grid->IsWriteRequestBusy())
+        return;
+    CallAfter([this] { m_grid->OnPendingWriteRequest(); });
+}
+
+bool Controller::IsFocusExempt(wxWindow* window) const
+{
+    for (; window; window = window->GetParent())
+        if (window == m_grid)
+            return true;
+    return false;
+}
+
+// ---- tree ----------------------------------------------------------------------------
+
+void Controller::OnTreeSelChanging(wxTreeEvent& event)
+{
+    if (m_treeGuard || !m_ready)
+        return;
+    m_grid->EndCellEdit();
+    if (m_grid->HasPendingChanges() && !ValidatePendingRow(false))
+        event.Veto();
+}
+
+void Controller::OnTreeSelChanged(wxTreeEvent& event)
+{
+    if (m_treeGuard || !m_ready)
+        return;
+    m_grid->Commit();
+    wxTreeItemId item = event.GetItem();
+    const NodeData* data = m_tree->Data(item);
+    if (!data)
+        return;
+    SetTitle(m_tree->GetItemText(item) + " - " + MessageCaption);
+    m_view->SetView(data->kind);
+}
+
+void Controller::SelectNode(const wxTreeItemId& item)
+{
+    if (item.IsOk())
+        m_tree->SelectItem(item);
+}
+
+// ---- year spinner --------------------------------------------------------------------
+
+void Controller::OnSpin(wxSpinEvent& event)
+{
+    if (!m_grid->Commit())
+        event.Veto();
+    else
+        event.Skip();
+}
+
+// ---- ViewHost ------------------------------------------------------------------------
+
+void Controller::EnableCommand(int id, bool enabled)
+{
+    m_menu->Enable(id, enabled && m_unavailable.count(id) == 0);
+}
+
+bool Controller::IsCommandEnabled(int id) const
+{
+    return m_menu->IsEnabled(id);
+}
+
+void Controller::SyncToolBar()
+{
+    m_toolBar->EnableTool(Command::ToToolkitId(Command::ToolNew),
+                          IsCommandEnabled(Command::NewRecord));
+    m_toolBar->EnableTool(Command::ToToolkitId(Command::ToolDelete),
+                          IsCommandEnabled(Command::DeleteRecord));
+    m_toolBar->EnableTool(Command::ToToolkitId(Command::Print), IsCommandEnabled(Command::Print));
+}
+
+void Controller::SetStatusHint(const std::string& text)
+{
+    m_statusBar->SetStatusText(wxString::FromUTF8(text), 0);
+}
+
+void Controller::ShowPage(int kind)
+{
+    // A plain page until the generated home and report pages take its place.
+    const char* title = kind == KindReports              ? "Reports"
+                        : kind == KindTransactionsReport ? "Transactions"
+                                                         : "Quorvel Tallybrook";
+    std::string path = JoinPath(GetTempDir(), "home.html");
+    {
+        std::ofstream page(path, std::ios::trunc);
+        page << "<html><head><style>body{font-family:sans-serif;font-size:small}</style></head>"
+             << "<body><h3>" << title << "</h3><p>Select an account, the budget or a report in "
+             << "the tree on the left.</p></body></html>";
+    }
+    if (auto* web = dynamic_cast<wxWebView*>(m_browser))
+        web->LoadURL("file://" + wxString::FromUTF8(path));
+}
+
+// ---- UserInterface -------------------------------------------------------------------
+
+void Controller::ShowMessage(const std::string& text, Icon icon)
+{
+    long style = wxOK;
+    switch (icon)
+    {
+    case Icon::Stop:
+        style |= wxICON_ERROR;
+        break;
+    case Icon::Exclamation:
+        style |= wxICON_EXCLAMATION;
+        break;
+    case Icon::Information:
+        style |= wxICON_INFORMATION;
+        break;
+    case Icon::Question:
+        style |= wxICON_QUESTION;
+        break;
+    }
+    wxMessageBox(wxString::FromUTF8(text), MessageCaption, style, this);
+}
+
+bool Controller::AskYesNo(const std::string& text)
+{
+    return wxMessageBox(wxString::FromUTF8(text), MessageCaption, wxYES_NO | wxICON_QUESTION,
+                        this) == wxYES;
+}
+
+void Controller::PushStatus(const std::string& text)
+{
+    m_statusBar->PushStatus(text);
+}
+
+void Controller::PopStatus()
+{
+    m_statusBar->PopStatus();
+}
+
+void Controller::BeginWait()
+{
+    wxBeginBusyCursor();
+}
+
+void Controller::EndWait()
+{
+    wxEndBusyCursor();
 }

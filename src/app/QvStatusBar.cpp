@@ -1,0 +1,55 @@
+#include "app/QvStatusBar.h"
+
+#include "app/CommandIds.h"
+#include "data/DateTime.h"
+#include "data/Regional.h"
+
+#include <ctime>
+
+QvStatusBar::QvStatusBar(wxWindow* parent)
+    : wxStatusBar(parent, wxID_ANY, 0), m_clock(this, Command::ClockTimer)
+{
+    SetFieldsCount(3);
+    SetMinHeight(Height);
+    UpdateClock();
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { UpdateClock(); }, Command::ClockTimer);
+    m_clock.Start(1000);
+}
+
+QvStatusBar::~QvStatusBar()
+{
+    m_clock.Stop();
+}
+
+void QvStatusBar::SetPaneInfo()
+{
+    const int widths[] = {-1, 60, 45};
+    SetStatusWidths(3, widths);
+}
+
+void QvStatusBar::PushStatus(const std::string& text)
+{
+    m_stack.push_back(GetStatusText(0));
+    SetStatusText(wxString::FromUTF8(text), 0);
+    Update();
+}
+
+void QvStatusBar::PopStatus()
+{
+    if (m_stack.empty())
+        return;
+    SetStatusText(m_stack.back(), 0);
+    m_stack.pop_back();
+}
+
+void QvStatusBar::UpdateClock()
+{
+    DateTime now = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    wxString date = wxString::FromUTF8(FormatShortDate(now));
+    wxString time = wxString::FromUTF8(FormatTimeOfDay(now, false));
+    if (GetStatusText(1) != date)
+        SetStatusText(date, 1);
+    if (GetStatusText(2) != time)
+        SetStatusText(time, 2);
+}

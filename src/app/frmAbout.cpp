@@ -1,0 +1,36 @@
+#include "app/frmAbout.h"
+
+#include "app/OpenDocument.h"
+#include "app/Version.h"
+
+#include <wx/button.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+frmAbout::frmAbout(wxWindow* owner, const wxIcon& largeIcon)
+    : wxDialog(owner, wxID_ANY, "About " + wxString::FromUTF8(GetVersionString("ProductName")))
+{
+    auto* icon = new wxStaticBitmap(this, 1022, largeIcon, wxPoint(8, 12), wxSize(32, 32));
+    (void)icon;
+    new wxStaticText(
+        this, 1020,
+        wxString::FromUTF8(GetVersionString("ProductName") + " " + GetVersionString("FileVersion")),
+        wxPoint(50, 10), wxSize(210, 13));
+    new wxStaticText(this, 1019, wxString::FromUTF8(GetVersionString("LegalCopyright")),
+                     wxPoint(50, 30), wxSize(210, 13));
+    m_link = new wxStaticText(this, 1021, MakerWebSite, wxPoint(50, 50), wxSize(210, 13));
+    wxFont underlined = m_link->GetFont();
+    underlined.SetUnderlined(true);
+    m_link->SetFont(underlined);
+    m_link->SetForegroundColour(wxColour(0, 0, 255));
+    m_link->SetCursor(wxCursor(wxCURSOR_HAND));
+    m_link->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent&) { OpenLink(); });
+    new wxButton(this, wxID_OK, "OK", wxPoint(185, 72), wxSize(75, 23));
+    SetClientSize(273, 135);
+    SetSize(wxSize(273, 135));
+}
+
+void frmAbout::OpenLink()
+{
+    OpenDocument(m_link->GetLabel().utf8_string());
+}

@@ -1,0 +1,394 @@
+// The register grid's editing, keys, sorting, hints and clipboard.
+#include "register/QvGrid.h"
+
+#include <wx/clipbrd.h>
+#include <wx/combobox.h>
+#include <wx/dataobj.h>
+#include <wx/tooltip.h>
+
+#include <algorithm>
+
+// ---- editing -------------------------------------------------------------------------
+
+void QvGrid::MoveCursorQuietly(int row, int gridCol)
+{
+    bool quiet = m_quietMove;
+    m_quietMove = true;
+    SetGridCursor(row, gridCol);
+    m_quietMove = quiet;
+}
+
+void QvGrid::GoToCell(int row, int col)
+{
+    if (row < 0 || row >= GetNumberRows())
+        return;
+    SetGridCursor(row, GridColumn(col));
+    MakeCellVisible(row, GridColumn(col));
+}
+
+void QvGrid::StartEdit()
+{
+    if (!m_bound || GetNumberRows() == 0)
+        return;
+    if (!IsCellEditControlEnabled() && CanEnableCellControl())
+        EnableCellEditControl();
+}
+
+wxWindow* QvGrid::EditorWindow() const
+{
+    if (!IsCellEditControlEnabled())
+        return nullptr;
+    wxGridCellEditor* editor = GetCellEditor(GetGridCursorRow(), GetGridCursorCol());
+    wxWindow* window = editor ? editor->GetWindow() : nullptr;
+    if (editor)
+        editor->DecRef();
+    return window;
+}
+
+void QvGrid::EndCellEdit()
+{
+    if (!IsCellEditControlEnabled())
+        return;
+    DisableCellEditControl();
+    FinishEdit();
+}
+
+void QvGrid::FinishEdit()
+{
+    m_editFinishPending = false;
+    int row = GetGridCursorRow();
+    RecomputeRow(row);
+    if (row >= 0 && row < GetNumberRows())
+        RefreshBlock(row, 0, row, std::max(0, GetNumberCols() - 1));
+    Send(GridMessage::CellEdited);
+}
+
+bool QvGrid::Commit()
+{
+    EndCellEdit();
+    if (!m_source->HasPending())
+        return true;
+    return m_source->WritePendingRow() == 0;
+}
+
+int QvGrid::NextEditableColumn(int col) const
+{
+    int count = LogicalColumnCount();
+    for (int step = 1; step <= count; ++step)
+    {
+        int next = (col + step) % count;
+        if (!IsColumnHidden(next) && !IsColumnComputed(next))
+            return next;
+    }
+    return col;
+}
+
+void QvGrid::EditContinue(bool enter)
+{
+    int row = GetGridCursorRow();
+    int col = LogicalColumn(GetGridCursorCol());
+    EndCellEdit();
+    if (row == 0 && enter && m_source->HasPending() && m_source->PendingRow() == 0)
+    {
+        if (!Commit())
+            return;
+        GoToCell(0, 0);
+        StartEditSoon();
+        return;
+    }
+    GoToCell(row, NextEditableColumn(col));
+    StartEditSoon();
+}
+
+void QvGrid::StartEditSoon()
+{
+    // The editor just closed may still report its loss of focus, which closes whatever
+    // editor is open then; the next one opens after that report.
+    int row = GetGridCursorRow();
+    int gridCol = GetGridCursorCol();
+    CallAfter(
+        [this, row, gridCol]
+        {
+            if (GetGridCursorRow() == row && GetGridCursorCol() == gridCol)
+                StartEdit();
+        });
+}
+
+void QvGrid::StartNewRecord()
+{
+    if (!m_bound)
+        return;
+    GetGridWindow()->SetFocus();
+    SetGridCursor(0, GridColumn(0));
+    if (GetGridCursorRow() != 0)
+        return;
+    MakeCellVisible(0, GridColumn(0));
+    StartEdit();
+}
+
+void QvGrid::DeleteCurrentRow()
+{
+    if (!m_bound || IsCellEditControlEnabled())
+        return;
+    int row = GetGridCursorRow();
+    if (row <= 0 || m_source->IsInsertedRow(row))
+        return;
+    bool cancel = false;
+    Send(GridMessage::ConfirmDelete, &cancel);
+    if (cancel)
+        return;
+    PaintingOff();
+    m_source->DeleteRow(row);
+    if (m_groupCol >= 0)
+        RebuildGrouping();
+    if (GetNumberRows() > 0)
+        MoveCursorQuietly(std::min(row, GetNumberRows() - 1), std::max(0, GetGridCursorCol()));
+    m_cacheDirty = true;
+    PaintingOn();
+    Send(GridMessage::RowDeleted);
+}
+
+void QvGrid::CancelPendingRow()
+{
+    int row = m_source->PendingRow();
+    m_source->ClearPending();
+    RecomputeRow(row);
+    int current = GetGridCursorRow();
+    if (current >= 0 && current < GetNumberRows())
+        RefreshBlock(current, 0, current, std::max(0, GetNumberCols() - 1));
+}
+
+void QvGrid::OnPendingWriteRequest()
+{
+    if (m_writeBusy)
+        return;
+    m_writeBusy = true;
+    if (!Commit() && !HasFocusInside())
+        GetGridWindow()->SetFocus();
+    m_writeBusy = false;
+}
+
+bool QvGrid::HasFocusInside() const
+{
+    for (wxWindow* window = wxWindow::FindFocus(); window; window = window->GetParent())
+        if (window == this)
+            return true;
+    return false;
+}
+
+void QvGrid::OnEnterKey()
+{
+    int row = GetGridCursorRow();
+    int gridCol = GetGridCursorCol();
+    bool pendingNew = row == 0 && m_source->HasPending();
+    if (!Commit())
+        return;
+    Reload(0);
+    if (GetNumberRows() == 0)
+        return;
+    if (row == 0)
+    {
+        if (pendingNew)
+        {
+            GoToCell(0, 0);
+            StartEditSoon();
+        }
+        else if (GetNumberRows() > 1)
+            GoToCell(1, LogicalColumn(gridCol));
+        return;
+    }
+    int next = row + 1 < GetNumberRows() ? row + 1 : 0;
+    GoToCell(next, LogicalColumn(gridCol));
+}
+
+void QvGrid::RequestAutoComplete(int col)
+{
+    CallAfter([this, col] { AutoComplete(col); });
+}
+
+void QvGrid::AutoComplete(int col)
+{
+    if (m_completing)
+        return;
+    m_completing = true;
+    if (auto* combo = dynamic_cast<wxComboBox*>(EditorWindow()))
+    {
+        wxString typed = combo->GetValue();
+        if (!typed.empty())
+            for (const wxString& item : DropListItems(col))
+            {
+                if (item == typed)
+                    break;
+                if (item.length() > typed.length() && item.StartsWith(typed))
+                {
+                    combo->ChangeValue(item);
+                    combo->SetSelection(static_cast<long>(typed.length()),
+                                        static_cast<long>(item.length()));
+                    break;
+                }
+            }
+    }
+    m_completing = false;
+}
+
+// ---- sorting, hints, clipboard ---------------------------------------------------------
+
+void QvGrid::SortByHeading(int gridCol)
+{
+    int col = LogicalColumn(gridCol);
+    if (!m_bound || col < 0 || col >= m_source->FieldCount() || IsColumnComputed(col))
+        return;
+    if (!Commit())
+        return;
+    PaintingOff();
+    UnsetSortingColumn();
+    bool ascending;
+    if (col == m_groupCol)
+    {
+        m_groupAscending = !m_groupAscending;
+        ascending = m_groupAscending;
+    }
+    else
+        ascending = col != m_sortCol ? true : !m_sortAscending;
+    m_sortCol = col;
+    m_sortAscending = ascending;
+    SetSortingColumn(gridCol, ascending);
+    m_source->SortBy({col}, {ascending});
+    m_cacheDirty = true;
+    PaintingOn();
+}
+
+void QvGrid::ShowHint(wxMouseEvent& event)
+{
+    event.Skip();
+    if (!m_hints)
+        return;
+    wxPoint position = CalcUnscrolledPosition(event.GetPosition());
+    int row = YToRow(position.y);
+    if (row < 0 || m_source->IsInsertedRow(row))
+    {
+        GetGridWindow()->UnsetToolTip();
+        return;
+    }
+    CellHintRequest request;
+    request.row = row;
+    Send(GridMessage::CellHint, &request);
+    wxString text = wxString::FromUTF8(request.text);
+    wxToolTip* tip = GetGridWindow()->GetToolTip();
+    if (!tip || tip->GetTip() != text)
+        GetGridWindow()->SetToolTip(text);
+}
+
+void QvGrid::CopyCellToClipboard()
+{
+    int row = GetGridCursorRow();
+    int col = GetGridCursorCol();
+    if (row < 0 || col < 0 || !wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(GetCellValue(row, col)));
+    wxTheClipboard->Close();
+}
+
+// ---- events --------------------------------------------------------------------------
+
+void QvGrid::OnKeyDown(wxKeyEvent& event)
+{
+    int key = event.GetKeyCode();
+    if (IsCellEditControlEnabled())
+    {
+        if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)
+            EditContinue(true);
+        else if (key == WXK_TAB)
+            EditContinue(false);
+        else
+            event.Skip();
+        return;
+    }
+    switch (key)
+    {
+    case WXK_F2:
+        StartEdit();
+        return;
+    case WXK_DELETE:
+        DeleteCurrentRow();
+        return;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        OnEnterKey();
+        return;
+    case WXK_ESCAPE:
+        CancelPendingRow();
+        return;
+    case WXK_TAB:
+        if (m_tabTarget)
+            m_tabTarget->SetFocus();
+        return;
+    default:
+        break;
+    }
+    if (key == 'C' && event.ControlDown() && !event.AltDown())
+    {
+        CopyCellToClipboard();
+        return;
+    }
+    event.Skip();
+}
+
+void QvGrid::OnSelectCell(wxGridEvent& event)
+{
+    event.Skip();
+    if (m_quietMove || m_inRowChange)
+        return;
+    int oldRow = GetGridCursorRow();
+    int newRow = event.GetRow();
+    if (oldRow == newRow || !m_source->HasPending())
+        return;
+    EndCellEdit();
+    m_inRowChange = true;
+    bool moved = m_source->RowChange(oldRow, newRow);
+    m_inRowChange = false;
+    if (!moved)
+        event.Veto();
+    else if (newRow >= GetNumberRows())
+        event.Veto();
+}
+
+void QvGrid::OnLabelClick(wxGridEvent& event)
+{
+    if (event.GetRow() == -1 && event.GetCol() >= 0)
+    {
+        SortByHeading(event.GetCol());
+        return;
+    }
+    event.Skip();
+}
+
+void QvGrid::OnEditorShown(wxGridEvent& event)
+{
+    event.Skip();
+    Send(GridMessage::EditStarted);
+}
+
+void QvGrid::OnEditorHidden(wxGridEvent& event)
+{
+    event.Skip();
+    // The value reaches the data source after this event; finish once it has.
+    m_editFinishPending = true;
+    CallAfter(
+        [this]
+        {
+            if (m_editFinishPending)
+                FinishEdit();
+        });
+}
+
+void QvGrid::OnSize(wxSizeEvent& event)
+{
+    event.Skip();
+    CallAfter(
+        [this]
+        {
+            if (m_bound)
+                StretchLastColumn();
+        });
+}

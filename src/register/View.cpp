@@ -1,0 +1,425 @@
+#include "register/View.h"
+
+#include "app/CommandIds.h"
+#include "app/Settings.h"
+#include "data/Balances.h"
+#include "data/Database.h"
+#include "data/Regional.h"
+#include "register/QvGrid.h"
+#include "register/QvTreeView.h"
+#include "register/ViewQuery.h"
+
+#include <wx/choice.h>
+#include <wx/spinbutt.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+namespace
+{
+int KindOfType(const std::string& type)
+{
+    if (type == "Investment")
+        return KindInvestment;
+    if (type == "Loan")
+        return KindLoan;
+    return KindRegister;
+}
+
+wxString TotalText(const Variant& value)
+{
+    // A sum over no rows is shown as an empty field.
+    if (value.IsNull())
+        return wxString();
+    return wxString::FromUTF8(FormatCurrency(value.ToCurrency()));
+}
+} // namespace
+
+View::View(ViewHost& host, const ViewControls& controls) : m_host(host), m_controls(controls)
+{
+    LoadColumnWidths();
+}
+
+// ---- kind and budget period ------------------------------------------------------------
+
+void View::SetView(int kind)
+{
+    StoreColumnWidths();
+    m_kind = kind;
+    m_selectedItem = m_controls.tree->GetSelection();
+    ShowGridSide(IsGridKind(kind));
+    Refresh();
+}
+
+void View::ShowGridSide(bool grid)
+{
+    m_controls.browser->Show(!grid);
+    m_controls.grid->Show(grid);
+    m_controls.grid->Enable(grid);
+    m_controls.totalsLabel->Show(grid);
+    m_controls.firstTotal->Show(grid);
+    if (!grid)
+        m_controls.secondTotal->Hide();
+}
+
+void View::SetPeriod(int month)
+{
+    StoreColumnWidths();
+    m_month = month;
+    m_controls.month->SetSelection(month - 1);
+    Refresh();
+}
+
+void View::SetYear(int year)
+{
+    StoreColumnWidths();
+    m_year = year;
+    m_controls.yearSpinner->SetValue(year);
+    m_controls.year->ChangeValue(wxString::Format("%d", year));
+    Refresh();
+}
+
+// ---- refreshing ----------------------------------------------------------------------
+
+void View::Refresh()
+{
+    if (m_holdRefresh)
+        return;
+    if (!IsGridKind(m_kind))
+    {
+        if (m_kind >= KindHome)
+            m_host.ShowPage(m_kind);
+        UpdateCommands();
+        return;
+    }
+    QvGrid& grid = *m_controls.grid;
+    grid.PaintingOff();
+    RecomputeContext();
+    ViewQueryContext context;
+    context.kind = m_kind;
+    context.year = m_year;
+    context.month = m_month;
+    context.accountType = m_accountType;
+    context.accountId = CurrentAccountID();
+    std::string sql = BuildViewQuery(context);
+    auto recordset = std::make_unique<Recordset>();
+    recordset->Open(sql, *m_db, OpenMode::KeysetLock);
+    grid.BindRecordset(std::move(recordset), sql);
+    ShowTotals();
+    SetUpColumns();
+    UpdateCommands();
+    grid.AdjustScrollbars();
+    ApplyColumnWidths();
+    grid.PaintingOn();
+}
+
+void View::SetUpColumns()
+{
+    QvGrid& grid = *m_controls.grid;
+    auto headings = [&grid](std::initializer_list<std::pair<int, const char*>> list)
+    {
+        for (const auto& [col, text] : list)
+            grid.SetHeading(col, text);
+    };
+    auto hide = [&grid](int first, int last)
+    {
+        for (int col = first; col <= last; ++col)
+            grid.SetColumnHidden(col);
+    };
+    bool second = false;
+    wxString label;
+    switch (m_kind)
+    {
+    case KindBudget:
+    {
+        headings({{0, "Category"}, {1, "Budgeted"}, {5, "Group"}});
+        for (const char* heading : {"Actual", "Difference"})
+        {
+            int col = grid.AddComputedColumn();
+            grid.SetHeading(col, heading);
+            grid.SetColumnCurrency(col);
+            grid.SetColumnReadOnly(col);
+            grid.MoveColumn(col, 5);
+        }
+        hide(2, 4);
+        grid.GroupBy(5);
+        grid.EnableHints(true);
+        label = "Month to date:";
+        second = true;
+        break;
+    }
+    case KindAccountList:
+        headings(
+            {{0, "Description"}, {1, "Account #"}, {2, "Opening Balance"}, {3, "Current Balance"}});
+        grid.SetColumnReadOnly(3);
+        hide(4, 5);
+        label = "Totals:";
+        second = true;
+        break;
+    case KindRegister:
+    {
+        headings({{0, "Date"}, {1, "Description"}, {2, "Amount"}, {3, "Check #"}, {4, "Category"}});
+        grid.SetDropList(4);
+        Recordset categories;
+        categories.Open("SELECT Category FROM Budget WHERE Budget.Year = " +
+                            std::to_string(m_year) + " AND Period = " + std::to_string(m_month),
+                        *m_db, OpenMode::ReadOnly);
+        for (; !categories.IsEOF(); categories.MoveNext())
+            grid.AddDropListItem(4, wxString::FromUTF8(categories.GetText("Category")), true);
+        hide(6, 11);
+        label = "Balance:";
+        break;
+    }
+    case KindInvestment:
+        headings({{0, "Symbol"},
+                  {1, "Name"},
+                  {2, "Purchase Date"},
+                  {3, "Purchase Price"},
+                  {4, "Quantity"},
+                  {5, "Last Price"},
+                  {6, "Total"}});
+        grid.SetColumnReadOnly(6);
+        hide(7, 8);
+        label = "Total Investment:";
+        break;
+    case KindLoan:
+    {
+        headings(
+            {{0, "Description"}, {1, "Original Amount"}, {2, "Paid Amount"}, {3, "Interest %"}});
+        int col = grid.AddComputedColumn();
+        grid.SetHeading(col, "Balance");
+        grid.SetColumnCurrency(col);
+        grid.SetColumnReadOnly(col);
+        hide(4, 5);
+        label = "Total Loans:";
+        break;
+    }
+    default:
+        break;
+    }
+    m_controls.totalsLabel->SetLabel(label);
+    m_controls.secondTotal->Show(second);
+}
+
+void View::ShowTotals()
+{
+    if (!m_db)
+        return;
+    TotalsContext context;
+    context.kind = m_kind;
+    context.year = m_year;
+    context.month = m_month;
+    context.accountType = m_accountType;
+    if (m_kind >= KindAccountList && m_kind <= KindLoan)
+    {
+        context.accountId = CurrentAccountID();
+        if (m_kind == KindRegister)
+            context.currentSequence = CurrentSequence();
+    }
+    Variant first;
+    Variant second;
+    ComputeTotals(*m_db, context, first, second);
+    m_controls.firstTotal->ChangeValue(TotalText(first));
+    m_controls.secondTotal->ChangeValue(TotalText(second));
+}
+
+// ---- context and commands ------------------------------------------------------------
+
+void View::RecomputeContext()
+{
+    QvTreeView& tree = *m_controls.tree;
+    switch (m_kind)
+    {
+    case KindAccountList:
+        if (m_selectedItem.IsOk())
+            m_accountType = tree.Text(m_selectedItem);
+        m_accountInContext = m_controls.grid->CurrentRow() != 0;
+        break;
+    case KindRegister:
+        if (m_selectedItem.IsOk())
+            m_accountType = tree.Text(tree.GetItemParent(m_selectedItem));
+        m_accountInContext = true;
+        break;
+    case KindInvestment:
+        m_accountType = "Investment";
+        m_accountInContext = true;
+        break;
+    case KindLoan:
+        m_accountType = "Loan";
+        m_accountInContext = true;
+        break;
+    default:
+        m_accountInContext = false;
+        break;
+    }
+}
+
+void View::UpdateCommands()
+{
+    RecomputeContext();
+    QvGrid& grid = *m_controls.grid;
+    std::string hint;
+    if (IsGridKind(m_kind) && grid.IsShown() && grid.HasFocusInside())
+    {
+        int row = grid.CurrentRow();
+        m_host.EnableCommand(Command::NewRecord, row != 0);
+        m_host.EnableCommand(Command::DeleteRecord, row != 0);
+        bool registerRow = m_kind == KindRegister && row != 0;
+        m_host.EnableCommand(Command::MoveNextMonth, registerRow);
+        m_host.EnableCommand(Command::MovePreviousMonth, registerRow);
+        m_host.EnableCommand(Command::SplitTransaction, registerRow);
+        hint = "Double click or press F2 to edit cell content.";
+    }
+    else
+    {
+        m_host.EnableCommand(Command::NewRecord, m_kind != KindHome);
+        m_host.EnableCommand(Command::DeleteRecord, false);
+        m_host.EnableCommand(Command::MoveNextMonth, false);
+        m_host.EnableCommand(Command::MovePreviousMonth, false);
+        m_host.EnableCommand(Command::SplitTransaction, false);
+        hint = "Select an item to work with.";
+    }
+    m_host.SetStatusHint(hint);
+    bool exportable =
+        m_accountType == "Bank" || m_accountType == "Cash" || m_accountType == "Credit Card";
+    m_host.EnableCommand(Command::Export, !grid.IsEditing() && m_accountInContext && exportable);
+    m_host.EnableCommand(Command::Print, m_kind != KindHome);
+    m_host.SyncToolBar();
+}
+
+std::string View::CurrentAccountID() const
+{
+    if (m_kind == KindAccountList)
+    {
+        QvGrid& grid = *m_controls.grid;
+        return grid.IsBound() ? grid.CellTextValue(grid.CurrentRow(), 1) : std::string();
+    }
+    if (m_kind >= KindRegister && m_kind <= KindLoan)
+        if (const NodeData* data = m_controls.tree->Data(m_selectedItem))
+            return data->accountId;
+    return "";
+}
+
+int View::CurrentSequence() const
+{
+    if (m_kind == KindAccountList)
+    {
+        QvGrid& grid = *m_controls.grid;
+        Variant value = grid.CellValue(grid.CurrentRow(), 4);
+        return value.IsNull() ? 0 : value.ToLong();
+    }
+    if (const NodeData* data = m_controls.tree->Data(m_selectedItem))
+        return data->sequence;
+    return 0;
+}
+
+RecordContext View::MakeRecordContext() const
+{
+    RecordContext context;
+    context.kind = m_kind;
+    context.year = m_year;
+    context.month = m_month;
+    context.accountType = m_accountType;
+    context.currentAccountId = CurrentAccountID();
+    return context;
+}
+
+// ---- tree ----------------------------------------------------------------------------
+
+void View::BuildTree()
+{
+    QvTreeView& tree = *m_controls.tree;
+    tree.Freeze();
+    tree.DeleteAllItems();
+    wxTreeItemId home = tree.AddNode(wxTreeItemId(), "Home", new NodeData("", KindHome));
+    tree.AddNode(home, "Budget", new NodeData("", KindBudget));
+    Recordset accounts;
+    accounts.Open("SELECT * FROM Account ORDER BY Type, Description", *m_db, OpenMode::ReadOnly);
+    wxTreeItemId typeNode;
+    std::string previousType;
+    for (bool first = true; !accounts.IsEOF(); accounts.MoveNext(), first = false)
+    {
+        std::string type = accounts.GetText("Type");
+        if (first || type != previousType)
+            typeNode = tree.AddNode(home, type, new NodeData(type, KindAccountList));
+        previousType = type;
+        Variant sequence = accounts.GetValue("Sequence");
+        int number = sequence.IsNull() ? 0 : sequence.ToLong();
+        tree.AddNode(typeNode, accounts.GetText("Description"),
+                     new NodeData(std::to_string(number), KindOfType(type),
+                                  accounts.GetText("AccountID"), number));
+    }
+    wxTreeItemId reports = tree.AddNode(home, "Reports", new NodeData("", KindReports));
+    tree.AddNode(reports, "Transactions", new NodeData("Transactions", KindTransactionsReport));
+    tree.ExpandAll();
+    tree.Thaw();
+}
+
+void View::RebuildTree()
+{
+    QvTreeView& tree = *m_controls.tree;
+    std::string name;
+    int kind = KindNone;
+    if (const NodeData* data = tree.Data(tree.GetSelection()))
+    {
+        name = data->name;
+        kind = data->kind;
+    }
+    BuildTree();
+    wxTreeItemId found = tree.FindNode(name, kind);
+    if (found.IsOk())
+    {
+        tree.SelectItem(found);
+        m_selectedItem = found;
+    }
+}
+
+// ---- column widths -------------------------------------------------------------------
+
+const std::vector<double>& View::ColumnWidths(int kind) const
+{
+    static const std::vector<double> none;
+    if (kind < 0 || kind >= static_cast<int>(m_widths.size()))
+        return none;
+    return m_widths[static_cast<std::size_t>(kind)];
+}
+
+void View::StoreColumnWidths()
+{
+    if (!IsGridKind(m_kind) || !m_controls.grid->IsBound())
+        return;
+    QvGrid& grid = *m_controls.grid;
+    std::vector<double>& list = m_widths[static_cast<std::size_t>(m_kind)];
+    for (std::size_t i = 0; i < list.size() && static_cast<int>(i) < grid.LogicalColumnCount(); ++i)
+        list[i] = grid.WidthFraction(static_cast<int>(i));
+}
+
+void View::ApplyColumnWidths()
+{
+    if (!IsGridKind(m_kind) || !m_controls.grid->IsBound())
+        return;
+    QvGrid& grid = *m_controls.grid;
+    const std::vector<double>& list = m_widths[static_cast<std::size_t>(m_kind)];
+    for (std::size_t i = 0; i < list.size(); ++i)
+        grid.SetWidthFraction(static_cast<int>(i), list[i]);
+    grid.StretchLastColumn();
+    int firstUnder = m_kind == KindBudget ? 1 : (m_kind <= KindRegister ? 2 : 6);
+    grid.PlaceUnderColumn(m_controls.firstTotal, firstUnder);
+    if (m_kind == KindBudget)
+        grid.PlaceUnderColumn(m_controls.secondTotal, 6);
+    else if (m_kind == KindAccountList)
+        grid.PlaceUnderColumn(m_controls.secondTotal, 3);
+}
+
+void View::LoadColumnWidths()
+{
+    for (int kind = KindBudget; kind <= KindLoan; ++kind)
+        m_widths[static_cast<std::size_t>(kind)] =
+            CheckedColumnWidths(kind, GetColumnWidths(ColumnWidthKey(kind)));
+}
+
+void View::SaveColumnWidths()
+{
+    StoreColumnWidths();
+    for (int kind = KindBudget; kind <= KindLoan; ++kind)
+        WriteColumnWidths(ColumnWidthKey(kind), m_widths[static_cast<std::size_t>(kind)]);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "data/RecordRules.h"
+#include "register/ViewKind.h"
+
+#include <wx/treebase.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+class Database;
+class QvGrid;
+class QvTreeView;
+class wxChoice;
+class wxSpinButton;
+class wxStaticText;
+class wxTextCtrl;
+class wxWindow;
+
+/// What the View asks of the main window.
+class ViewHost
+{
+public:
+    virtual ~ViewHost() = default;
+    /// Enables or greys a menu command; the tool bar follows through SyncToolBar.
+    virtual void EnableCommand(int id, bool enabled) = 0;
+    virtual bool IsCommandEnabled(int id) const = 0;
+    /// Gives the tool-bar buttons New, Delete and Print the state of their menu items.
+    virtual void SyncToolBar() = 0;
+    /// Writes the status hint into the first status-bar pane.
+    virtual void SetStatusHint(const std::string& text) = 0;
+    /// Shows the page of a browser kind (home page, report list, report parameters).
+    virtual void ShowPage(int kind) = 0;
+};
+
+/// The main window's controls that the View drives.
+struct ViewControls
+{
+    QvGrid* grid = nullptr;
+    wxWindow* browser = nullptr;
+    QvTreeView* tree = nullptr;
+    wxChoice* month = nullptr;
+    wxTextCtrl* year = nullptr;
+    wxSpinButton* yearSpinner = nullptr;
+    wxStaticText* totalsLabel = nullptr;
+    wxTextCtrl* firstTotal = nullptr;
+    wxTextCtrl* secondTotal = nullptr;
+};
+
+/// Decides what the right-hand side shows for the selected tree node and the budget period:
+/// builds the account tree, the grid views with their columns and totals, and the command
+/// states.
+class View
+{
+public:
+    View(ViewHost& host, const ViewControls& controls);
+
+    /// The Database the views read (valid from start-up step 15).
+    void SetDatabase(Database* database) { m_db = database; }
+    /// The browser pane, once it replaces its placeholder.
+    void SetBrowser(wxWindow* browser) { m_controls.browser = browser; }
+
+    void SetView(int kind);
+    void SetPeriod(int month);
+    void SetYear(int year);
+    void SetHoldRefresh(bool hold) { m_holdRefresh = hold; }
+    bool HoldRefresh() const { return m_holdRefresh; }
+    /// Re-reads what the current kind shows; nothing while hold-refresh is set.
+    void Refresh();
+    void BuildTree();
+    /// BuildTree, then selects the node that was selected before.
+    void RebuildTree();
+    void UpdateCommands();
+    void ShowTotals();
+    std::string CurrentAccountID() const;
+    int CurrentSequence() const;
+
+    void StoreColumnWidths();
+    void ApplyColumnWidths();
+    void LoadColumnWidths();
+    void SaveColumnWidths();
+    const std::vector<double>& ColumnWidths(int kind) const;
+
+    int Kind() const { return m_kind; }
+    int Month() const { return m_month; }
+    int Year() const { return m_year; }
+    const std::string& AccountTypeInContext() const { return m_accountType; }
+    bool AccountInContext() const { return m_accountInContext; }
+    wxTreeItemId SelectedItem() const { return m_selectedItem; }
+    void SetSelectedItem(const wxTreeItemId& item) { m_selectedItem = item; }
+    /// The state the record rules need.
+    RecordContext MakeRecordContext() const;
+
+private:
+    void RecomputeContext();
+    void SetUpColumns();
+    void ShowGridSide(bool grid);
+
+    ViewHost& m_host;
+    ViewControls m_controls;
+    Database* m_db = nullptr;
+    bool m_holdRefresh = false;
+    int m_kind = KindNone;
+    int m_month = 1;
+    int m_year = 2000;
+    wxTreeItemId m_selectedItem;
+    std::string m_accountType;
+    bool m_accountInContext = false;
+    std::array<std::vector<double>, 6> m_widths; ///< per kind 0 to 5; kind 0's stays empty
+};

@@ -1,0 +1,627 @@
+#include "app/Controller.h"
+#include "app/CommandIds.h"
+#include "app/Paths.h"
+#include "app/QvMenuStrip.h"
+#include "app/QvStatusBar.h"
+#include "app/Settings.h"
+#include "app/Trace.h"
+#include "data/Database.h"
+#include "data/DateTime.h"
+#include "data/Regional.h"
+#include "register/QvGrid.h"
+#include "register/QvTreeView.h"
+#include "ui/UiTestSupport.h"
+
+#include "support/TempDir.h"
+
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/spinbutt.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace
+{
+class ControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!StartWxForTests())
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        m_env.emplace("XDG_DATA_HOME", m_dir.Path().string());
+        std::filesystem::create_directories(AppDir());
+    }
+    void TearDown() override { Destroy(); }
+
+    std::filesystem::path AppDir() const { return m_dir.Path() / "Quorvel/Tallybrook"; }
+
+    /// Runs SQL on the program's database before the main window opens it.
+    void Prepare(const std::vector<std::string>& statements)
+    {
+        Database database;
+        for (const std::string& sql : statements)
+            database.Execute(sql);
+    }
+    void AddAccount(const std::string& id, const std::string& description, const std::string& type,
+                    int sequence, int opening = 0)
+    {
+        Prepare({"INSERT INTO Account (AccountID, Description, Type, Sequence, OpeningBalance, "
+                 "CurrentBalance) VALUES ('" +
+                 id + "', '" + description + "', '" + type + "', " + std::to_string(sequence) +
+                 ", " + std::to_string(opening) + ", 0)"});
+    }
+
+    Controller& Start()
+    {
+        StartTrace(JoinPath(GetTempDir(), "trace.txt"));
+        m_controller = new Controller();
+        m_controller->Show();
+        RunPendingEvents();
+        return *m_controller;
+    }
+    void Destroy()
+    {
+        if (!m_controller)
+            return;
+        m_controller->Hide();
+        delete m_controller;
+        m_controller = nullptr;
+        RunPendingEvents();
+    }
+
+    QvGrid& Grid() { return *m_controller->Grid(); }
+    QvTreeView& Tree() { return *m_controller->Tree(); }
+    wxTreeItemId Node(const std::string& name, int kind) { return Tree().FindNode(name, kind); }
+    std::vector<std::string> Children(const wxTreeItemId& item)
+    {
+        std::vector<std::string> names;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = Tree().GetFirstChild(item, cookie); child.IsOk();
+             child = Tree().GetNextChild(item, cookie))
+            names.push_back(Tree().Text(child));
+        return names;
+    }
+    void ShowPeriod(int month, int year)
+    {
+        m_controller->GetView().SetHoldRefresh(true);
+        m_controller->GetView().SetPeriod(month);
+        m_controller->GetView().SetYear(year);
+        m_controller->GetView().SetHoldRefresh(false);
+        m_controller->GetView().Refresh();
+    }
+    /// Presses a key where the keyboard focus would be: the cell editor while editing.
+    void Press(int key)
+    {
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = key;
+        wxWindow* target = Grid().IsEditing() ? Grid().EditorWindow() : Grid().GetGridWindow();
+        event.SetEventObject(target);
+        target->GetEventHandler()->ProcessEvent(event);
+        RunPendingEvents();
+    }
+    /// Types the text of the cell being edited.
+    void Type(const std::string& text)
+    {
+        wxWindow* editor = Grid().EditorWindow();
+        ASSERT_NE(editor, nullptr);
+        if (auto* combo = dynamic_cast<wxComboBox*>(editor))
+            combo->ChangeValue(wxString::FromUTF8(text));
+        else if (auto* field = dynamic_cast<wxTextCtrl*>(editor))
+            field->ChangeValue(wxString::FromUTF8(text));
+    }
+    long long Scalar(const std::string& sql)
+    {
+        Recordset rs = db->Execute(sql);
+        return rs.IsEOF() || rs.GetValue(0).IsNull() ? -1 : rs.GetValue(0).ToLong();
+    }
+    std::string Text(const std::string& sql)
+    {
+        Recordset rs = db->Execute(sql);
+        return rs.IsEOF() ? "<none>" : rs.GetValue(0).ToText();
+    }
+
+    TempDir m_dir;
+    std::optional<ScopedEnv> m_env;
+    Controller* m_controller = nullptr;
+};
+
+std::vector<std::string> ReadLines(const std::filesystem::path& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+} // namespace
+
+TEST_F(ControllerTest, FirstStartWithoutSettingsOpensAtDefaultsAndTracesEveryStep)
+{
+    Controller& window = Start();
+    EXPECT_EQ(window.GetRect(), wxRect(0, 0, 800, 489));
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    EXPECT_EQ(window.MonthSelector()->GetSelection(), today.month - 1);
+    EXPECT_EQ(window.YearField()->GetValue(), wxString::Format("%d", today.year));
+    EXPECT_EQ(window.YearSpinner()->GetValue(), today.year);
+    EXPECT_EQ(window.YearSpinner()->GetMin(), 1900);
+    EXPECT_EQ(window.YearSpinner()->GetMax(), 3000);
+    EXPECT_EQ(window.GetView().Kind(), KindHome);
+    EXPECT_TRUE(window.Browser()->IsShown());
+    EXPECT_FALSE(Grid().IsShown());
+
+    wxTreeItemId home = Tree().GetRootItem();
+    EXPECT_EQ(Tree().Text(home), "Home");
+    EXPECT_EQ(Children(home), (std::vector<std::string>{"Budget", "Reports"}));
+    EXPECT_EQ(Children(Node("", KindReports)), (std::vector<std::string>{"Transactions"}));
+
+    std::vector<std::string> lines = ReadLines(AppDir() / "temp/trace.txt");
+    std::vector<std::string> steps;
+    for (const std::string& line : lines)
+        if (line.starts_with("["))
+            steps.push_back(line);
+    ASSERT_EQ(steps.size(), 26u);
+    EXPECT_EQ(steps.front(), "[1] Controller::OnInitDialog");
+    EXPECT_EQ(steps[14], "[15] db = new Database()");
+    EXPECT_EQ(steps[21], "[22] //Resize the window");
+    EXPECT_EQ(steps.back(), "[26] return TRUE");
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        EXPECT_TRUE(steps[i].starts_with("[" + std::to_string(i + 1) + "] ")) << steps[i];
+    EXPECT_TRUE(std::filesystem::exists(AppDir() / "temp/home.html"));
+}
+
+TEST_F(ControllerTest, ClosingWritesPlacementAndColumnWidthsAndRemovesTheTempDir)
+{
+    Controller& window = Start();
+    window.CloseWindow();
+    EXPECT_EQ(GetSetting("Placement", "Settings"), "0,0,800,489");
+    EXPECT_EQ(GetSetting("Trans", "ColumnWidths"), "0.12,0.3,0.1,0.1,0.1");
+    EXPECT_EQ(GetSetting("Budget", "ColumnWidths"), "0.25,0.2,0,0,0,0,0.2,0.2");
+    EXPECT_EQ(GetSetting("Account", "ColumnWidths"), "0.4,0.2,0.2,0");
+    EXPECT_EQ(GetSetting("Investment", "ColumnWidths"), "0.1,0.3,0.1,0.1,0.1,0.1");
+    EXPECT_EQ(GetSetting("Loan", "ColumnWidths"), "0.4,0.16,0.16,0.1,0,0,0");
+    Destroy();
+    EXPECT_FALSE(std::filesystem::exists(AppDir() / "temp"));
+}
+
+TEST_F(ControllerTest, StoredPlacementIsRestoredAndExitLeavesItAlone)
+{
+    WriteSetting("Placement", "40,30,700,450", "Settings");
+    Controller& window = Start();
+    EXPECT_EQ(window.GetRect(), wxRect(40, 30, 700, 450));
+    window.RunCommand(Command::Exit);
+    EXPECT_EQ(GetSetting("Placement", "Settings"), "40,30,700,450");
+    WriteSetting("Placement", "10,20,300", "Settings");
+    Destroy();
+    Controller& again = Start();
+    EXPECT_EQ(again.GetRect(), wxRect(0, 0, 800, 489));
+}
+
+TEST_F(ControllerTest, TreeHoldsAccountsUnderTheirTypesInDescriptionOrder)
+{
+    AddAccount("B2", "Zeta Savings", "Bank", 1);
+    AddAccount("B1", "Alpha Checking", "Bank", 2);
+    AddAccount("C1", "Wallet", "Cash", 3);
+    AddAccount("L1", "Car", "Loan", 4);
+    Start();
+    EXPECT_EQ(Children(Tree().GetRootItem()),
+              (std::vector<std::string>{"Budget", "Bank", "Cash", "Loan", "Reports"}));
+    EXPECT_EQ(Children(Node("Bank", KindAccountList)),
+              (std::vector<std::string>{"Alpha Checking", "Zeta Savings"}));
+    const NodeData* car = Tree().Data(Node("4", KindLoan));
+    ASSERT_NE(car, nullptr);
+    EXPECT_EQ(car->accountId, "L1");
+    EXPECT_EQ(car->sequence, 4);
+    int image = Tree().GetItemImage(Node("4", KindLoan));
+    EXPECT_EQ(image, 1);
+    EXPECT_EQ(Tree().GetItemImage(Node("4", KindLoan), wxTreeItemIcon_Selected), 0);
+}
+
+TEST_F(ControllerTest, SelectingAnAccountShowsItsRegisterWithTheBalance)
+{
+    AddAccount("A1", "Checking", "Bank", 1, 100);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description) VALUES ('A1', 1, 2016, 4, #4/3/2016#, '(none)', -30, 'Gas')",
+             "INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description) VALUES ('A1', 2, 2016, 5, #5/3/2016#, '(none)', -20, 'Food')"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    window.SelectNode(Node("1", KindRegister));
+    RunPendingEvents();
+    EXPECT_EQ(window.GetTitle(), "Checking - Quorvel Tallybrook");
+    EXPECT_EQ(window.GetView().Kind(), KindRegister);
+    EXPECT_TRUE(Grid().IsShown());
+    EXPECT_FALSE(window.Browser()->IsShown());
+    EXPECT_EQ(window.TotalsLabel()->GetLabel(), "Balance:");
+    EXPECT_FALSE(window.SecondTotal()->IsShown());
+    EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
+              FormatCurrency(Currency::FromWhole(50)));
+    ASSERT_EQ(Grid().GetNumberRows(), 2);
+    EXPECT_EQ(Grid().Heading(0), "Date");
+    EXPECT_EQ(Grid().Heading(3), "Check #");
+    EXPECT_EQ(Grid().Heading(5), "Notes");
+    EXPECT_TRUE(Grid().IsColumnHidden(6));
+    EXPECT_TRUE(Grid().IsColumnHidden(11));
+    EXPECT_EQ(Grid().GetCellValue(1, 1), "Food");
+
+    // Back steps into April, which also shows April's transaction.
+    window.RunCommand(Command::Back);
+    EXPECT_EQ(window.MonthSelector()->GetSelection(), 3);
+    EXPECT_EQ(Grid().GetCellValue(1, 1), "Gas");
+    EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
+              FormatCurrency(Currency::FromWhole(70)));
+}
+
+TEST_F(ControllerTest, BackFromJanuaryAndForwardFromDecemberCrossTheYear)
+{
+    Controller& window = Start();
+    ShowPeriod(1, 2016);
+    window.RunCommand(Command::Back);
+    EXPECT_EQ(window.GetView().Month(), 12);
+    EXPECT_EQ(window.GetView().Year(), 2015);
+    EXPECT_EQ(window.MonthSelector()->GetSelection(), 11);
+    EXPECT_EQ(window.YearField()->GetValue(), "2015");
+    window.RunCommand(Command::Forward);
+    EXPECT_EQ(window.GetView().Month(), 1);
+    EXPECT_EQ(window.GetView().Year(), 2016);
+    // A year typed into the field is taken at once; text that is no number is year 0.
+    window.YearField()->SetValue("2020");
+    EXPECT_EQ(window.GetView().Year(), 2020);
+}
+
+TEST_F(ControllerTest, TypingANewTransactionAndEnterStoresItWithTheViewedPeriod)
+{
+    AddAccount("A1", "Checking", "Bank", 1, 100);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description) VALUES ('X9', 41, 2010, 1, #1/3/2010#, '(none)', 1, 'Other')"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    window.SelectNode(Node("1", KindRegister));
+    RunPendingEvents();
+    window.RunCommand(Command::NewRecord);
+    ASSERT_TRUE(Grid().IsEditing());
+    EXPECT_EQ(Grid().GetGridCursorRow(), 0);
+    Type(FormatShortDate(DateTime{2016, 6, 2}));
+    Press(WXK_TAB);
+    Type("Groceries at the market");
+    Press(WXK_TAB);
+    EXPECT_EQ(Grid().GetGridCursorCol(), 2);
+    Type("-12.5");
+    Press(WXK_RETURN);
+
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE AccountID = 'A1'"), 1);
+    EXPECT_EQ(Scalar("SELECT [Year] FROM Trans WHERE AccountID = 'A1'"), 2016);
+    EXPECT_EQ(Scalar("SELECT Period FROM Trans WHERE AccountID = 'A1'"), 5);
+    EXPECT_EQ(Scalar("SELECT Sequence FROM Trans WHERE AccountID = 'A1'"), 42);
+    EXPECT_EQ(Text("SELECT Category FROM Trans WHERE AccountID = 'A1'"), "(none)");
+    EXPECT_EQ(Text("SELECT Description FROM Trans WHERE AccountID = 'A1'"),
+              "Groceries at the market");
+    EXPECT_EQ(db->Execute("SELECT Amount FROM Trans WHERE AccountID = 'A1'").GetValue(0),
+              Variant::FromCurrency(Currency::FromUnits(-125000)));
+    EXPECT_EQ(db->Execute("SELECT CurrentBalance FROM Account WHERE AccountID = 'A1'").GetValue(0),
+              Variant::FromCurrency(Currency::FromUnits(-125000)));
+    EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
+              FormatCurrency(Currency::FromUnits(875000)));
+    // The cursor is back editing column 0 of a fresh new-record row.
+    EXPECT_TRUE(Grid().IsEditing());
+    EXPECT_EQ(Grid().GetGridCursorRow(), 0);
+    EXPECT_EQ(Grid().GetGridCursorCol(), 0);
+    EXPECT_FALSE(Grid().HasPendingChanges());
+    ASSERT_EQ(Grid().GetNumberRows(), 2);
+    EXPECT_EQ(Grid().GetCellValue(1, 1), "Groceries at the market");
+    EXPECT_EQ(Grid().GetCellValue(1, 4), "(none)");
+    Press(WXK_ESCAPE);
+}
+
+TEST_F(ControllerTest, EscapeAfterEditingTwoCellsRestoresBothStoredValues)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description, CheckID) VALUES ('A1', 1, 2016, 5, #5/3/2016#, '(none)', -20, 'Food', "
+             "'100')"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    window.SelectNode(Node("1", KindRegister));
+    RunPendingEvents();
+    Grid().GoToCell(1, 1);
+    Grid().StartEdit();
+    Type("Changed");
+    Press(WXK_TAB);
+    Type("999");
+    Press(WXK_ESCAPE); // leaves the editor
+    EXPECT_FALSE(Grid().IsEditing());
+    EXPECT_EQ(Grid().GetCellValue(1, 1), "Changed");
+    Press(WXK_ESCAPE); // drops the row's changes
+    EXPECT_EQ(Grid().GetCellValue(1, 1), "Food");
+    EXPECT_EQ(Grid().GetCellValue(1, 3), "100");
+    window.CloseWindow();
+    EXPECT_EQ(Text("SELECT Description FROM Trans"), "Food");
+}
+
+TEST_F(ControllerTest, DeleteAsksAndUpdatesTheBalanceOnYesOnly)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description) VALUES ('A1', 1, 2016, 5, #5/3/2016#, '(none)', -20, 'Food')",
+             "INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description) VALUES ('A1', 2, 2016, 5, #5/4/2016#, '(none)', -5, 'Bus')"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    window.SelectNode(Node("1", KindRegister));
+    RunPendingEvents();
+    MessageBoxAnswers answers;
+    Grid().GetGridWindow()->SetFocus();
+    Grid().GoToCell(1, 1);
+    answers.Queue(wxID_NO);
+    Press(WXK_DELETE);
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages()[0].text, "Are you sure you want to delete this record?");
+    EXPECT_EQ(answers.Messages()[0].caption, "Quorvel Tallybrook");
+    EXPECT_TRUE(answers.Messages()[0].style & wxICON_QUESTION);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
+    answers.Queue(wxID_YES);
+    Press(WXK_DELETE);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
+    EXPECT_EQ(Text("SELECT Description FROM Trans"), "Food");
+    EXPECT_EQ(db->Execute("SELECT CurrentBalance FROM Account").GetValue(0),
+              Variant::FromCurrency(Currency::FromWhole(-20)));
+    EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
+              FormatCurrency(Currency::FromWhole(-20)));
+    // The new-record row is never deleted.
+    Grid().GoToCell(0, 1);
+    Press(WXK_DELETE);
+    EXPECT_EQ(answers.Messages().size(), 2u);
+}
+
+TEST_F(ControllerTest, DeletingTheLastAccountOfATypeRemovesTheTypeNode)
+{
+    AddAccount("C1", "Wallet", "Cash", 7);
+    AddAccount("B1", "Checking", "Bank", 8);
+    Controller& window = Start();
+    window.SelectNode(Node("Cash", KindAccountList));
+    RunPendingEvents();
+    EXPECT_EQ(window.GetView().Kind(), KindAccountList);
+    EXPECT_EQ(window.TotalsLabel()->GetLabel(), "Totals:");
+    EXPECT_TRUE(window.SecondTotal()->IsShown());
+    ASSERT_EQ(Grid().GetNumberRows(), 2);
+    EXPECT_EQ(Grid().GetCellValue(1, 0), "Wallet");
+    MessageBoxAnswers answers;
+    Grid().GetGridWindow()->SetFocus();
+    Grid().GoToCell(1, 0);
+    Press(WXK_DELETE);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account WHERE AccountID = 'C1'"), 0);
+    EXPECT_FALSE(Node("Cash", KindAccountList).IsOk());
+    EXPECT_FALSE(Node("7", KindRegister).IsOk());
+    EXPECT_TRUE(Node("Bank", KindAccountList).IsOk());
+}
+
+TEST_F(ControllerTest, NewAccountWithoutDescriptionIsRefusedWithAMessage)
+{
+    AddAccount("B1", "Checking", "Bank", 1);
+    Controller& window = Start();
+    window.SelectNode(Node("Bank", KindAccountList));
+    RunPendingEvents();
+    MessageBoxAnswers answers;
+    Grid().GoToCell(0, 1);
+    Grid().StartEdit();
+    Type("NEW-1");
+    Press(WXK_RETURN);
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages()[0].text, "Please enter an account description.");
+    EXPECT_TRUE(answers.Messages()[0].style & wxICON_ERROR);
+    EXPECT_TRUE(Grid().HasPendingChanges());
+    EXPECT_EQ(Grid().GetGridCursorRow(), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 1);
+    // A tree change is refused silently while the row cannot be written.
+    Grid().EndCellEdit();
+    window.SelectNode(Node("", KindBudget));
+    RunPendingEvents();
+    EXPECT_EQ(window.GetView().Kind(), KindAccountList);
+    EXPECT_EQ(answers.Messages().size(), 1u);
+    // Closing drops the row without a message.
+    window.CloseWindow();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 1);
+    EXPECT_EQ(answers.Messages().size(), 1u);
+}
+
+TEST_F(ControllerTest, NewAccountRowIsWrittenAndTheTreeRebuilt)
+{
+    AddAccount("B1", "Checking", "Bank", 1);
+    Controller& window = Start();
+    window.SelectNode(Node("Bank", KindAccountList));
+    RunPendingEvents();
+    Grid().GoToCell(0, 0);
+    Grid().StartEdit();
+    Type("Savings");
+    Press(WXK_TAB);
+    Type("S-1");
+    Press(WXK_RETURN);
+    EXPECT_EQ(Text("SELECT Type FROM Account WHERE AccountID = 'S-1'"), "Bank");
+    EXPECT_EQ(Children(Node("Bank", KindAccountList)),
+              (std::vector<std::string>{"Checking", "Savings"}));
+    EXPECT_EQ(window.GetView().Kind(), KindAccountList);
+    EXPECT_EQ(Tree().GetSelection(), Node("Bank", KindAccountList));
+    Press(WXK_ESCAPE);
+}
+
+TEST_F(ControllerTest, RegisterCategoryCompletesFromTheBudgetLines)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    Prepare({"INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) "
+             "VALUES (2016, 5, 'Groceries', 'Food', 0, 1)",
+             "INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) "
+             "VALUES (2016, 5, 'Gas', 'Car', 0, 2)"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    window.SelectNode(Node("1", KindRegister));
+    RunPendingEvents();
+    EXPECT_EQ(Grid().DropListItems(4), (std::vector<wxString>{"Gas", "Groceries"}));
+    Grid().GoToCell(0, 4);
+    Grid().StartEdit();
+    Type("Gro");
+    Grid().RequestAutoComplete(4);
+    RunPendingEvents();
+    auto* combo = dynamic_cast<wxComboBox*>(Grid().EditorWindow());
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->GetValue(), "Groceries");
+    Press(WXK_ESCAPE);
+}
+
+TEST_F(ControllerTest, BudgetViewGroupsLinesWithActualFromTransactions)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    Prepare({"INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) "
+             "VALUES (2016, 5, 'Groceries', 'Food', -300, 1)",
+             "INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) "
+             "VALUES (2016, 5, 'Fuel', 'Car', -80, 2)",
+             "INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Category, Amount, "
+             "Description) VALUES ('A1', 1, 2016, 5, #5/3/2016#, 'Groceries', -120, 'Shop')"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    window.SelectNode(Node("", KindBudget));
+    RunPendingEvents();
+    EXPECT_EQ(window.TotalsLabel()->GetLabel(), "Month to date:");
+    // new row, Car header, Fuel, Car totals, Food header, Groceries, Food totals
+    ASSERT_EQ(Grid().GetNumberRows(), 7);
+    EXPECT_EQ(Grid().GetCellValue(1, 0), "Car");
+    EXPECT_EQ(Grid().GetCellValue(5, 0), "Groceries");
+    int actual = Grid().GridColumn(6);
+    int difference = Grid().GridColumn(7);
+    EXPECT_EQ(Grid().GetCellValue(5, actual).utf8_string(),
+              FormatCurrency(Currency::FromWhole(-120)));
+    EXPECT_EQ(Grid().GetCellValue(5, difference).utf8_string(),
+              FormatCurrency(Currency::FromWhole(180)));
+    EXPECT_EQ(Grid().GetCellValue(2, actual), "");
+    EXPECT_EQ(Grid().GetCellValue(6, actual).utf8_string(),
+              FormatCurrency(Currency::FromWhole(-120)));
+    EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
+              FormatCurrency(Currency::FromWhole(-380)));
+    EXPECT_EQ(window.SecondTotal()->GetValue().utf8_string(),
+              FormatCurrency(Currency::FromWhole(-120)));
+    EXPECT_EQ(Grid().Heading(6), "Actual");
+    EXPECT_EQ(Grid().Heading(5), "Group");
+}
+
+TEST_F(ControllerTest, ResizingKeepsTheTotalsLineAndTreeAboveTheStatusBar)
+{
+    Controller& window = Start();
+    window.SelectNode(Node("", KindBudget));
+    RunPendingEvents();
+    window.LayoutClient(700, 300);
+    EXPECT_EQ(window.TotalsLabel()->GetRect().y, 266);
+    EXPECT_EQ(window.FirstTotal()->GetRect().GetBottom() + 1, 280);
+    EXPECT_EQ(Tree().GetRect().GetBottom() + 1, 280);
+    EXPECT_EQ(Grid().GetRect().GetBottom() + 1, 266);
+    EXPECT_EQ(Grid().GetRect().GetRight() + 1, 700);
+    EXPECT_EQ(Grid().GetRect().x, 173);
+    EXPECT_EQ(window.Browser()->GetRect().GetBottom() + 1, 280);
+}
+
+TEST_F(ControllerTest, CommandsFollowTheViewAndLaterPartsStayGreyed)
+{
+    Controller& window = Start();
+    EXPECT_FALSE(window.IsCommandEnabled(Command::Print));
+    EXPECT_FALSE(window.IsCommandEnabled(Command::NewRecord));
+    EXPECT_FALSE(window.IsCommandEnabled(Command::Import));
+    EXPECT_FALSE(window.IsCommandEnabled(Command::Options));
+    EXPECT_TRUE(window.IsCommandEnabled(Command::About));
+    window.SelectNode(Node("", KindBudget));
+    RunPendingEvents();
+    EXPECT_TRUE(window.IsCommandEnabled(Command::Print));
+    EXPECT_TRUE(window.IsCommandEnabled(Command::NewRecord));
+    EXPECT_FALSE(window.IsCommandEnabled(Command::DeleteRecord));
+    EXPECT_EQ(window.StatusBar()->GetStatusText(0), "Select an item to work with.");
+    // Delete Record does nothing while the focus is in the tree.
+    window.RunCommand(Command::DeleteRecord);
+}
+
+TEST_F(ControllerTest, BankWebSiteWithoutAnAddressAsksForOne)
+{
+    Controller& window = Start();
+    MessageBoxAnswers answers;
+    window.RunCommand(Command::BankWebSite);
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages()[0].text,
+              "You have not yet set your bank's URL, please do so from Tools|Options...");
+    EXPECT_TRUE(answers.Messages()[0].style & wxICON_EXCLAMATION);
+}
+
+TEST_F(ControllerTest, StatusTextStackRestoresWhatWasShown)
+{
+    Controller& window = Start();
+    window.StatusBar()->SetStatusText("before", 0);
+    window.PushStatus("Importing x...");
+    EXPECT_EQ(window.StatusBar()->GetStatusText(0), "Importing x...");
+    window.PushStatus("Updating quotes...");
+    window.PopStatus();
+    EXPECT_EQ(window.StatusBar()->GetStatusText(0), "Importing x...");
+    window.PopStatus();
+    EXPECT_EQ(window.StatusBar()->GetStatusText(0), "before");
+    EXPECT_FALSE(window.StatusBar()->GetStatusText(1).empty());
+    EXPECT_FALSE(window.StatusBar()->GetStatusText(2).empty());
+}
+
+TEST_F(ControllerTest, AboutShowsTheProductVersionAndTheMakersLink)
+{
+    Controller& window = Start();
+    MessageBoxAnswers answers;
+    std::string product;
+    std::string link;
+    wxSize size;
+    answers.OnOtherDialog(
+        [&](wxDialog* dialog)
+        {
+            size = dialog->GetSize();
+            if (auto* line = dynamic_cast<wxStaticText*>(dialog->FindWindow(1020)))
+                product = line->GetLabel().utf8_string();
+            if (auto* text = dynamic_cast<wxStaticText*>(dialog->FindWindow(1021)))
+                link = text->GetLabel().utf8_string();
+        });
+    window.RunCommand(Command::About);
+    ASSERT_EQ(answers.OtherDialogs(), (std::vector<std::string>{"About Quorvel Tallybrook"}));
+    EXPECT_EQ(product, "Quorvel Tallybrook 8.1.0");
+    EXPECT_TRUE(link.starts_with("https://")) << link;
+    EXPECT_EQ(size, wxSize(273, 135));
+}
+
+TEST_F(ControllerTest, PrintAsksForThePrinterAndCancelPrintsNothing)
+{
+    Controller& window = Start();
+    window.SelectNode(Node("", KindBudget));
+    RunPendingEvents();
+    MessageBoxAnswers answers;
+    window.RunCommand(Command::Print);
+    EXPECT_EQ(answers.OtherDialogs().size(), 1u);
+    EXPECT_TRUE(answers.Messages().empty());
+}
+
+TEST_F(ControllerTest, MoveToNextMonthTakesTheRowOutOfThisMonthsRegister)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+             "Category, Amount, Description) VALUES ('A1', 5, 0, 2016, 12, #12/30/2016#, "
+             "'Gifts', -40, 'Presents')"});
+    Controller& window = Start();
+    ShowPeriod(12, 2016);
+    window.SelectNode(Node("1", KindRegister));
+    RunPendingEvents();
+    ASSERT_EQ(Grid().GetNumberRows(), 2);
+    Grid().GoToCell(1, 1);
+    window.RunCommand(Command::MoveNextMonth);
+    EXPECT_EQ(Scalar("SELECT [Year] FROM Trans"), 2017);
+    EXPECT_EQ(Scalar("SELECT Period FROM Trans"), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Budget WHERE [Year] = 2017 AND Period = 1 AND "
+                     "Category = 'Gifts'"),
+              1);
+    EXPECT_EQ(Grid().GetNumberRows(), 1);
+    window.RunCommand(Command::Forward);
+    ASSERT_EQ(Grid().GetNumberRows(), 2);
+    EXPECT_EQ(Grid().GetCellValue(1, 1), "Presents");
+}

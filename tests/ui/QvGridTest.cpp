@@ -1,0 +1,420 @@
+#include "register/QvGrid.h"
+#include "data/Database.h"
+#include "data/Recordset.h"
+#include "data/Regional.h"
+#include "grid/GridPrintout.h"
+#include "register/ViewQuery.h"
+#include "ui/UiTestSupport.h"
+
+#include "support/TempDir.h"
+
+#include <wx/combobox.h>
+#include <wx/frame.h>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <optional>
+
+namespace
+{
+/// Records the grid's messages; refuses to validate when told to.
+class RecordingSink : public GridMessageSink
+{
+public:
+    long OnGridMessage(unsigned message, void* parameter) override
+    {
+        messages.push_back(message);
+        if (message == GridMessage::ValidateRow)
+            *static_cast<bool*>(parameter) = refuseRows;
+        if (message == GridMessage::ConfirmDelete)
+            *static_cast<bool*>(parameter) = !confirmDeletes;
+        if (message == GridMessage::ComputedCell)
+        {
+            auto* request = static_cast<ComputedCellRequest*>(parameter);
+            request->value = Variant::FromCurrency(Currency::FromWhole(request->row));
+        }
+        if (message == GridMessage::GroupTotal)
+        {
+            auto* request = static_cast<GroupTotalRequest*>(parameter);
+            request->value = Variant::FromCurrency(Currency::FromWhole(request->column));
+        }
+        return 0;
+    }
+    int Count(unsigned message) const
+    {
+        return static_cast<int>(std::count(messages.begin(), messages.end(), message));
+    }
+
+    std::vector<unsigned> messages;
+    bool refuseRows = false;
+    bool confirmDeletes = true;
+};
+
+class QvGridTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!StartWxForTests())
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        m_env.emplace("XDG_DATA_HOME", m_dir.Path().string());
+        m_db = std::make_unique<Database>();
+        m_frame = new wxFrame(nullptr, wxID_ANY, "grid", wxDefaultPosition, wxSize(800, 500));
+        m_grid = new QvGrid(m_frame, wxID_ANY, &m_sink);
+        m_frame->Show();
+        RunPendingEvents();
+    }
+    void TearDown() override
+    {
+        if (m_frame)
+            m_frame->Destroy();
+        RunPendingEvents();
+    }
+
+    void Exec(const std::string& sql) { m_db->Execute(sql); }
+    void AddTrans(int sequence, const std::string& date, const std::string& description, int amount,
+                  const std::string& payee = "")
+    {
+        Exec("INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+             "Category, Amount, Description, PayeeName) VALUES ('A1', " +
+             std::to_string(sequence) + ", 0, 2016, 5, #" + date + "#, '(none)', " +
+             std::to_string(amount) + ", '" + description + "', '" + payee + "')");
+    }
+    void BindRegister()
+    {
+        m_sql = BuildViewQuery({3, 2016, 5, "Bank", "A1"});
+        auto recordset = std::make_unique<Recordset>();
+        recordset->Open(m_sql, *m_db, OpenMode::KeysetLock);
+        m_grid->BindRecordset(std::move(recordset), m_sql);
+    }
+    std::string Text(int row, int col) { return m_grid->GetCellValue(row, col).utf8_string(); }
+    long long Scalar(const std::string& sql)
+    {
+        Recordset rs = m_db->Execute(sql);
+        return rs.IsEOF() ? -1 : rs.GetValue(0).ToLong();
+    }
+
+    TempDir m_dir;
+    std::optional<ScopedEnv> m_env;
+    std::unique_ptr<Database> m_db;
+    wxFrame* m_frame = nullptr;
+    QvGrid* m_grid = nullptr;
+    RecordingSink m_sink;
+    std::string m_sql;
+};
+} // namespace
+
+TEST_F(QvGridTest, EmptyResultShowsOnlyTheNewRecordRow)
+{
+    BindRegister();
+    EXPECT_EQ(m_grid->GetNumberRows(), 1);
+    EXPECT_EQ(m_grid->GetNumberCols(), 12);
+    EXPECT_EQ(m_grid->DataSource().RecordOfRow(0), CADOImpDatasource::NewRecord);
+    EXPECT_EQ(m_grid->GetColLabelValue(5), "Notes");
+}
+
+TEST_F(QvGridTest, RecordsFollowTheNewRecordRowInQueryOrder)
+{
+    AddTrans(1, "5/1/2016", "first", 10);
+    AddTrans(2, "5/9/2016", "second", -20);
+    BindRegister();
+    ASSERT_EQ(m_grid->GetNumberRows(), 3);
+    EXPECT_EQ(Text(1, 1), "second");
+    EXPECT_EQ(Text(2, 1), "first");
+    EXPECT_EQ(Text(1, 2), FormatCurrency(Currency::FromWhole(-20)));
+    EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 9}));
+}
+
+TEST_F(QvGridTest, WholeResultIsReadOnceAndScrollingReadsNothingMore)
+{
+    Transaction transaction(*m_db);
+    for (int i = 1; i <= 2000; ++i)
+        AddTrans(i, "5/1/2016", "row " + std::to_string(i), i);
+    transaction.Commit();
+    BindRegister();
+    ASSERT_EQ(m_grid->GetNumberRows(), 2001);
+    // The rows are gone from the table, yet every cell is still served.
+    Exec("DELETE FROM Trans");
+    m_grid->MakeCellVisible(1990, 1);
+    EXPECT_EQ(Text(2000, 1), "row 1");
+    EXPECT_EQ(Text(1, 1), "row 2000");
+}
+
+TEST_F(QvGridTest, TypingTheStoredValueMakesNoPendingChange)
+{
+    AddTrans(1, "5/1/2016", "coffee", 3);
+    BindRegister();
+    m_grid->GetTable()->SetValue(1, 1, "coffee");
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+    m_grid->GetTable()->SetValue(1, 0, "not a date");
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 1}));
+}
+
+TEST_F(QvGridTest, TwoEditedCellsAreWrittenInOneUpdateWhenTheRowIsLeft)
+{
+    AddTrans(1, "5/1/2016", "coffee", 3);
+    AddTrans(2, "5/2/2016", "tea", 4);
+    BindRegister();
+    m_grid->SetGridCursor(1, 1);
+    m_grid->GetTable()->SetValue(1, 1, "espresso");
+    m_grid->GetTable()->SetValue(1, 3, "1001");
+    EXPECT_TRUE(m_grid->HasPendingChanges());
+    EXPECT_EQ(m_grid->CurrentRow(), 1);
+    m_grid->SetGridCursor(2, 1);
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'espresso' AND CheckID = "
+                     "'1001'"),
+              1);
+    EXPECT_EQ(m_sink.Count(GridMessage::ValidateRow), 1);
+    EXPECT_EQ(m_sink.Count(GridMessage::RowsWritten), 1);
+}
+
+TEST_F(QvGridTest, NewRecordRowAddsExactlyOneRecordShownAtItsPlace)
+{
+    AddTrans(1, "5/1/2016", "old", 3);
+    BindRegister();
+    m_grid->SetGridCursor(0, 0);
+    m_grid->GetTable()->SetValue(0, 0, wxString::FromUTF8(FormatShortDate(DateTime{2016, 5, 20})));
+    m_grid->GetTable()->SetValue(0, 1, "new");
+    m_grid->GetTable()->SetValue(0, 6, "A1");
+    m_grid->GetTable()->SetValue(0, 7, "2016");
+    m_grid->GetTable()->SetValue(0, 8, "5");
+    EXPECT_TRUE(m_grid->Commit());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
+    ASSERT_EQ(m_grid->GetNumberRows(), 3);
+    EXPECT_EQ(Text(1, 1), "new");
+    EXPECT_EQ(Text(0, 1), "");
+}
+
+TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowWithTheTypedValues)
+{
+    AddTrans(1, "5/1/2016", "a", 1);
+    AddTrans(2, "5/2/2016", "b", 2);
+    BindRegister();
+    ASSERT_EQ(sqlite3_exec(m_db->Handle(),
+                           "CREATE TRIGGER refuse BEFORE UPDATE ON Trans BEGIN SELECT "
+                           "RAISE(ABORT, 'refused'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    MessageBoxAnswers answers;
+    m_grid->SetGridCursor(1, 1);
+    m_grid->GetTable()->SetValue(1, 1, "changed");
+    m_grid->SetGridCursor(2, 1);
+    EXPECT_EQ(m_grid->GetGridCursorRow(), 1);
+    EXPECT_TRUE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 1), "changed");
+    EXPECT_TRUE(answers.Messages().empty());
+    // Esc drops the changes; the stored value shows again and the row can be left.
+    m_grid->CancelPendingRow();
+    EXPECT_EQ(Text(1, 1), "b");
+    m_grid->SetGridCursor(2, 1);
+    EXPECT_EQ(m_grid->GetGridCursorRow(), 2);
+}
+
+TEST_F(QvGridTest, RefusedValidationKeepsTheRowPending)
+{
+    AddTrans(1, "5/1/2016", "a", 1);
+    BindRegister();
+    m_sink.refuseRows = true;
+    m_grid->SetGridCursor(1, 1);
+    m_grid->GetTable()->SetValue(1, 1, "changed");
+    EXPECT_FALSE(m_grid->Commit());
+    EXPECT_TRUE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'changed'"), 0);
+}
+
+TEST_F(QvGridTest, SortingByTheNotesHeadingOrdersByPayeeName)
+{
+    AddTrans(1, "5/1/2016", "x", 1, "Zed");
+    AddTrans(2, "5/2/2016", "y", 2, "Abe");
+    AddTrans(3, "5/3/2016", "z", 3, "Moe");
+    BindRegister();
+    wxGridEvent click(m_grid->GetId(), wxEVT_GRID_LABEL_LEFT_CLICK, m_grid, -1, 5);
+    m_grid->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(Text(1, 5), "Abe");
+    EXPECT_EQ(Text(3, 5), "Zed");
+    EXPECT_EQ(m_grid->GetSortingColumn(), 5);
+    EXPECT_TRUE(m_grid->IsSortOrderAscending());
+    m_grid->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(Text(1, 5), "Zed");
+    EXPECT_FALSE(m_grid->IsSortOrderAscending());
+}
+
+TEST_F(QvGridTest, EscapeAfterEditingTwoCellsRestoresBoth)
+{
+    AddTrans(1, "5/1/2016", "coffee", 3);
+    BindRegister();
+    m_grid->SetGridCursor(1, 1);
+    m_grid->GetTable()->SetValue(1, 1, "tea");
+    m_grid->GetTable()->SetValue(1, 2, "7");
+    wxKeyEvent escape(wxEVT_KEY_DOWN);
+    escape.m_keyCode = WXK_ESCAPE;
+    m_grid->GetEventHandler()->ProcessEvent(escape);
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 1), "coffee");
+    EXPECT_EQ(Text(1, 2), FormatCurrency(Currency::FromWhole(3)));
+}
+
+TEST_F(QvGridTest, DeleteAsksFirstAndSkipsTheNewRecordRow)
+{
+    AddTrans(1, "5/1/2016", "a", 1);
+    AddTrans(2, "5/2/2016", "b", 2);
+    BindRegister();
+    wxKeyEvent del(wxEVT_KEY_DOWN);
+    del.m_keyCode = WXK_DELETE;
+    m_grid->SetGridCursor(0, 1);
+    m_grid->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(m_sink.Count(GridMessage::ConfirmDelete), 0);
+    m_sink.confirmDeletes = false;
+    m_grid->SetGridCursor(1, 1);
+    m_grid->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
+    m_sink.confirmDeletes = true;
+    m_grid->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'b'"), 0);
+    EXPECT_EQ(m_sink.Count(GridMessage::RowDeleted), 1);
+    EXPECT_EQ(m_grid->GetNumberRows(), 2);
+}
+
+TEST_F(QvGridTest, CurrencyEditorShowsAPlainNumber)
+{
+    AddTrans(1, "5/1/2016", "big", 1234567);
+    BindRegister();
+    EXPECT_EQ(m_grid->PlainEditText(1, 2), "1234567");
+    m_grid->SetGridCursor(1, 2);
+    m_grid->StartEdit();
+    ASSERT_TRUE(m_grid->IsEditing());
+    auto* text = dynamic_cast<wxTextCtrl*>(m_grid->EditorWindow());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetValue(), "1234567");
+    text->ChangeValue("-12.5");
+    m_grid->EndCellEdit();
+    EXPECT_EQ(m_grid->CellValue(1, 2), Variant::FromCurrency(Currency::FromUnits(-125000)));
+}
+
+TEST_F(QvGridTest, DropListCompletesTheFirstLongerItem)
+{
+    BindRegister();
+    m_grid->SetDropList(4);
+    m_grid->AddDropListItem(4, "Groceries", true);
+    m_grid->AddDropListItem(4, "Gas", true);
+    EXPECT_EQ(m_grid->DropListItems(4), (std::vector<wxString>{"Gas", "Groceries"}));
+    m_grid->SetGridCursor(0, 4);
+    m_grid->StartEdit();
+    auto* combo = dynamic_cast<wxComboBox*>(m_grid->EditorWindow());
+    ASSERT_NE(combo, nullptr);
+    combo->ChangeValue("Gro");
+    m_grid->RequestAutoComplete(4);
+    RunPendingEvents();
+    EXPECT_EQ(combo->GetValue(), "Groceries");
+    long from = 0;
+    long to = 0;
+    combo->GetSelection(&from, &to);
+    EXPECT_EQ(from, 3);
+    EXPECT_EQ(to, 9);
+    combo->ChangeValue("Gas");
+    m_grid->RequestAutoComplete(4);
+    RunPendingEvents();
+    EXPECT_EQ(combo->GetValue(), "Gas");
+    m_grid->EndCellEdit();
+}
+
+TEST_F(QvGridTest, BudgetGroupingInsertsHeaderAndTotalsRows)
+{
+    Exec("INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) VALUES "
+         "(2016, 5, 'Rent', 'Home', 500, 1)");
+    Exec("INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) VALUES "
+         "(2016, 5, 'Power', 'Home', 50, 2)");
+    Exec("INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) VALUES "
+         "(2016, 5, 'Bus', 'Travel', 20, 3)");
+    std::string sql = BuildViewQuery({1, 2016, 5, "", ""});
+    auto recordset = std::make_unique<Recordset>();
+    recordset->Open(sql, *m_db, OpenMode::KeysetLock);
+    m_grid->PaintingOff();
+    m_grid->BindRecordset(std::move(recordset), sql);
+    for (int i = 0; i < 2; ++i)
+        m_grid->MoveColumn(m_grid->AddComputedColumn(), 5);
+    m_grid->GroupBy(5);
+    m_grid->PaintingOn();
+    // new row, Home header, Power, Rent, Home totals, Travel header, Bus, Travel totals
+    ASSERT_EQ(m_grid->GetNumberRows(), 8);
+    EXPECT_TRUE(m_grid->IsGroupHeaderRow(1));
+    EXPECT_EQ(Text(1, 0), "Home");
+    EXPECT_EQ(Text(2, 0), "Power");
+    EXPECT_TRUE(m_grid->IsGroupTotalsRow(4));
+    EXPECT_TRUE(m_grid->IsGroupHeaderRow(5));
+    EXPECT_TRUE(m_grid->IsGroupTotalsRow(7));
+    int rows = 0;
+    int cols = 0;
+    m_grid->GetCellSize(1, 0, &rows, &cols);
+    EXPECT_EQ(cols, 8);
+    EXPECT_EQ(m_grid->GetRowSize(1), 20);
+    // Shown order: Category, Budgeted, hidden, Actual, Difference, Group.
+    EXPECT_EQ(m_grid->GridColumn(6), 5);
+    EXPECT_EQ(m_grid->GridColumn(5), 7);
+    EXPECT_EQ(Text(4, m_grid->GridColumn(6)), FormatCurrency(Currency::FromWhole(6)));
+    EXPECT_EQ(Text(2, m_grid->GridColumn(6)), FormatCurrency(Currency::FromWhole(2)));
+    // Sorting by Budgeted keeps the groups; the first click on Group turns them round.
+    wxGridEvent budgeted(m_grid->GetId(), wxEVT_GRID_LABEL_LEFT_CLICK, m_grid, -1, 1);
+    m_grid->GetEventHandler()->ProcessEvent(budgeted);
+    EXPECT_EQ(Text(2, 0), "Power");
+    EXPECT_EQ(Text(3, 0), "Rent");
+    EXPECT_EQ(Text(6, 0), "Bus");
+    wxGridEvent group(m_grid->GetId(), wxEVT_GRID_LABEL_LEFT_CLICK, m_grid, -1,
+                      m_grid->GridColumn(5));
+    m_grid->GetEventHandler()->ProcessEvent(group);
+    EXPECT_EQ(Text(1, 0), "Travel");
+    EXPECT_EQ(Text(2, 0), "Bus");
+    EXPECT_EQ(Text(4, 0), "Home");
+    EXPECT_FALSE(m_grid->GroupAscending());
+}
+
+TEST_F(QvGridTest, WidthFractionsFillTheWindowWithTheLastShownColumn)
+{
+    BindRegister();
+    for (int col = 6; col <= 11; ++col)
+        m_grid->SetColumnHidden(col);
+    int width = m_grid->GetClientSize().x - m_grid->GetRowLabelSize();
+    m_grid->SetWidthFraction(0, 0.5);
+    EXPECT_EQ(m_grid->ColumnWidth(0), static_cast<int>(0.5 * width + 0.5));
+    int total = 0;
+    for (int col = 0; col < 12; ++col)
+        total += m_grid->ColumnWidth(col);
+    EXPECT_EQ(total, width);
+    EXPECT_EQ(m_grid->ColumnWidth(11), 0);
+}
+
+TEST(GridPrintout, BandsHoldAtLeastOneItemAndHiddenColumnsJoinTheBandBefore)
+{
+    EXPECT_EQ(CutIntoBands({50, 50, 50}, 100), (std::vector<std::pair<int, int>>{{0, 1}, {2, 2}}));
+    EXPECT_EQ(CutIntoBands({150, 20}, 100), (std::vector<std::pair<int, int>>{{0, 0}, {1, 1}}));
+    EXPECT_EQ(CutIntoBands({60, 0, 0, 60}, 100),
+              (std::vector<std::pair<int, int>>{{0, 2}, {3, 3}}));
+    EXPECT_TRUE(CutIntoBands({}, 100).empty());
+}
+
+TEST_F(QvGridTest, PrintLayoutCoversEveryRowAndColumn)
+{
+    Transaction transaction(*m_db);
+    for (int i = 1; i <= 120; ++i)
+        AddTrans(i, "5/1/2016", "row " + std::to_string(i), i);
+    transaction.Commit();
+    BindRegister();
+    GridPrintout printout(m_grid);
+    printout.Paginate(400, 600);
+    ASSERT_GT(printout.PageCount(), 1);
+    int lastRow = -1;
+    int lastCol = -1;
+    for (const GridPage& page : printout.Pages())
+    {
+        lastRow = std::max(lastRow, page.lastRow);
+        lastCol = std::max(lastCol, page.lastCol);
+    }
+    EXPECT_EQ(lastRow, m_grid->GetNumberRows() - 1);
+    EXPECT_EQ(lastCol, m_grid->GetNumberCols() - 1);
+    EXPECT_EQ(printout.GetTitle(), "PtrWnd");
+}

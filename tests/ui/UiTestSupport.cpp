@@ -1,0 +1,95 @@
+#include "ui/UiTestSupport.h"
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/msgdlg.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+class TestApp : public wxApp
+{
+public:
+    bool OnInit() override { return true; }
+};
+} // namespace
+
+bool StartWxForTests()
+{
+    static bool started = false;
+    static bool available = false;
+    if (started)
+        return available;
+    started = true;
+    if (!std::getenv("DISPLAY"))
+        return false;
+    static char name[] = "ui_tests";
+    static char* argv[] = {name, nullptr};
+    static int argc = 1;
+    // A failed toolkit assertion is reported and the test goes on, instead of a dialog that
+    // would wait for an answer forever.
+    wxSetAssertHandler(
+        [](const wxString& file, int line, const wxString& func, const wxString& cond,
+           const wxString& msg)
+        {
+            std::fprintf(stderr, "wx assertion failed: %s:%d %s: %s %s\n", file.utf8_str().data(),
+                         line, func.utf8_str().data(), cond.utf8_str().data(),
+                         msg.utf8_str().data());
+        });
+    wxApp::SetInstance(new TestApp);
+    available = wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
+    std::setlocale(LC_ALL, "");
+    return available;
+}
+
+void RunPendingEvents()
+{
+    for (int round = 0; round < 50; ++round)
+    {
+        bool more = wxTheApp->HasPendingEvents();
+        wxTheApp->ProcessPendingEvents();
+        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+        if (loop)
+            while (loop->Pending())
+                loop->Dispatch();
+        else
+            wxTheApp->Yield(true);
+        if (!more && !wxTheApp->HasPendingEvents())
+            break;
+    }
+}
+
+MessageBoxAnswers::MessageBoxAnswers()
+{
+    Register();
+}
+
+MessageBoxAnswers::~MessageBoxAnswers()
+{
+    Unregister();
+}
+
+int MessageBoxAnswers::Enter(wxDialog* dialog)
+{
+    auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
+    if (!box)
+    {
+        m_otherTitles.push_back(dialog->GetTitle().utf8_string());
+        if (m_other)
+            m_other(dialog);
+        return wxID_CANCEL;
+    }
+    m_shown.push_back({box->GetMessage().utf8_string(), box->GetCaption().utf8_string(),
+                       box->GetMessageDialogStyle()});
+    if (!m_answers.empty())
+    {
+        int answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    return (box->GetMessageDialogStyle() & wxYES_NO) ? wxID_YES : wxID_OK;
+}

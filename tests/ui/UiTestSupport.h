@@ -1,0 +1,50 @@
+#pragma once
+
+#include <wx/modalhook.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+class wxWindow;
+
+/// Starts wx once in the test process; false without a display.
+bool StartWxForTests();
+/// Runs posted work (CallAfter, queued events) until none is left.
+void RunPendingEvents();
+
+/// Answers the message boxes that appear, records them, and answers other modal dialogs
+/// through a callback given by the test.
+class MessageBoxAnswers : public wxModalDialogHook
+{
+public:
+    struct Shown
+    {
+        std::string text;
+        std::string caption;
+        long style;
+    };
+
+    MessageBoxAnswers();
+    ~MessageBoxAnswers() override;
+
+    /// The answer to the next message box (wxID_YES, wxID_NO, wxID_OK); OK or Yes when none.
+    void Queue(int answer) { m_answers.push_back(answer); }
+    const std::vector<Shown>& Messages() const { return m_shown; }
+    /// Checks each other modal dialog before it is answered with Cancel.
+    void OnOtherDialog(std::function<void(wxDialog*)> check) { m_other = std::move(check); }
+    /// Titles of the other modal dialogs, in order.
+    const std::vector<std::string>& OtherDialogs() const { return m_otherTitles; }
+    void Clear() { m_shown.clear(); }
+
+protected:
+    int Enter(wxDialog* dialog) override;
+    void Exit(wxDialog*) override {}
+
+private:
+    std::deque<int> m_answers;
+    std::vector<Shown> m_shown;
+    std::function<void(wxDialog*)> m_other;
+    std::vector<std::string> m_otherTitles;
+};
