@@ -267,8 +267,8 @@ void Controller::CreateMenu()
     m_menu->Append(help, "&Help");
 
     // Their work belongs to parts of the program not built yet.
-    m_unavailable = {Command::Import,       Command::Export,  Command::SplitTransaction,
-                     Command::UpdateQuotes, Command::Options, Command::CategoryRules};
+    m_unavailable = {Command::Export, Command::SplitTransaction, Command::UpdateQuotes,
+                     Command::Options, Command::CategoryRules};
     for (int id : m_unavailable)
         m_menu->Enable(id, false);
 

@@ -67,6 +67,11 @@ public:
     wxRect NormalRect() const { return m_normalRect; }
     /// Selects a tree node as a click does.
     void SelectNode(const wxTreeItemId& item);
+    /// The Import command: the file dialog, the import, then the category rules.
+    void ImportTransactions();
+    /// Imports one statement file as the Import command does once a file was chosen; an
+    /// empty path imports nothing and only runs the category rules.
+    void ImportStatement(const std::string& path);
 
     // ViewHost
     void EnableCommand(int id, bool enabled) override;

@@ -10,11 +10,14 @@
 #include "budget/BudgetPeriods.h"
 #include "data/Balances.h"
 #include "data/Database.h"
+#include "exchange/ImportDriver.h"
+#include "exchange/frmSelectAccount.h"
 #include "grid/GridPrintout.h"
 #include "register/GridRowCells.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 
+#include <wx/filedlg.h>
 #include <wx/print.h>
 #include <wx/printdlg.h>
 #include <wx/webview.h>
@@ -36,6 +39,9 @@ void Controller::RunCommand(int id)
     std::string site = MakerWebSite;
     switch (id)
     {
+    case Command::Import:
+        ImportTransactions();
+        break;
     case Command::Print:
         PrintView();
         break;
@@ -135,6 +141,29 @@ void Controller::StepMonth(int direction)
     m_view->SetYear(year);
     m_view->SetHoldRefresh(false);
     m_view->Refresh();
+}
+
+void Controller::ImportTransactions()
+{
+    wxFileDialog dialog(this, "Import", "", "",
+                        "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*",
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    // A cancelled dialog gives the empty path: nothing is imported, the rules still run.
+    std::string path;
+    if (dialog.ShowModal() == wxID_OK)
+        path = dialog.GetPath().utf8_string();
+    ImportStatement(path);
+}
+
+void Controller::ImportStatement(const std::string& path)
+{
+    DialogAccountChooser chooser(this);
+    ImportContext context(*db, *this, chooser);
+    context.budgetYear = m_view->Year();
+    context.budgetPeriod = m_view->Month();
+    context.rebuildTree = [this] { m_view->RebuildTree(); };
+    context.refreshView = [this] { m_view->Refresh(); };
+    ImportStatementFile(context, path);
 }
 
 void Controller::MoveTransaction(int direction)
