@@ -145,6 +145,9 @@ void Controller::StepMonth(int direction)
 
 void Controller::ImportTransactions()
 {
+    // The import re-reads the grid: a row being typed is written first, or kept.
+    if (!m_grid->Commit())
+        return;
     wxFileDialog dialog(this, "Import", "", "",
                         "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*",
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);

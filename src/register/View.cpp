@@ -73,8 +73,17 @@ void View::SetYear(int year)
 {
     StoreColumnWidths();
     m_year = year;
-    m_controls.yearSpinner->SetValue(year);
-    m_controls.year->ChangeValue(wxString::Format("%d", year));
+    // A year the spinner cannot hold (the field half typed) leaves it alone: clamped, it
+    // would report a year of its own.
+    if (year >= m_controls.yearSpinner->GetMin() && year <= m_controls.yearSpinner->GetMax())
+        m_controls.yearSpinner->SetValue(year);
+    // The field is rewritten only when it shows another year: rewriting it while the user
+    // types would move the caret and scramble the digits.
+    long shown = 0;
+    if (!m_controls.year->GetValue().ToLong(&shown))
+        shown = 0;
+    if (shown != year)
+        m_controls.year->ChangeValue(wxString::Format("%d", year));
     Refresh();
 }
 

@@ -35,13 +35,7 @@ protected:
 
     TotalsContext Register(const std::string& id, int year, int month)
     {
-        TotalsContext context;
-        context.kind = KindRegister;
-        context.year = year;
-        context.month = month;
-        context.accountId = id;
-        context.currentSequence = SequenceOf(id);
-        return context;
+        return {KindRegister, year, month, "", id, SequenceOf(id)};
     }
 };
 } // namespace
@@ -60,61 +54,29 @@ TEST_F(Balances, RegisterBalanceSumsEveryPeriodOfTheAccountOnly)
     EXPECT_EQ(CurrentBalance("B2"), "0");
 }
 
-TEST_F(Balances, AccountWithoutTransactionsGetsZero)
-{
-    AddAccount("A1", "Cash", "42.5");
-    Db().Execute("UPDATE Account SET CurrentBalance = 17");
-
-    UpdateCurrentBalance(Db(), KindRegister, "A1");
-
-    EXPECT_EQ(CurrentBalance("A1"), "0");
-    TotalsContext list;
-    list.kind = KindAccountList;
-    list.accountType = "Cash";
-    EXPECT_EQ(Totals(list), "42.5|42.5"); // displayed balance = opening balance
-}
-
-TEST_F(Balances, LoanBalanceIsWhatIsStillOwed)
+TEST_F(Balances, LoanAndInvestmentBalancesAreOwedAndHeldAndUnknownAccountsFail)
 {
     AddAccount("L1", "Loan");
     AddAccount("L2", "Loan");
-    Db().Execute("INSERT INTO Loan (Description, OriginalAmount, PaidAmount, AccountID) VALUES "
-                 "('Car', 1000, 250, 'L1')");
-    Db().Execute("INSERT INTO Loan (Description, OriginalAmount, PaidAmount, AccountID) VALUES "
-                 "('Sofa', 500, 0, 'L1')");
-    Db().Execute("INSERT INTO Loan (Description, OriginalAmount, PaidAmount, AccountID) VALUES "
-                 "('House', 90000, 10000.5, 'L2')");
-
-    UpdateCurrentBalance(Db(), KindLoan, "L1");
-
-    EXPECT_EQ(CurrentBalance("L1"), "1250");
-    TotalsContext loans;
-    loans.kind = KindLoan;
-    loans.accountId = "L1";
-    EXPECT_EQ(Totals(loans), "81249.5|NULL"); // every loan account together
-}
-
-TEST_F(Balances, InvestmentBalanceAndTotalAreTheAccountsHoldings)
-{
     AddAccount("I1", "Investment");
     AddAccount("I2", "Investment");
-    Db().Execute(
-        "INSERT INTO Investment (StockSymbol, Total, AccountID) VALUES ('X', 120.5, 'I1')");
-    Db().Execute("INSERT INTO Investment (StockSymbol, Total, AccountID) VALUES ('Y', 79.5, 'I1')");
-    Db().Execute("INSERT INTO Investment (StockSymbol, Total, AccountID) VALUES ('Z', 999, 'I2')");
+    for (const char* values :
+         {"'Car', 1000, 250, 'L1'", "'Sofa', 500, 0, 'L1'", "'House', 90000, 10000.5, 'L2'"})
+        Db().Execute("INSERT INTO Loan (Description, OriginalAmount, PaidAmount, AccountID) "
+                     "VALUES (" +
+                     std::string(values) + ")");
+    for (const char* values : {"'X', 120.5, 'I1'", "'Y', 79.5, 'I1'", "'Z', 999, 'I2'"})
+        Db().Execute("INSERT INTO Investment (StockSymbol, Total, AccountID) VALUES (" +
+                     std::string(values) + ")");
 
+    UpdateCurrentBalance(Db(), KindLoan, "L1");
     UpdateCurrentBalance(Db(), KindInvestment, "I1");
 
+    EXPECT_EQ(CurrentBalance("L1"), "1250");
     EXPECT_EQ(CurrentBalance("I1"), "200");
-    TotalsContext holdings;
-    holdings.kind = KindInvestment;
-    holdings.accountId = "I1";
-    EXPECT_EQ(Totals(holdings), "200|NULL");
-}
+    EXPECT_EQ(Totals({KindLoan, 0, 0, "", "L1", 0}), "81249.5|NULL"); // every loan
+    EXPECT_EQ(Totals({KindInvestment, 0, 0, "", "I1", 0}), "200|NULL");
 
-TEST_F(Balances, UnknownAccountFailsAndOtherKindsDoNothing)
-{
-    AddAccount("A1", "Bank");
     EXPECT_THROW(UpdateCurrentBalance(Db(), KindRegister, "nobody"), DatabaseError);
     EXPECT_THROW(UpdateCurrentBalance(Db(), KindLoan, "nobody"), DatabaseError);
     for (int kind : {KindHome, KindBudget, KindAccountList, KindReports})
@@ -131,25 +93,18 @@ TEST_F(Balances, RegisterTotalIsTheBalanceAtTheEndOfThePeriodShown)
     AddTrans("A1", 2016, 2, "Food", "-4000");
     AddTrans("A1", 2017, 1, "Food", "-50000");
     AddTrans("A2", 2015, 1, "Food", "-600000");
+    AddTrans("A2", 2016, 5, "Pay", "50"); // 7
 
     EXPECT_EQ(Totals(Register("A1", 2016, 1)), "-221|NULL");
     EXPECT_EQ(Totals(Register("A2", 2014, 12)), "250|NULL"); // only the opening balance yet
-}
 
-TEST_F(Balances, MovingATransactionChangesThePeriodBalanceNotTheStoredOne)
-{
-    AddAccount("A1", "Bank", "10");
-    AddTrans("A1", 2016, 5, "Food", "-3");
-    AddTrans("A1", 2016, 5, "Pay", "50");
-    UpdateCurrentBalance(Db(), KindRegister, "A1");
-    EXPECT_EQ(Totals(Register("A1", 2016, 5)), "57|NULL");
-
-    MoveTransactionPeriod(Db(), 2, 0, 1, "Pay");
-    UpdateCurrentBalance(Db(), KindRegister, "A1");
-
-    EXPECT_EQ(Totals(Register("A1", 2016, 5)), "7|NULL");
-    EXPECT_EQ(Totals(Register("A1", 2016, 6)), "57|NULL");
-    EXPECT_EQ(CurrentBalance("A1"), "47");
+    // Moving a transaction changes the period balance, not the stored one.
+    UpdateCurrentBalance(Db(), KindRegister, "A2");
+    MoveTransactionPeriod(Db(), 7, 0, 1, "Pay");
+    UpdateCurrentBalance(Db(), KindRegister, "A2");
+    EXPECT_EQ(Totals(Register("A2", 2016, 5)), "-599750|NULL");
+    EXPECT_EQ(Totals(Register("A2", 2016, 6)), "-599700|NULL");
+    EXPECT_EQ(CurrentBalance("A2"), "-599950");
 }
 
 TEST_F(Balances, BudgetTotalsLeaveOutAccountsNotInTheBudget)
@@ -166,13 +121,8 @@ TEST_F(Balances, BudgetTotalsLeaveOutAccountsNotInTheBudget)
     AddTrans("X", 2016, 5, "Food", "-1000");
     AddTrans("A1", 2016, 4, "Food", "-10000", 0, 5); // dated May, filed under April
 
-    TotalsContext budget;
-    budget.kind = KindBudget;
-    budget.year = 2016;
-    budget.month = 5;
-    EXPECT_EQ(Totals(budget), "-1200.5|-926.25");
-    budget.month = 6;
-    EXPECT_EQ(Totals(budget), "NULL|NULL");
+    EXPECT_EQ(Totals({KindBudget, 2016, 5, "", "", 0}), "-1200.5|-926.25");
+    EXPECT_EQ(Totals({KindBudget, 2016, 6, "", "", 0}), "NULL|NULL");
 }
 
 TEST_F(Balances, AccountListTotalsAreOpeningAndDisplayedBalancesOfTheType)
@@ -181,17 +131,16 @@ TEST_F(Balances, AccountListTotalsAreOpeningAndDisplayedBalancesOfTheType)
     AddAccount("A2", "Bank", "-20.5");
     AddAccount("C1", "Cash", "7");
     AddAccount("Q", "Kid's", "3");
+    Db().Execute("UPDATE Account SET CurrentBalance = 17 WHERE AccountID = 'Q'");
     AddTrans("A1", 2016, 5, "Food", "-30");
     AddTrans("C1", 2016, 5, "Food", "-1");
     UpdateCurrentBalance(Db(), KindRegister, "A1");
     UpdateCurrentBalance(Db(), KindRegister, "C1");
+    UpdateCurrentBalance(Db(), KindRegister, "Q"); // no transactions: 0
+    EXPECT_EQ(CurrentBalance("Q"), "0");
 
-    TotalsContext list;
-    list.kind = KindAccountList;
-    list.accountType = "Bank";
-    EXPECT_EQ(Totals(list), "79.5|49.5");
-    list.accountType = "Kid's";
-    EXPECT_EQ(Totals(list), "3|3");
-    list.accountType = "Loan";
-    EXPECT_EQ(Totals(list), "NULL|NULL");
+    auto list = [&](const char* type) { return Totals({KindAccountList, 0, 0, type, "", 0}); };
+    EXPECT_EQ(list("Bank"), "79.5|49.5");
+    EXPECT_EQ(list("Kid's"), "3|3"); // displayed balance = opening balance
+    EXPECT_EQ(list("Loan"), "NULL|NULL");
 }

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -15,14 +16,7 @@ namespace
 // A database in a fresh folder: the old shape, brought to the current version when asked.
 struct Store
 {
-    static std::string EmptyFile(const TempDir& dir)
-    {
-        std::string path = dir.File("qtb.mdb");
-        std::ofstream(path).flush();
-        return path;
-    }
-
-    explicit Store(bool migrate = true) : db(EmptyFile(dir), OpenOptions{false, false})
+    explicit Store(bool migrate = true)
     {
         CreateInitialSchema(db);
         if (migrate)
@@ -30,7 +24,8 @@ struct Store
     }
 
     TempDir dir;
-    Database db;
+    Database db{(std::ofstream(dir.File("qtb.mdb")).flush(), dir.File("qtb.mdb")),
+                OpenOptions{false, false}};
 };
 
 Variant Money(const char* text)
@@ -97,29 +92,11 @@ void AddBudgetMonth(Database& db)
 }
 } // namespace
 
-TEST(JetDialect, BudgetAndBalanceQueriesSumTheIncludedAccounts)
+TEST(JetDialect, NestedJoinsAndTopOneOverABudgetMonth)
 {
     Store s;
     AddBudgetMonth(s.db);
-    const std::string join = "FROM Account INNER JOIN Trans ON Account.AccountID = "
-                             "Trans.AccountID WHERE Account.BudgetInclude = TRUE AND Year = 2016 "
-                             "AND Period = 5";
-    EXPECT_EQ(First(s.db,
-                    "SELECT SUM( Amount ) AS TotAmount FROM Budget WHERE Year = 2016 AND "
-                    "Period = 5",
-                    "TotAmount"),
-              Money("1350.25"));
-    EXPECT_EQ(First(s.db, "SELECT SUM( Amount ) AS TotAmount " + join, "TotAmount"),
-              Money("-1042.9"));
-    EXPECT_EQ(First(s.db, "SELECT SUM(Amount) AS TotActual " + join + " AND Category = 'Food'",
-                    "TotActual"),
-              Money("-42.6"));
-    EXPECT_EQ(First(s.db,
-                    "SELECT SUM(Amount) AS TotAmount FROM Budget WHERE Year = 2016 AND "
-                    "Period = 5 AND CategoryGroup = 'Living'",
-                    "TotAmount"),
-              Money("1300"));
-
+    // A join nested in brackets, with AND in its ON clause; only accounts in the budget count.
     auto groupActual = [&](const std::string& group)
     {
         return First(s.db,
@@ -135,42 +112,7 @@ TEST(JetDialect, BudgetAndBalanceQueriesSumTheIncludedAccounts)
     EXPECT_EQ(groupActual("Leisure"), Money("-0.3"));
     EXPECT_TRUE(groupActual("Travel").IsNull());
 
-    // The register's balance at the end of May: opening balance plus every earlier period.
-    EXPECT_EQ(
-        First(s.db, "SELECT OpeningBalance FROM Account WHERE Sequence = 1", "OpeningBalance"),
-        Money("100.25"));
-    EXPECT_EQ(First(s.db,
-                    "SELECT SUM( Amount ) AS TotAmount FROM Trans WHERE AccountID = 'A1' "
-                    "AND ( Year < 2016 OR ( Year = 2016 AND Period <= 5) )",
-                    "TotAmount"),
-              Money("-1141.9"));
-
-    Recordset totals;
-    totals.Open("SELECT SUM( OpeningBalance ) AS TotOpn, SUM( CurrentBalance ) AS TotCur FROM "
-                "Account WHERE Type = 'Bank'",
-                s.db, OpenMode::ReadOnly);
-    EXPECT_EQ(totals.GetValue("TotOpn"), Money("150.25"));
-    EXPECT_EQ(totals.GetValue("TotCur"), Money("-7"));
-
-    // Deleting a budget line moves that month's transactions, of every account, to "(none)".
-    const std::string condition = "Trans.Category = 'Food' AND Year = 2016 AND Period = 5";
-    ASSERT_TRUE(s.db.HasRows("Trans", condition));
-    s.db.Execute("UPDATE Trans SET Category = '(none)' WHERE " + condition);
-    EXPECT_FALSE(s.db.HasRows("Trans", condition));
-    EXPECT_EQ(
-        Texts(s.db, "SELECT FITID FROM Trans WHERE Category = '(none)' ORDER BY FITID", "FITID"),
-        (std::vector<std::string>{"F1", "F2", "F5"}));
-    EXPECT_EQ(Texts(s.db,
-                    "SELECT Category FROM Budget WHERE Budget.Year = 2016 AND Period = 5 "
-                    "ORDER BY Category",
-                    "Category"),
-              (std::vector<std::string>{"Food", "Fun", "Rent"}));
-}
-
-TEST(JetDialect, TopOneWithDescendingOrderFindsThePreviousBudget)
-{
-    Store s;
-    AddBudgetMonth(s.db);
+    // TOP 1 with a descending order finds the previous budget.
     auto previous = [&](int year, int period)
     {
         std::string y = std::to_string(year);
@@ -218,21 +160,11 @@ TEST(JetDialect, DateLiteralRangesIncludeBothEndDays)
     EXPECT_EQ(rs.GetLong("Year"), 2016);
     EXPECT_EQ(rs.GetValue("PostDate"), Variant::FromDate(DateTime{2016, 1, 15, 14, 30, 0}));
 
-    // The duplicate search of a statement import matches the day, amount and memo exactly.
-    auto duplicates = [&](const std::string& date, const std::string& amount)
-    {
-        Recordset found;
-        found.Open("SELECT AccountID, FITID, PostDate, Amount, Description, CheckID, Period, "
-                   "Year, Category, PayeeName AS Notes, Sequence FROM Trans WHERE AccountID = "
-                   "'A' AND PostDate = #" +
-                       date + "# AND Amount = " + amount +
-                       " AND PayeeName = 'n' AND FITID <> 'stamp'",
-                   s.db, OpenMode::KeysetEdit);
-        return found.RecordCount();
-    };
-    EXPECT_EQ(duplicates("2016-01-31", "-3"), 1u);
-    EXPECT_EQ(duplicates("2016-01-31", "-3.0001"), 0u);
-    EXPECT_EQ(duplicates("2016-01-30", "-3"), 0u);
+    // A statement import's duplicate search matches the day, amount and memo exactly.
+    const std::string same = "AccountID = 'A' AND PayeeName = 'n' AND FITID <> 'stamp' AND ";
+    EXPECT_TRUE(s.db.HasRows("Trans", same + "PostDate = #2016-01-31# AND Amount = -3"));
+    EXPECT_FALSE(s.db.HasRows("Trans", same + "PostDate = #2016-01-31# AND Amount = -3.0001"));
+    EXPECT_FALSE(s.db.HasRows("Trans", same + "PostDate = #2016-01-30# AND Amount = -3"));
 }
 
 TEST(JetDialect, YesNoLiteralsAndCurrencyComparisonsFollowTheColumns)
@@ -256,16 +188,13 @@ TEST(JetDialect, YesNoLiteralsAndCurrencyComparisonsFollowTheColumns)
                  "BudgetInclude = 1");
     s.db.Execute("UPDATE Account SET BudgetInclude = 0 WHERE AccountID = 't' AND NOT "
                  "BudgetInclude = 0");
-    EXPECT_EQ(Texts(s.db,
-                    "SELECT AccountID FROM Account WHERE BudgetInclude = TRUE ORDER BY "
-                    "Sequence",
-                    "AccountID"),
-              (std::vector<std::string>{"y", "one", "x"}));
-    EXPECT_EQ(Texts(s.db,
-                    "SELECT AccountID FROM Account WHERE BudgetInclude = -1 AND "
-                    "BudgetInclude = YES ORDER BY Sequence",
-                    "AccountID"),
-              (std::vector<std::string>{"y", "one", "x"}));
+    for (const char* ticked :
+         {"BudgetInclude = TRUE", "BudgetInclude = -1 AND BudgetInclude = YES"})
+        EXPECT_EQ(Texts(s.db,
+                        "SELECT AccountID FROM Account WHERE " + std::string(ticked) +
+                            " ORDER BY Sequence",
+                        "AccountID"),
+                  (std::vector<std::string>{"y", "one", "x"}));
 
     AddTrans(s.db, "'y', 1, 0, 2016, 1, #1/4/2016#, 'Food', -12.5, 'a', '', 'C1'");
     AddTrans(s.db, "'y', 2, 0, 2016, 1, #1/4/2016#, 'Food', 12.5, 'b', '', 'C2'");
@@ -281,7 +210,7 @@ TEST(JetDialect, YesNoLiteralsAndCurrencyComparisonsFollowTheColumns)
     EXPECT_EQ(matching("Amount = -12.4998"), (std::vector<std::string>{"C3"}));
 }
 
-TEST(JetDialect, QuotedTextPassesThroughUntouched)
+TEST(JetDialect, QuotedTextPassesThroughUntouchedAndTextIgnoresCase)
 {
     Store s;
     const std::string tricky = "#1/2/2016# [Year] TRUE YES 12.5 -- it''s \"odd\" & more";
@@ -305,24 +234,23 @@ TEST(JetDialect, QuotedTextPassesThroughUntouched)
     EXPECT_EQ(
         Texts(s.db, "SELECT PayeeName FROM Trans WHERE PayeeName = 'O''Brien''s #5'", "PayeeName"),
         (std::vector<std::string>{"O'Brien's #5"}));
-}
 
-TEST(JetDialect, TextComparisonAndOrderingIgnoreCase)
-{
-    Store s;
-    AddTrans(s.db, "'A1', 1, 0, 2016, 1, #1/2/2016#, 'Food', -1, 'banana', 'Note', 'F1'");
-    AddTrans(s.db, "'a1', 2, 0, 2016, 1, #1/2/2016#, 'food', -2, 'Apple', 'NOTE', 'F2'");
-    AddTrans(s.db, "'A1', 3, 0, 2016, 1, #1/2/2016#, 'Fuel', -3, 'cherry', 'other', 'F3'");
+    // Text compares and sorts without regard to case.
+    AddTrans(s.db, "'A1', 1, 0, 2016, 1, #1/2/2016#, 'Food', -1, 'banana', 'Note', 'G1'");
+    AddTrans(s.db, "'a1', 2, 0, 2016, 1, #1/2/2016#, 'food', -2, 'Apple', 'NOTE', 'G2'");
+    AddTrans(s.db, "'A1', 3, 0, 2016, 1, #1/2/2016#, 'Fuel', -3, 'cherry', 'other', 'G3'");
     EXPECT_EQ(
         Texts(s.db, "SELECT FITID FROM Trans WHERE Category = 'FOOD' ORDER BY FITID", "FITID"),
-        (std::vector<std::string>{"F1", "F2"}));
-    EXPECT_EQ(Texts(s.db, "SELECT Description FROM Trans ORDER BY Description", "Description"),
+        (std::vector<std::string>{"G1", "G2"}));
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT Description FROM Trans WHERE AccountID = 'A1' ORDER BY Description",
+                    "Description"),
               (std::vector<std::string>{"Apple", "banana", "cherry"}));
     // PayeeName was widened by rebuilding Trans; it still compares without regard to case.
     EXPECT_TRUE(s.db.HasRows("Trans", "PayeeName = 'note' AND AccountID = 'A1'"));
     EXPECT_EQ(
         Texts(s.db, "SELECT FITID FROM Trans WHERE PayeeName = 'note' ORDER BY FITID", "FITID"),
-        (std::vector<std::string>{"F1", "F2"}));
+        (std::vector<std::string>{"G1", "G2"}));
 }
 
 TEST(JetDialect, AlterColumnRebuildsKeepingRowsIndexesAndTriggers)
@@ -344,43 +272,25 @@ TEST(JetDialect, AlterColumnRebuildsKeepingRowsIndexesAndTriggers)
     rs.Open("SELECT Code, Units, Price, Cost FROM Holding ORDER BY Code", s.db,
             OpenMode::KeysetRead);
     ASSERT_EQ(rs.RecordCount(), 3u);
-    EXPECT_EQ(rs.GetValue("Units"), Money("5"));
-    EXPECT_EQ(rs.GetValue("Price"), Money("2.5"));
-    EXPECT_EQ(rs.GetValue("Cost"), Variant::FromText("12.5"));
-    rs.MoveNext();
-    EXPECT_EQ(rs.GetValue("Units"), Money("-3"));
-    EXPECT_EQ(rs.GetValue("Price"), Money("0.1"));
-    EXPECT_EQ(rs.GetValue("Cost"), Variant::FromText("100"));
-    rs.MoveNext();
-    EXPECT_TRUE(rs.GetValue("Units").IsNull());
-    EXPECT_TRUE(rs.GetValue("Cost").IsNull());
+    for (const auto& [units, price, cost] :
+         {std::tuple{Money("5"), Money("2.5"), Variant::FromText("12.5")},
+          std::tuple{Money("-3"), Money("0.1"), Variant::FromText("100")},
+          std::tuple{Variant(), Variant(), Variant()}})
+    {
+        EXPECT_EQ(rs.GetValue("Units"), units);
+        EXPECT_EQ(rs.GetValue("Price"), price);
+        EXPECT_EQ(rs.GetValue("Cost"), cost);
+        rs.MoveNext();
+    }
 
     s.db.Execute("INSERT INTO Holding (Code, Units) VALUES ('d', 0.25)");
     EXPECT_EQ(First(s.db, "SELECT Code, Units FROM Holding WHERE Units = 0.25", "Code"),
               Variant::FromText("D"));
-    Recordset index;
-    index.Open("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Holding'", s.db,
-               OpenMode::ReadOnly);
-    ASSERT_FALSE(index.IsEOF());
-    EXPECT_EQ(index.GetText("name"), "HoldingCode");
-}
-
-TEST(JetDialect, SchemaVersionColumnsAreNamedByNumbers)
-{
-    Store s(false);
-    s.db.Execute("CREATE TABLE _SchemaVersion (0 LONG)");
-    Recordset version = s.db.Execute("SELECT * FROM _SchemaVersion");
-    EXPECT_TRUE(version.IsEOF());
-    ASSERT_EQ(version.FieldCount(), 1);
-    EXPECT_EQ(version.Field(0).name, "0");
-    version.Close();
-
-    s.db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 0");
-    s.db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN 5 LONG");
-    version = s.db.Execute("SELECT * FROM _SchemaVersion");
-    ASSERT_EQ(version.FieldCount(), 1);
-    EXPECT_EQ(version.Field(0).name, "5");
-    EXPECT_EQ(ReadSchemaVersion(s.db), 5);
+    EXPECT_EQ(First(s.db,
+                    "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
+                    "'Holding'",
+                    "name"),
+              Variant::FromText("HoldingCode"));
 }
 
 TEST(JetDialect, CategoryRuleRowsAreNumberedByTheCounter)
@@ -401,19 +311,15 @@ TEST(JetDialect, CategoryRuleRowsAreNumberedByTheCounter)
     s.db.Execute("UPDATE CategoryRule SET Sequence = 2 WHERE RowID = 1");
     s.db.Execute("UPDATE CategoryRule SET Sequence = 1 WHERE RowID = 2");
     EXPECT_EQ(ids(), (std::vector<std::string>{"2", "1"}));
-    EXPECT_EQ(Texts(s.db,
-                    "SELECT Column, Rule, Value, Category FROM CategoryRule ORDER BY "
-                    "Sequence",
-                    "Value"),
-              (std::vector<std::string>{"rent", "GROCER"}));
 
     s.db.Execute("DELETE FROM CategoryRule WHERE RowID = 2");
     s.db.Execute("INSERT INTO CategoryRule (Sequence) VALUES (3)");
     // The counter never reuses a number, and the text columns take their empty defaults.
-    EXPECT_EQ(First(s.db, "SELECT RowID, [Column] FROM CategoryRule WHERE Sequence = 3", "RowID"),
-              Variant::FromLong(3));
-    EXPECT_EQ(First(s.db, "SELECT RowID, [Column] FROM CategoryRule WHERE Sequence = 3", "Column"),
-              Variant::FromText(""));
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT RowID & '|' & [Column] AS Row FROM CategoryRule WHERE "
+                    "Sequence = 3",
+                    "Row"),
+              (std::vector<std::string>{"3|"}));
 }
 
 TEST(JetDialect, EngineFailuresRaiseDatabaseError)
@@ -433,17 +339,15 @@ TEST(JetDialect, EngineFailuresRaiseDatabaseError)
     }
     Recordset rs;
     EXPECT_THROW(rs.Open("SELECT * FROM Nowhere", s.db, OpenMode::KeysetLock), DatabaseError);
-    EXPECT_THROW(s.db.Execute("UPDATE Nowhere SET A = 1"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELEC * FROM Account"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELECT FROM WHERE"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELECT * FROM Account WHERE AccountID = 'open"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELECT * FROM Trans WHERE PostDate = #1/2/2016"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELECT * FROM Trans WHERE PostDate = #2/30/2016#"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELECT * FROM [Account"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("SELECT * FROM Account WHERE (AccountID = 'a'"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("ALTER TABLE Account ALTER COLUMN Nothing LONG"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("CREATE TABLE Broken (A TEXT(10)"), DatabaseError);
-    EXPECT_THROW(s.db.Execute("CREATE TABLE Odd (A PICTURE)"), DatabaseError);
+    for (const char* broken :
+         {"UPDATE Nowhere SET A = 1", "SELEC * FROM Account", "SELECT FROM WHERE",
+          "SELECT * FROM Account WHERE AccountID = 'open",
+          "SELECT * FROM Trans WHERE PostDate = #1/2/2016",
+          "SELECT * FROM Trans WHERE PostDate = #2/30/2016#", "SELECT * FROM [Account",
+          "SELECT * FROM Account WHERE (AccountID = 'a'",
+          "ALTER TABLE Account ALTER COLUMN Nothing LONG", "CREATE TABLE Broken (A TEXT(10)",
+          "CREATE TABLE Odd (A PICTURE)"})
+        EXPECT_THROW(s.db.Execute(broken), DatabaseError) << broken;
     // Nothing half-done remains: the connection still works.
     EXPECT_FALSE(s.db.HasRows("Account", "AccountID = 'open'"));
 }

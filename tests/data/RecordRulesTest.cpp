@@ -14,13 +14,11 @@ class RecordRules : public BudgetTestDatabase
 protected:
     RecordContext Context(int kind)
     {
-        RecordContext context;
-        context.kind = kind;
-        context.year = 2016;
-        context.month = 5;
-        context.accountType = "Bank";
-        context.currentAccountId = "A1";
-        return context;
+        return {.kind = kind,
+                .year = 2016,
+                .month = 5,
+                .accountType = "Bank",
+                .currentAccountId = "A1"};
     }
 
     /// Runs ValidateRow; "ok" or "column:message".
@@ -75,15 +73,15 @@ TEST_F(RecordRules, AccountNeedsADescriptionAndAnUnusedNumber)
     EXPECT_EQ(fresh.CellText(5), "Bank");
 }
 
-TEST_F(RecordRules, NewRegisterRowIsFiledUnderThePeriodShown)
+TEST_F(RecordRules, NewRegisterRowIsFiledUnderThePeriodShownAndAStoredOneKeepsItsPeriod)
 {
     AddAccount("A1", "Bank");
+    AddBudget(2016, 5, "Rent", "Home", "-900");
     AddTrans("A1", 2016, 4, "Food", "-1"); // Sequence 1
     AddTrans("A1", 2016, 4, "Food", "-2"); // Sequence 2
 
     FakeRow row({{0, "12/30/2015"}, {1, "Groceries"}, {2, "-12.5"}});
     EXPECT_EQ(Validate(KindRegister, row), "ok");
-
     EXPECT_EQ(row.Cells(), (std::map<int, std::string>{{0, "12/30/2015"},
                                                        {1, "Groceries"},
                                                        {2, "-12.5"},
@@ -92,19 +90,15 @@ TEST_F(RecordRules, NewRegisterRowIsFiledUnderThePeriodShown)
                                                        {7, "2016"},
                                                        {8, "5"},
                                                        {10, "3"}}));
-    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"(none)|(none)|0"}));
-}
 
-TEST_F(RecordRules, StoredRegisterRowKeepsItsPeriodButEnsuresTheShownPeriodsLine)
-{
-    AddBudget(2016, 5, "Rent", "Home", "-900");
-    FakeRow row({{4, "Kid's toys"}, {6, "B7"}, {7, "2016"}, {8, "4"}, {10, "17"}});
-
-    EXPECT_EQ(Validate(KindRegister, row), "ok");
-
-    EXPECT_EQ(row.Cells(), (std::map<int, std::string>{
-                               {4, "Kid's toys"}, {6, "B7"}, {7, "2016"}, {8, "4"}, {10, "17"}}));
-    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"Kid's toys|(none)|0", "Rent|Home|-900"}));
+    // A stored row keeps its own period, yet the line is ensured in the period shown.
+    const std::map<int, std::string> stored{
+        {4, "Kid's toys"}, {6, "B7"}, {7, "2016"}, {8, "4"}, {10, "17"}};
+    FakeRow old(stored);
+    EXPECT_EQ(Validate(KindRegister, old), "ok");
+    EXPECT_EQ(old.Cells(), stored);
+    EXPECT_EQ(BudgetLines(2016, 5),
+              (Strings{"(none)|(none)|0", "Kid's toys|(none)|0", "Rent|Home|-900"}));
     EXPECT_EQ(BudgetLines(2016, 4), Strings{});
 }
 
@@ -135,24 +129,18 @@ TEST_F(RecordRules, DeletingABudgetLineUncategorisesThatMonthsTransactions)
     AddTrans("A1", 2016, 6, "Kid's toys", "-3"); // 3: another month
     AddTrans("A1", 2016, 5, "Food", "-4");       // 4
 
-    FakeRow line({{0, "Kid's toys"}});
-    DeleteRecord(Db(), Context(KindBudget), true, line);
-
-    EXPECT_EQ(Column("SELECT Category FROM Trans ORDER BY Sequence"),
-              (Strings{"(none)", "(none)", "Kid's toys", "Food"}));
-    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"(none)|(none)|0", "Kid's toys|Living|-20"}));
-}
-
-TEST_F(RecordRules, DeletingWithoutTransactionsOrFocusChangesNothing)
-{
-    AddAccount("A1", "Bank");
-    AddTrans("A1", 2016, 5, "Food", "-4");
+    // Without transactions, without the focus or in another view nothing changes.
     FakeRow unused({{0, "Unused"}});
     DeleteRecord(Db(), Context(KindBudget), true, unused);
     FakeRow food({{0, "Food"}});
     DeleteRecord(Db(), Context(KindBudget), false, food);
     DeleteRecord(Db(), Context(KindRegister), true, food);
+    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"Kid's toys|Living|-20"}));
+    EXPECT_EQ(Column("SELECT Category FROM Trans WHERE Sequence = 4"), (Strings{"Food"}));
 
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Budget"), "0");
-    EXPECT_EQ(Scalar("SELECT Category FROM Trans"), "Food");
+    FakeRow line({{0, "Kid's toys"}});
+    DeleteRecord(Db(), Context(KindBudget), true, line);
+    EXPECT_EQ(Column("SELECT Category FROM Trans ORDER BY Sequence"),
+              (Strings{"(none)", "(none)", "Kid's toys", "Food"}));
+    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"(none)|(none)|0", "Kid's toys|Living|-20"}));
 }

@@ -14,11 +14,30 @@
 #include <clocale>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+/// One STMTTRN block in SGML form; empty fields are left out.
+inline std::string Block(const std::string& fitid, const std::string& date,
+                         const std::string& amount, const std::string& name = "Payee",
+                         const std::string& memo = "", const std::string& check = "")
+{
+    return "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>" + date + "\r\n<TRNAMT>" + amount + "\r\n" +
+           (fitid.empty() ? "" : "<FITID>" + fitid + "\r\n") +
+           (check.empty() ? "" : "<CHECKNUM>" + check + "\r\n") + "<NAME>" + name + "\r\n" +
+           (memo.empty() ? "" : "<MEMO>" + memo + "\r\n") + "</STMTTRN>\r\n";
+}
+
+/// An SGML statement of one account with the given blocks.
+inline std::string Statement(const std::string& accountId, const std::string& blocks)
+{
+    return "OFXHEADER:100\r\nDATA:OFXSGML\r\n\r\n<OFX>\r\n<STMTRS>\r\n<BANKACCTFROM>\r\n<ACCTID>" +
+           accountId + "\r\n<ACCTTYPE>CHECKING\r\n</BANKACCTFROM>\r\n<BANKTRANLIST>\r\n" + blocks +
+           "</BANKTRANLIST>\r\n</STMTRS>\r\n</OFX>\r\n";
+}
 
 /// A user interface that records what it is asked to show.
 class RecordingUi : public UserInterface
@@ -29,7 +48,6 @@ public:
         std::string text;
         Icon icon;
     };
-
     void ShowMessage(const std::string& text, Icon icon) override
     {
         messages.push_back({text, icon});
@@ -61,13 +79,14 @@ public:
     std::optional<AccountChoice> Choose(const AccountChoiceRequest& request) override
     {
         requests.push_back(request);
+        if (onChoose)
+            onChoose();
         if (answers.empty())
             return std::nullopt;
         std::optional<AccountChoice> answer = answers.front();
         answers.pop_front();
         return answer;
     }
-
     void Create(const std::string& type, const std::string& description)
     {
         answers.push_back(AccountChoice{AccountChoice::Action::Create, type, description});
@@ -80,6 +99,7 @@ public:
 
     std::deque<std::optional<AccountChoice>> answers;
     std::vector<AccountChoiceRequest> requests;
+    std::function<void()> onChoose; ///< runs while the dialog is shown
 };
 
 /// Switches the C library's locale for the life of the object.
@@ -87,9 +107,8 @@ class ScopedLocale
 {
 public:
     explicit ScopedLocale(const char* name)
+        : m_old(std::setlocale(LC_ALL, nullptr)), m_ok(std::setlocale(LC_ALL, name) != nullptr)
     {
-        m_old = std::setlocale(LC_ALL, nullptr);
-        m_ok = std::setlocale(LC_ALL, name) != nullptr;
     }
     ~ScopedLocale() { std::setlocale(LC_ALL, m_old.c_str()); }
     ScopedLocale(const ScopedLocale&) = delete;
@@ -98,7 +117,7 @@ public:
 
 private:
     std::string m_old;
-    bool m_ok = false;
+    bool m_ok;
 };
 
 /// A fresh database at the current schema, a recording user interface, a scripted
@@ -142,23 +161,19 @@ protected:
     std::string Value(const std::string& sql)
     {
         Recordset rs = Db().Execute(sql);
-        if (rs.IsEOF())
-            return "<no row>";
-        return rs.GetValue(0).ToText();
+        return rs.IsEOF() ? "<no row>" : rs.GetValue(0).ToText();
     }
 
     int Count(const std::string& tableAndCondition)
     {
-        Recordset rs = Db().Execute("SELECT COUNT(1) AS N FROM " + tableAndCondition);
-        return rs.GetLong("N");
+        return std::stoi(Value("SELECT COUNT(1) FROM " + tableAndCondition));
     }
 
     /// Every row of a query, fields joined by "|", one text per row.
     std::vector<std::string> Rows(const std::string& sql)
     {
         std::vector<std::string> rows;
-        Recordset rs = Db().Execute(sql);
-        for (; !rs.IsEOF(); rs.MoveNext())
+        for (Recordset rs = Db().Execute(sql); !rs.IsEOF(); rs.MoveNext())
         {
             std::string row;
             for (int i = 0; i < rs.FieldCount(); ++i)
@@ -168,6 +183,16 @@ protected:
         return rows;
     }
 
+    /// The posting time of every transaction, in Sequence order.
+    std::vector<std::int64_t> PostDates()
+    {
+        std::vector<std::int64_t> dates;
+        for (Recordset rs = Db().Execute("SELECT PostDate FROM Trans ORDER BY Sequence");
+             !rs.IsEOF(); rs.MoveNext())
+            dates.push_back(rs.GetTime("PostDate"));
+        return dates;
+    }
+
     /// Whether every account's stored balance equals what its rows add up to.
     void ExpectBalancesUpToDate()
     {
@@ -175,25 +200,36 @@ protected:
                                            "WHERE Type <> 'Loan' AND Type <> 'Investment'"))
         {
             std::string id = row.substr(0, row.find('|'));
-            std::string stored = row.substr(row.find('|') + 1);
             std::string sum = Value("SELECT SUM(Amount) FROM Trans WHERE AccountID = " + Quote(id));
-            EXPECT_EQ(stored, sum.empty() ? "0" : sum) << "balance of account " << id;
+            EXPECT_EQ(row.substr(row.find('|') + 1), sum.empty() ? "0" : sum) << "account " << id;
         }
     }
 
     /// What the engine's integrity check says of the file: "ok" when sound.
     std::string IntegrityCheck()
     {
-        std::string result;
-        sqlite3_exec(
-            Db().Handle(), "PRAGMA integrity_check",
-            [](void* out, int, char** values, char**)
-            {
-                *static_cast<std::string*>(out) += values[0] ? values[0] : "";
-                return 0;
-            },
-            &result, nullptr);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(Db().Handle(), "PRAGMA integrity_check", -1, &stmt, nullptr);
+        std::string result = sqlite3_step(stmt) == SQLITE_ROW
+                                 ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
+                                 : "<no row>";
+        sqlite3_finalize(stmt);
         return result;
+    }
+
+    /// How many times the database commits while `work` runs.
+    int CommitsDuring(const std::function<void()>& work)
+    {
+        int commits = 0;
+        auto count = [](void* n)
+        {
+            ++*static_cast<int*>(n);
+            return 0;
+        };
+        sqlite3_commit_hook(Db().Handle(), count, &commits);
+        work();
+        sqlite3_commit_hook(Db().Handle(), nullptr, nullptr);
+        return commits;
     }
 
     static std::string Quote(const std::string& text)

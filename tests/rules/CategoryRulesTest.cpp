@@ -3,7 +3,6 @@
 #include "exchange/ImportFixture.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -35,9 +34,10 @@ protected:
         return sequence;
     }
 
-    std::string CategoryOf(int sequence)
+    /// Every transaction's category in Sequence order.
+    std::vector<std::string> Categories()
     {
-        return Value("SELECT Category FROM Trans WHERE Sequence = " + std::to_string(sequence));
+        return Rows("SELECT Category FROM Trans ORDER BY Sequence");
     }
 
     int Apply() { return ApplyCategoryRules(Db(), ui); }
@@ -67,9 +67,9 @@ TEST(RuleMatches, AppliesTheFourTestsIgnoringCase)
 
 TEST_F(CategoryRules, WithoutRulesNothingChanges)
 {
-    int t = AddTransaction("Shell");
+    AddTransaction("Shell");
     EXPECT_EQ(Apply(), 0);
-    EXPECT_EQ(CategoryOf(t), "(none)");
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"(none)"}));
     EXPECT_EQ(Count("Budget"), 0);
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -78,29 +78,30 @@ TEST_F(CategoryRules, TheFirstMatchingRuleInSequenceOrderWins)
 {
     AddRule(2, "Description", "contains", "SHELL", "Fuel");
     AddRule(1, "Description", "contains", "GAS", "Auto");
-    int t = AddTransaction("Shell Gas Station");
+    AddTransaction("Shell Gas Station");
     Apply();
-    EXPECT_EQ(CategoryOf(t), "Auto");
-
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"Auto"}));
     Db().Execute("UPDATE CategoryRule SET Sequence = 3 WHERE Category = 'Auto'");
     Db().Execute("UPDATE Trans SET Category = '(none)'");
     Apply();
-    EXPECT_EQ(CategoryOf(t), "Fuel");
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"Fuel"}));
 }
 
-TEST_F(CategoryRules, DescriptionTestsIgnoreCase)
+TEST_F(CategoryRules, TestsDescriptionsAndNotesIgnoringCaseAndSkipsUnknownTests)
 {
-    AddRule(1, "Description", "is", "shell oil", "Exact");
-    AddRule(2, "description", "contains", "shell", "Any");
-    int exact = AddTransaction("Shell Oil");
-    int longer = AddTransaction("Shell Oil 123");
-    int upper = AddTransaction("SHELL OIL");
-    int other = AddTransaction("Chevron");
-    EXPECT_EQ(Apply(), 3);
-    EXPECT_EQ(CategoryOf(exact), "Exact");
-    EXPECT_EQ(CategoryOf(longer), "Any");
-    EXPECT_EQ(CategoryOf(upper), "Exact");
-    EXPECT_EQ(CategoryOf(other), "(none)");
+    AddRule(1, "Description", "sounds like", "shell", "Never");
+    AddRule(2, "Description", "is", "shell oil", "Exact");
+    AddRule(3, "description", "contains", "shell", "Any");
+    AddRule(4, "Notes", "ends with", "x", "X");
+    AddRule(5, "Notes", "is", "", "Empty"); // NULL notes are the empty text
+    for (const char* description : {"Shell Oil", "Shell Oil 123", "SHELL OIL", "Chevron"})
+        AddTransaction(description, "-1", "y");
+    AddTransaction("a", "-1", "boX");
+    AddTransaction("b", "-1", "<null>");
+    EXPECT_EQ(Apply(), 5);
+    EXPECT_EQ(Categories(),
+              (std::vector<std::string>{"Exact", "Any", "Exact", "(none)", "X", "Empty"}));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(CategoryRules, AmountsAreTestedAsTheirShortestText)
@@ -109,17 +110,11 @@ TEST_F(CategoryRules, AmountsAreTestedAsTheirShortestText)
     AddRule(2, "Amount", "is", "100", "Hundred");
     AddRule(3, "Amount", "ends with", ".5", "Half");
     AddRule(4, "Amount", "begins with", "-", "Debit");
-    int hundred = AddTransaction("a", "100.00");
-    int half = AddTransaction("b", "-12.50");
-    int debit = AddTransaction("c", "-3");
-    int credit = AddTransaction("d", "3");
-    int none = AddTransaction("e", "NULL");
+    for (const char* amount : {"100.00", "-12.50", "-3", "3", "NULL"})
+        AddTransaction("a", amount);
     Apply();
-    EXPECT_EQ(CategoryOf(hundred), "Hundred");
-    EXPECT_EQ(CategoryOf(half), "Half");
-    EXPECT_EQ(CategoryOf(debit), "Debit");
-    EXPECT_EQ(CategoryOf(credit), "(none)");
-    EXPECT_EQ(CategoryOf(none), "(none)");
+    EXPECT_EQ(Categories(),
+              (std::vector<std::string>{"Hundred", "Half", "Debit", "(none)", "(none)"}));
 }
 
 TEST_F(CategoryRules, AmountsUseTheLocalesDecimalSeparator)
@@ -128,63 +123,39 @@ TEST_F(CategoryRules, AmountsUseTheLocalesDecimalSeparator)
     if (!german.Ok())
         GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
     AddRule(1, "Amount", "is", "-12,5", "Comma");
-    int t = AddTransaction("a", "-12.50");
+    AddTransaction("a", "-12.50");
     Apply();
-    EXPECT_EQ(CategoryOf(t), "Comma");
-}
-
-TEST_F(CategoryRules, NullNotesAreTheEmptyText)
-{
-    AddRule(1, "Notes", "ends with", "x", "X");
-    AddRule(2, "Notes", "is", "", "Empty");
-    int x = AddTransaction("a", "-1", "boX");
-    int null = AddTransaction("b", "-1", "<null>");
-    int other = AddTransaction("c", "-1", "y");
-    Apply();
-    EXPECT_EQ(CategoryOf(x), "X");
-    EXPECT_EQ(CategoryOf(null), "Empty");
-    EXPECT_EQ(CategoryOf(other), "(none)");
-}
-
-TEST_F(CategoryRules, AnUnknownTestNeverMatchesAndLaterRulesStillApply)
-{
-    AddRule(1, "Description", "sounds like", "shell", "Never");
-    AddRule(2, "Description", "begins with", "sh", "Later");
-    int t = AddTransaction("Shell");
-    Apply();
-    EXPECT_EQ(CategoryOf(t), "Later");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"Comma"}));
 }
 
 TEST_F(CategoryRules, CategorisedTransactionsAreNeverTouched)
 {
     AddRule(1, "Description", "contains", "", "All");
-    int kept = AddTransaction("Shell", "-1", "", "Fuel");
-    int lower = AddTransaction("Shell", "-1", "", "(NONE)");
-    int none = AddTransaction("Shell");
+    AddTransaction("Shell", "-1", "", "Fuel");
+    AddTransaction("Shell", "-1", "", "(NONE)"); // text equality ignores case
+    AddTransaction("Shell");
     EXPECT_EQ(Apply(), 2);
-    EXPECT_EQ(CategoryOf(kept), "Fuel");
-    EXPECT_EQ(CategoryOf(none), "All");
-    // The store's text equality ignores case: "(NONE)" counts as uncategorised.
-    EXPECT_EQ(CategoryOf(lower), "All");
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"Fuel", "All", "All"}));
     EXPECT_EQ(Apply(), 0);
 }
 
-TEST_F(CategoryRules, AMatchEnsuresTheBudgetLineOfTheTransactionsPeriod)
+TEST_F(CategoryRules, RunsOverEveryAccountAndPeriodInOneCommitEnsuringBudgetLines)
 {
     AddRule(1, "Description", "contains", "rent", "Housing");
     Db().Execute("INSERT INTO Budget (Year, Period, Category, CategoryGroup, Amount) VALUES "
                  "(2016, 1, 'Housing', 'Home', 800)");
-    int january = AddTransaction("Rent Jan");
-    int february = AddTransaction("Rent Feb");
-    Db().Execute("UPDATE Trans SET Period = 2 WHERE Sequence = " + std::to_string(february));
-    AddTransaction("Rent Feb again");
-    Db().Execute("UPDATE Trans SET Period = 2 WHERE Description = 'Rent Feb again'");
-    Apply();
-    EXPECT_EQ(CategoryOf(january), "Housing");
-    EXPECT_EQ(Rows("SELECT Period, CategoryGroup, Amount FROM Budget WHERE Category = 'Housing' "
-                   "ORDER BY Period"),
-              (std::vector<std::string>{"1|Home|800", "2|(none)|0"}));
+    for (const char* february : {"Rent Feb", "Rent Feb again"})
+        Db().Execute("UPDATE Trans SET Period = 2 WHERE Sequence = " +
+                     std::to_string(AddTransaction(february)));
+    Db().Execute("INSERT INTO Trans (AccountID, Description, Category, Year, Period, Sequence) "
+                 "VALUES ('other', 'rent', '(none)', 2010, 12, 100)");
+    for (int i = 0; i < 30; ++i)
+        AddTransaction("Rent " + std::to_string(i));
+    EXPECT_EQ(CommitsDuring([&] { EXPECT_EQ(Apply(), 33); }), 1);
+    EXPECT_EQ(Count("Trans WHERE Category = 'Housing'"), 33);
+    EXPECT_EQ(Rows("SELECT Year, Period, CategoryGroup, Amount FROM Budget WHERE Category = "
+                   "'Housing' ORDER BY Year, Period"),
+              (std::vector<std::string>{"2010|12|(none)|0", "2016|1|Home|800", "2016|2|(none)|0"}));
 }
 
 TEST_F(CategoryRules, ARuleNamingNoFieldEndsTheRunWithTheErrorText)
@@ -192,11 +163,10 @@ TEST_F(CategoryRules, ARuleNamingNoFieldEndsTheRunWithTheErrorText)
     AddRule(1, "Description", "is", "first", "One");
     AddRule(2, "", "contains", "x", "Broken");
     AddRule(3, "Description", "contains", "", "All");
-    int first = AddTransaction("first");
-    int second = AddTransaction("second");
+    AddTransaction("first");
+    AddTransaction("second");
     EXPECT_EQ(Apply(), 1);
-    EXPECT_EQ(CategoryOf(first), "One");
-    EXPECT_EQ(CategoryOf(second), "(none)");
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"One", "(none)"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Stop);
     EXPECT_NE(ui.messages[0].text.find("(-"), std::string::npos) << ui.messages[0].text;
@@ -207,44 +177,12 @@ TEST_F(CategoryRules, ARuleNamingNoFieldEndsTheRunWithTheErrorText)
 TEST_F(CategoryRules, AMatchWithoutPeriodEndsTheRunAndLeavesTheRowUncategorised)
 {
     AddRule(1, "Description", "contains", "", "All");
-    int good = AddTransaction("a");
-    int bad = AddTransaction("b");
-    int after = AddTransaction("c");
-    Db().Execute("UPDATE Trans SET Period = NULL WHERE Sequence = " + std::to_string(bad));
+    AddTransaction("a");
+    Db().Execute("UPDATE Trans SET Period = NULL WHERE Sequence = " +
+                 std::to_string(AddTransaction("b")));
+    AddTransaction("c");
     Apply();
-    EXPECT_EQ(CategoryOf(good), "All");
-    EXPECT_EQ(CategoryOf(bad), "(none)");
-    EXPECT_EQ(CategoryOf(after), "(none)");
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"All", "(none)", "(none)"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Type mismatch. (-2147352571)");
-}
-
-TEST_F(CategoryRules, RunsOverEveryAccountAndPeriod)
-{
-    AddRule(1, "Description", "contains", "x", "X");
-    AddTransaction("x1");
-    Db().Execute("INSERT INTO Trans (AccountID, Description, Category, Year, Period, Sequence) "
-                 "VALUES ('other', 'x2', '(none)', 2010, 12, 100)");
-    EXPECT_EQ(Apply(), 2);
-    EXPECT_EQ(Count("Trans WHERE Category = 'X'"), 2);
-    EXPECT_EQ(Count("Budget WHERE Category = 'X'"), 2);
-}
-
-TEST_F(CategoryRules, ARunIsOneDatabaseTransaction)
-{
-    AddRule(1, "Description", "contains", "", "All");
-    for (int i = 0; i < 30; ++i)
-        AddTransaction("t" + std::to_string(i));
-    int commits = 0;
-    sqlite3_commit_hook(
-        Db().Handle(),
-        [](void* count)
-        {
-            ++*static_cast<int*>(count);
-            return 0;
-        },
-        &commits);
-    EXPECT_EQ(Apply(), 30);
-    sqlite3_commit_hook(Db().Handle(), nullptr, nullptr);
-    EXPECT_EQ(commits, 1);
 }

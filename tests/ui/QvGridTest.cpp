@@ -30,21 +30,17 @@ public:
             *static_cast<bool*>(parameter) = refuseRows;
         if (message == GridMessage::ConfirmDelete)
             *static_cast<bool*>(parameter) = !confirmDeletes;
-        if (message == GridMessage::ComputedCell)
-        {
-            auto* request = static_cast<ComputedCellRequest*>(parameter);
-            request->value = Variant::FromCurrency(Currency::FromWhole(request->row));
-        }
-        if (message == GridMessage::GroupTotal)
-        {
-            auto* request = static_cast<GroupTotalRequest*>(parameter);
-            request->value = Variant::FromCurrency(Currency::FromWhole(request->column));
-        }
+        if (message == GridMessage::ComputedCell) // a row's number as money
+            static_cast<ComputedCellRequest*>(parameter)->value = Variant::FromCurrency(
+                Currency::FromWhole(static_cast<ComputedCellRequest*>(parameter)->row));
+        if (message == GridMessage::GroupTotal) // a column's number as money
+            static_cast<GroupTotalRequest*>(parameter)->value = Variant::FromCurrency(
+                Currency::FromWhole(static_cast<GroupTotalRequest*>(parameter)->column));
         return 0;
     }
     int Count(unsigned message) const
     {
-        return static_cast<int>(std::count(messages.begin(), messages.end(), message));
+        return static_cast<int>(std::ranges::count(messages, message));
     }
 
     std::vector<unsigned> messages;
@@ -106,17 +102,14 @@ protected:
 };
 } // namespace
 
-TEST_F(QvGridTest, EmptyResultShowsOnlyTheNewRecordRow)
+TEST_F(QvGridTest, RecordsFollowTheNewRecordRowInQueryOrder)
 {
     BindRegister();
     EXPECT_EQ(m_grid->GetNumberRows(), 1);
     EXPECT_EQ(m_grid->GetNumberCols(), 12);
     EXPECT_EQ(m_grid->DataSource().RecordOfRow(0), CADOImpDatasource::NewRecord);
     EXPECT_EQ(m_grid->GetColLabelValue(5), "Notes");
-}
 
-TEST_F(QvGridTest, RecordsFollowTheNewRecordRowInQueryOrder)
-{
     AddTrans(1, "5/1/2016", "first", 10);
     AddTrans(2, "5/9/2016", "second", -20);
     BindRegister();
@@ -127,7 +120,7 @@ TEST_F(QvGridTest, RecordsFollowTheNewRecordRowInQueryOrder)
     EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 9}));
 }
 
-TEST_F(QvGridTest, WholeResultIsReadOnceAndScrollingReadsNothingMore)
+TEST_F(QvGridTest, WholeResultIsReadOnceAndPrintedOnPagesCoveringEveryRowAndColumn)
 {
     Transaction transaction(*m_db);
     for (int i = 1; i <= 2000; ++i)
@@ -140,28 +133,52 @@ TEST_F(QvGridTest, WholeResultIsReadOnceAndScrollingReadsNothingMore)
     m_grid->MakeCellVisible(1990, 1);
     EXPECT_EQ(Text(2000, 1), "row 1");
     EXPECT_EQ(Text(1, 1), "row 2000");
+
+    GridPrintout printout(m_grid);
+    printout.Paginate(400, 600);
+    ASSERT_GT(printout.PageCount(), 1);
+    int lastRow = -1;
+    int lastCol = -1;
+    for (const GridPage& page : printout.Pages())
+    {
+        lastRow = std::max(lastRow, page.lastRow);
+        lastCol = std::max(lastCol, page.lastCol);
+    }
+    EXPECT_EQ(lastRow, 2000);
+    EXPECT_EQ(lastCol, 11);
+    EXPECT_EQ(printout.GetTitle(), "PtrWnd");
 }
 
-TEST_F(QvGridTest, TypingTheStoredValueMakesNoPendingChange)
-{
-    AddTrans(1, "5/1/2016", "coffee", 3);
-    BindRegister();
-    m_grid->GetTable()->SetValue(1, 1, "coffee");
-    EXPECT_FALSE(m_grid->HasPendingChanges());
-    m_grid->GetTable()->SetValue(1, 0, "not a date");
-    EXPECT_FALSE(m_grid->HasPendingChanges());
-    EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 1}));
-}
-
-TEST_F(QvGridTest, TwoEditedCellsAreWrittenInOneUpdateWhenTheRowIsLeft)
+TEST_F(QvGridTest, EditsArePendingUntilTheRowIsLeftAndEscapeRestoresEveryCell)
 {
     AddTrans(1, "5/1/2016", "coffee", 3);
     AddTrans(2, "5/2/2016", "tea", 4);
     BindRegister();
     m_grid->SetGridCursor(1, 1);
+    m_grid->GetTable()->SetValue(1, 1, "tea"); // the stored value
+    m_grid->GetTable()->SetValue(1, 0, "not a date");
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 2}));
+
+    m_grid->GetTable()->SetValue(1, 1, "chai");
+    m_grid->GetTable()->SetValue(1, 2, "7");
+    wxKeyEvent escape(wxEVT_KEY_DOWN);
+    escape.m_keyCode = WXK_ESCAPE;
+    m_grid->GetEventHandler()->ProcessEvent(escape);
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 1), "tea");
+    EXPECT_EQ(Text(1, 2), FormatCurrency(Currency::FromWhole(4)));
+
+    m_sink.refuseRows = true;
     m_grid->GetTable()->SetValue(1, 1, "espresso");
-    m_grid->GetTable()->SetValue(1, 3, "1001");
+    EXPECT_FALSE(m_grid->Commit());
     EXPECT_TRUE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'espresso'"), 0);
+
+    // Both edited cells are written in one update when the row is left.
+    m_sink.refuseRows = false;
+    m_sink.messages.clear();
+    m_grid->GetTable()->SetValue(1, 3, "1001");
     EXPECT_EQ(m_grid->CurrentRow(), 1);
     m_grid->SetGridCursor(2, 1);
     EXPECT_FALSE(m_grid->HasPendingChanges());
@@ -172,24 +189,7 @@ TEST_F(QvGridTest, TwoEditedCellsAreWrittenInOneUpdateWhenTheRowIsLeft)
     EXPECT_EQ(m_sink.Count(GridMessage::RowsWritten), 1);
 }
 
-TEST_F(QvGridTest, NewRecordRowAddsExactlyOneRecordShownAtItsPlace)
-{
-    AddTrans(1, "5/1/2016", "old", 3);
-    BindRegister();
-    m_grid->SetGridCursor(0, 0);
-    m_grid->GetTable()->SetValue(0, 0, wxString::FromUTF8(FormatShortDate(DateTime{2016, 5, 20})));
-    m_grid->GetTable()->SetValue(0, 1, "new");
-    m_grid->GetTable()->SetValue(0, 6, "A1");
-    m_grid->GetTable()->SetValue(0, 7, "2016");
-    m_grid->GetTable()->SetValue(0, 8, "5");
-    EXPECT_TRUE(m_grid->Commit());
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
-    ASSERT_EQ(m_grid->GetNumberRows(), 3);
-    EXPECT_EQ(Text(1, 1), "new");
-    EXPECT_EQ(Text(0, 1), "");
-}
-
-TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowWithTheTypedValues)
+TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowAndDeleteAsksFirst)
 {
     AddTrans(1, "5/1/2016", "a", 1);
     AddTrans(2, "5/2/2016", "b", 2);
@@ -212,18 +212,23 @@ TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowWithTheTypedValues)
     EXPECT_EQ(Text(1, 1), "b");
     m_grid->SetGridCursor(2, 1);
     EXPECT_EQ(m_grid->GetGridCursorRow(), 2);
-}
 
-TEST_F(QvGridTest, RefusedValidationKeepsTheRowPending)
-{
-    AddTrans(1, "5/1/2016", "a", 1);
-    BindRegister();
-    m_sink.refuseRows = true;
+    // Delete asks first and skips the new-record row.
+    wxKeyEvent del(wxEVT_KEY_DOWN);
+    del.m_keyCode = WXK_DELETE;
+    m_grid->SetGridCursor(0, 1);
+    m_grid->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(m_sink.Count(GridMessage::ConfirmDelete), 0);
+    m_sink.confirmDeletes = false;
     m_grid->SetGridCursor(1, 1);
-    m_grid->GetTable()->SetValue(1, 1, "changed");
-    EXPECT_FALSE(m_grid->Commit());
-    EXPECT_TRUE(m_grid->HasPendingChanges());
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'changed'"), 0);
+    m_grid->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
+    m_sink.confirmDeletes = true;
+    m_grid->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'b'"), 0);
+    EXPECT_EQ(m_sink.Count(GridMessage::RowDeleted), 1);
+    EXPECT_EQ(m_grid->GetNumberRows(), 2);
 }
 
 TEST_F(QvGridTest, SortingByTheNotesHeadingOrdersByPayeeName)
@@ -243,44 +248,7 @@ TEST_F(QvGridTest, SortingByTheNotesHeadingOrdersByPayeeName)
     EXPECT_FALSE(m_grid->IsSortOrderAscending());
 }
 
-TEST_F(QvGridTest, EscapeAfterEditingTwoCellsRestoresBoth)
-{
-    AddTrans(1, "5/1/2016", "coffee", 3);
-    BindRegister();
-    m_grid->SetGridCursor(1, 1);
-    m_grid->GetTable()->SetValue(1, 1, "tea");
-    m_grid->GetTable()->SetValue(1, 2, "7");
-    wxKeyEvent escape(wxEVT_KEY_DOWN);
-    escape.m_keyCode = WXK_ESCAPE;
-    m_grid->GetEventHandler()->ProcessEvent(escape);
-    EXPECT_FALSE(m_grid->HasPendingChanges());
-    EXPECT_EQ(Text(1, 1), "coffee");
-    EXPECT_EQ(Text(1, 2), FormatCurrency(Currency::FromWhole(3)));
-}
-
-TEST_F(QvGridTest, DeleteAsksFirstAndSkipsTheNewRecordRow)
-{
-    AddTrans(1, "5/1/2016", "a", 1);
-    AddTrans(2, "5/2/2016", "b", 2);
-    BindRegister();
-    wxKeyEvent del(wxEVT_KEY_DOWN);
-    del.m_keyCode = WXK_DELETE;
-    m_grid->SetGridCursor(0, 1);
-    m_grid->GetEventHandler()->ProcessEvent(del);
-    EXPECT_EQ(m_sink.Count(GridMessage::ConfirmDelete), 0);
-    m_sink.confirmDeletes = false;
-    m_grid->SetGridCursor(1, 1);
-    m_grid->GetEventHandler()->ProcessEvent(del);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
-    m_sink.confirmDeletes = true;
-    m_grid->GetEventHandler()->ProcessEvent(del);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'b'"), 0);
-    EXPECT_EQ(m_sink.Count(GridMessage::RowDeleted), 1);
-    EXPECT_EQ(m_grid->GetNumberRows(), 2);
-}
-
-TEST_F(QvGridTest, CurrencyEditorShowsAPlainNumber)
+TEST_F(QvGridTest, EditorsShowPlainNumbersAndDropListsCompleteTheFirstLongerItem)
 {
     AddTrans(1, "5/1/2016", "big", 1234567);
     BindRegister();
@@ -294,11 +262,6 @@ TEST_F(QvGridTest, CurrencyEditorShowsAPlainNumber)
     text->ChangeValue("-12.5");
     m_grid->EndCellEdit();
     EXPECT_EQ(m_grid->CellValue(1, 2), Variant::FromCurrency(Currency::FromUnits(-125000)));
-}
-
-TEST_F(QvGridTest, DropListCompletesTheFirstLongerItem)
-{
-    BindRegister();
     m_grid->SetDropList(4);
     m_grid->AddDropListItem(4, "Groceries", true);
     m_grid->AddDropListItem(4, "Gas", true);
@@ -322,7 +285,6 @@ TEST_F(QvGridTest, DropListCompletesTheFirstLongerItem)
     EXPECT_EQ(combo->GetValue(), "Gas");
     m_grid->EndCellEdit();
 }
-
 TEST_F(QvGridTest, BudgetGroupingInsertsHeaderAndTotalsRows)
 {
     Exec("INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) VALUES "
@@ -395,26 +357,4 @@ TEST(GridPrintout, BandsHoldAtLeastOneItemAndHiddenColumnsJoinTheBandBefore)
     EXPECT_EQ(CutIntoBands({60, 0, 0, 60}, 100),
               (std::vector<std::pair<int, int>>{{0, 2}, {3, 3}}));
     EXPECT_TRUE(CutIntoBands({}, 100).empty());
-}
-
-TEST_F(QvGridTest, PrintLayoutCoversEveryRowAndColumn)
-{
-    Transaction transaction(*m_db);
-    for (int i = 1; i <= 120; ++i)
-        AddTrans(i, "5/1/2016", "row " + std::to_string(i), i);
-    transaction.Commit();
-    BindRegister();
-    GridPrintout printout(m_grid);
-    printout.Paginate(400, 600);
-    ASSERT_GT(printout.PageCount(), 1);
-    int lastRow = -1;
-    int lastCol = -1;
-    for (const GridPage& page : printout.Pages())
-    {
-        lastRow = std::max(lastRow, page.lastRow);
-        lastCol = std::max(lastCol, page.lastCol);
-    }
-    EXPECT_EQ(lastRow, m_grid->GetNumberRows() - 1);
-    EXPECT_EQ(lastCol, m_grid->GetNumberCols() - 1);
-    EXPECT_EQ(printout.GetTitle(), "PtrWnd");
 }
