@@ -2,26 +2,28 @@
 #include "exchange/frmSelectAccount.h"
 #include "ui/ControllerFixture.h"
 
-#include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
 #include <fstream>
+#include <functional>
 
 namespace
 {
-/// Answers the Import command's file dialog and the Select Account dialog as a user would.
+/// Answers the Import command's file dialog (cancelled), message boxes (OK) and the Select
+/// Account dialog, the last through its real controls and its real OK button.
 class ImportAnswers : public wxModalDialogHook
 {
 public:
     ImportAnswers() { Register(); }
     ~ImportAnswers() override { Unregister(); }
 
-    std::string description; ///< the new account's description in the Select Account dialog
-    std::string title;
-    std::string wildcard;
+    std::function<void(frmSelectAccount&)> selectAccount; ///< empty: cancel the dialog
+    std::string fileDialogTitle;
+    std::string fileDialogWildcard;
     int selectAccountShown = 0;
     std::vector<std::string> messages;
 
@@ -30,35 +32,38 @@ protected:
     {
         if (auto* files = dynamic_cast<wxFileDialog*>(dialog))
         {
-            title = files->GetMessage().utf8_string(); // a file dialog's title
-            wildcard = files->GetWildcard().utf8_string();
+            fileDialogTitle = files->GetMessage().utf8_string(); // a file dialog's title
+            fileDialogWildcard = files->GetWildcard().utf8_string();
             return wxID_CANCEL;
-        }
-        if (auto* select = dynamic_cast<frmSelectAccount*>(dialog))
-        {
-            ++selectAccountShown;
-            std::string typed = description;
-            select->CallAfter(
-                [select, typed]
-                {
-                    dynamic_cast<wxChoice*>(select->FindWindow(IdAccountType))
-                        ->SetStringSelection("Cash");
-                    dynamic_cast<wxTextCtrl*>(select->FindWindow(IdDescription))
-                        ->ChangeValue(wxString::FromUTF8(typed));
-                    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
-                    select->GetEventHandler()->ProcessEvent(ok);
-                });
-            return wxID_NONE;
         }
         if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
         {
             messages.push_back(box->GetMessage().utf8_string());
             return wxID_OK;
         }
-        return wxID_CANCEL;
+        auto* select = dynamic_cast<frmSelectAccount*>(dialog);
+        if (!select || !selectAccount)
+            return wxID_CANCEL;
+        ++selectAccountShown;
+        select->CallAfter([this, select] { selectAccount(*select); });
+        return wxID_NONE; // shown for real; the script closes it
     }
     void Exit(wxDialog*) override {}
 };
+
+template <typename Control> Control& Find(wxWindow& dialog, int id)
+{
+    auto* control = dynamic_cast<Control*>(dialog.FindWindow(id));
+    EXPECT_NE(control, nullptr) << "control " << id;
+    return *control;
+}
+
+void Send(wxWindow& window, wxEventType type, int id)
+{
+    wxCommandEvent event(type, id);
+    event.SetEventObject(window.FindWindow(id));
+    window.FindWindow(id)->GetEventHandler()->ProcessEvent(event);
+}
 
 std::string Statement(const std::string& accountId)
 {
@@ -76,11 +81,13 @@ std::string Statement(const std::string& accountId)
 class ImportCommand : public ControllerTest
 {
 protected:
-    std::string WriteStatement(const std::string& accountId)
+    /// What the Import command does with the file the user picked.
+    void Import(const std::string& accountId)
     {
         std::string path = m_dir.File("statement.ofx");
         std::ofstream(path, std::ios::binary) << Statement(accountId);
-        return path;
+        m_controller->ImportStatement(path);
+        RunPendingEvents();
     }
 };
 } // namespace
@@ -89,15 +96,22 @@ TEST_F(ImportCommand, ImportsIntoANewAccountChosenInTheDialogAndShowsItInTheTree
 {
     Prepare({"INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) VALUES "
              "('Description', 'contains', 'Bakery', 'Food', 1)"});
-    Controller& window = Start();
+    Start();
     ImportAnswers answers;
-    answers.description = "Savings";
-    std::string file = WriteStatement("77-100");
-    // What the Import command does with the file the user picked.
-    window.ImportStatement(file);
-    RunPendingEvents();
-
+    answers.selectAccount = [&answers](frmSelectAccount& dialog)
+    {
+        EXPECT_EQ(dialog.GetTitle(), "Select Account");
+        EXPECT_FALSE(Find<wxRadioButton>(dialog, IdMapAccount).IsEnabled()); // no accounts yet
+        Send(dialog, wxEVT_BUTTON, wxID_OK); // no description: refused, the dialog stays
+        EXPECT_EQ(answers.messages,
+                  std::vector<std::string>{"You must enter an account description."});
+        Find<wxChoice>(dialog, IdAccountType).SetStringSelection("Cash");
+        Find<wxTextCtrl>(dialog, IdDescription).ChangeValue("Savings");
+        Send(dialog, wxEVT_BUTTON, wxID_OK);
+    };
+    Import("77-100");
     EXPECT_EQ(answers.selectAccountShown, 1);
+    EXPECT_EQ(Text("SELECT Type FROM Account WHERE AccountID = '77-100'"), "Cash");
     EXPECT_EQ(Text("SELECT Description FROM Account WHERE AccountID = '77-100'"), "Savings");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE AccountID = '77-100'"), 2);
     // Balances follow the import, then the rules categorise what they match.
@@ -105,16 +119,41 @@ TEST_F(ImportCommand, ImportsIntoANewAccountChosenInTheDialogAndShowsItInTheTree
     EXPECT_EQ(Text("SELECT Category FROM Trans WHERE FITID = 'F1'"), "Food");
     EXPECT_EQ(Text("SELECT Category FROM Trans WHERE FITID = 'F2'"), "(none)");
     EXPECT_TRUE(Node("Cash", KindAccountList).IsOk());
-    EXPECT_TRUE(answers.messages.empty());
 
     // The same file again: the account is known and every transaction is already there.
-    window.ImportStatement(file);
-    RunPendingEvents();
+    Import("77-100");
     EXPECT_EQ(answers.selectAccountShown, 1);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
 }
 
-TEST_F(ImportCommand, CancellingTheFileDialogImportsNothingButRunsTheRules)
+TEST_F(ImportCommand, MappingReKeysTheAccountWithItsHistoryAndCancelImportsNothing)
+{
+    AddAccount("old", "O''Neil Checking", "Bank", 1);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, FITID, Amount) VALUES ('old', 1, "
+             "'earlier', 5)"});
+    Start();
+    ImportAnswers answers;
+    Import("55-1"); // cancelled: nothing changes
+    EXPECT_EQ(Text("SELECT AccountID FROM Account"), "old");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
+
+    answers.selectAccount = [](frmSelectAccount& dialog)
+    {
+        EXPECT_EQ(Find<wxChoice>(dialog, IdExistingAccount).GetStringSelection(),
+                  "O'Neil Checking");
+        Find<wxRadioButton>(dialog, IdMapAccount).SetValue(true);
+        Send(dialog, wxEVT_RADIOBUTTON, IdMapAccount);
+        EXPECT_FALSE(Find<wxTextCtrl>(dialog, IdDescription).IsEnabled());
+        EXPECT_TRUE(Find<wxChoice>(dialog, IdExistingAccount).IsEnabled());
+        Send(dialog, wxEVT_BUTTON, wxID_OK);
+    };
+    Import("55-1");
+    EXPECT_EQ(Text("SELECT AccountID FROM Account"), "55-1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE AccountID = '55-1'"), 3);
+    EXPECT_EQ(Text("SELECT CurrentBalance FROM Account"), "92.5");
+}
+
+TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsReported)
 {
     AddAccount("A1", "Checking", "Bank", 1);
     Prepare({"INSERT INTO Trans (AccountID, Sequence, [Year], Period, Category, Amount, "
@@ -125,21 +164,15 @@ TEST_F(ImportCommand, CancellingTheFileDialogImportsNothingButRunsTheRules)
     ImportAnswers answers;
     window.RunCommand(Command::Import);
     RunPendingEvents();
-    EXPECT_EQ(answers.title, "Import");
-    EXPECT_EQ(answers.wildcard, "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
+    EXPECT_EQ(answers.fileDialogTitle, "Import");
+    EXPECT_EQ(answers.fileDialogWildcard,
+              "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*");
     EXPECT_EQ(Text("SELECT Category FROM Trans"), "Food");
     EXPECT_EQ(Text("SELECT Category FROM Budget WHERE [Year] = 2016 AND Period = 5"), "Food");
-}
 
-TEST_F(ImportCommand, AFileOfUnknownFormatIsReported)
-{
-    Controller& window = Start();
-    ImportAnswers answers;
-    std::string file = m_dir.File("notes.txt");
-    std::ofstream(file) << "just some notes\n";
-    window.ImportStatement(file);
-    RunPendingEvents();
+    std::string notes = m_dir.File("notes.txt");
+    std::ofstream(notes) << "just some notes\n";
+    window.ImportStatement(notes);
     EXPECT_EQ(answers.messages, std::vector<std::string>{"Invalid file format."});
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 1);
 }
