@@ -33,16 +33,22 @@ DateTime ToLocalCalendar(std::int64_t pointInTime)
                     local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+std::tm ToTm(const DateTime& value)
+{
+    std::tm t{};
+    t.tm_year = value.year - 1900;
+    t.tm_mon = value.month - 1;
+    t.tm_mday = value.day;
+    t.tm_hour = value.hour;
+    t.tm_min = value.minute;
+    t.tm_sec = value.second;
+    t.tm_isdst = -1; // daylight saving decided by the date itself
+    return t;
+}
+
 std::int64_t FromLocalCalendar(const DateTime& value)
 {
-    std::tm local{};
-    local.tm_year = value.year - 1900;
-    local.tm_mon = value.month - 1;
-    local.tm_mday = value.day;
-    local.tm_hour = value.hour;
-    local.tm_min = value.minute;
-    local.tm_sec = value.second;
-    local.tm_isdst = -1; // daylight saving decided by the date itself
+    std::tm local = ToTm(value);
     return static_cast<std::int64_t>(std::mktime(&local));
 }
 

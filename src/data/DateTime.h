@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ struct DateTime
     bool IsValid() const;
 };
 
+/// The C library's broken-down time of a calendar time; daylight saving left to the library.
+std::tm ToTm(const DateTime& value);
 /// Local calendar time of a point in time (seconds since 1970 UTC).
 DateTime ToLocalCalendar(std::int64_t pointInTime);
 /// The point in time of a local calendar time; daylight saving is decided by the date.

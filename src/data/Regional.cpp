@@ -12,19 +12,6 @@
 
 namespace
 {
-std::tm ToTm(const DateTime& value)
-{
-    std::tm t{};
-    t.tm_year = value.year - 1900;
-    t.tm_mon = value.month - 1;
-    t.tm_mday = value.day;
-    t.tm_hour = value.hour;
-    t.tm_min = value.minute;
-    t.tm_sec = value.second;
-    t.tm_isdst = -1;
-    return t;
-}
-
 std::string FormatTm(const std::string& format, const DateTime& value)
 {
     std::tm t = ToTm(value);

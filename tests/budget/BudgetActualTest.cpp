@@ -22,22 +22,7 @@ protected:
     void SetUp() override
     {
         BudgetTestDatabase::SetUp();
-        AddAccount("A1", "Bank");
-        AddAccount("A2", "Credit Card");
-        AddAccount("X", "Bank", "0", false); // not in the budget
-        AddBudget(2016, 5, "Food", "Living", "-300");
-        AddBudget(2016, 5, "Kid's toys", "Living", "-50");
-        AddBudget(2016, 5, "Rent", "Home", "-900");
-        AddBudget(2016, 5, "Utilities", "Home", "-120.5");
-        AddBudget(2016, 4, "Fuel", "Living", "-80");
-        AddTrans("A1", 2016, 5, "Food", "-25.25");
-        AddTrans("A2", 2016, 5, "Food", "-74.75");
-        AddTrans("X", 2016, 5, "Food", "-1000");
-        AddTrans("A1", 2016, 5, "Food", "-10", 0, 3);  // dated March, filed under May
-        AddTrans("A1", 2016, 4, "Food", "-500", 0, 5); // dated May, filed under April
-        AddTrans("A1", 2016, 5, "Kid's toys", "-60.1");
-        AddTrans("A1", 2016, 5, "Rent", "-900");
-        AddTrans("A1", 2016, 5, "Fuel", "-40"); // Fuel has a Living line in April only
+        AddSeveralGroupsInMay2016();
     }
 
     Variant Actual(const std::string& category) { return BudgetActual(Db(), 2016, 5, category); }

@@ -62,6 +62,27 @@ protected:
     }
 
     /// Adds a transaction filed under (year, period), dated the first of postMonth.
+    /// Several groups, accounts and months; May 2016 is the period looked at.
+    void AddSeveralGroupsInMay2016()
+    {
+        AddAccount("A1", "Bank");
+        AddAccount("A2", "Credit Card");
+        AddAccount("X", "Bank", "0", false); // not in the budget
+        AddBudget(2016, 5, "Food", "Living", "-300");
+        AddBudget(2016, 5, "Kid's toys", "Living", "-50");
+        AddBudget(2016, 5, "Rent", "Home", "-900");
+        AddBudget(2016, 5, "Utilities", "Home", "-120.5");
+        AddBudget(2016, 4, "Fuel", "Living", "-80");
+        AddTrans("A1", 2016, 5, "Food", "-25.25");
+        AddTrans("A2", 2016, 5, "Food", "-74.75");
+        AddTrans("X", 2016, 5, "Food", "-1000");
+        AddTrans("A1", 2016, 5, "Food", "-10", 0, 3);  // dated March, filed under May
+        AddTrans("A1", 2016, 4, "Food", "-500", 0, 5); // dated May, filed under April
+        AddTrans("A1", 2016, 5, "Kid's toys", "-60.1");
+        AddTrans("A1", 2016, 5, "Rent", "-900");
+        AddTrans("A1", 2016, 5, "Fuel", "-40"); // Fuel has a Living line in April only
+    }
+
     void AddTrans(const std::string& accountId, int year, int period, const std::string& category,
                   const std::string& amount, int subSequence = 0, int postMonth = 0)
     {

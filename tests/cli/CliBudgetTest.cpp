@@ -1,4 +1,4 @@
-#include "cli/Cli.h"
+#include "cli/CliRun.h"
 
 #include "budget/BudgetTestDatabase.h"
 
@@ -9,20 +9,6 @@
 
 namespace
 {
-struct CliRun
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 const char* const Heading = "Group\tCategory\tBudgeted\tActual\tDifference\n";
 
@@ -33,24 +19,9 @@ protected:
     void SetUp() override
     {
         BudgetTestDatabase::SetUp();
-        AddAccount("A1", "Bank");
-        AddAccount("A2", "Credit Card");
-        AddAccount("X", "Bank", "0", false); // not in the budget
-        AddBudget(2016, 5, "Food", "Living", "-300");
-        AddBudget(2016, 5, "Kid's toys", "Living", "-50");
-        AddBudget(2016, 5, "Rent", "Home", "-900");
-        AddBudget(2016, 5, "Utilities", "Home", "-120.5");
+        AddSeveralGroupsInMay2016();
         AddBudget(2016, 5, "(none)", "(none)", "0");
-        AddBudget(2016, 4, "Fuel", "Living", "-80");
         AddBudget(2016, 4, "Food", "Living", "-280");
-        AddTrans("A1", 2016, 5, "Food", "-25.25");
-        AddTrans("A2", 2016, 5, "Food", "-74.75");
-        AddTrans("X", 2016, 5, "Food", "-1000");
-        AddTrans("A1", 2016, 5, "Food", "-10", 0, 3);  // dated March, filed under May
-        AddTrans("A1", 2016, 4, "Food", "-500", 0, 5); // dated May, filed under April
-        AddTrans("A1", 2016, 5, "Kid's toys", "-60.1");
-        AddTrans("A1", 2016, 5, "Rent", "-900");
-        AddTrans("A1", 2016, 5, "Fuel", "-40");      // no May line: in no group
         AddTrans("A1", 2016, 5, "Unbudgeted", "-5"); // no line at all
         AddTrans("A1", 2016, 5, "(none)", "15");
         AddTrans("A1", 2016, 6, "Rent", "-900");

@@ -1,4 +1,4 @@
-#include "cli/Cli.h"
+#include "cli/CliRun.h"
 
 #include "exchange/ImportFixture.h"
 #include "support/TempDir.h"
@@ -12,12 +12,6 @@
 
 namespace
 {
-struct CliRun
-{
-    int code;
-    std::string out;
-    std::string err;
-};
 
 /// A database of its own, opened through the command line as the program opens it.
 class CliImport : public ::testing::Test
@@ -36,10 +30,7 @@ protected:
     CliRun Cli(std::vector<std::string> args)
     {
         args.insert(args.begin(), {"--database", m_db});
-        std::ostringstream out;
-        std::ostringstream err;
-        int code = RunCli(args, out, err);
-        return {code, out.str(), err.str()};
+        return ::Cli(args);
     }
 
     /// The output of statements run on the database as it is.

@@ -1,4 +1,4 @@
-#include "cli/Cli.h"
+#include "cli/CliRun.h"
 
 #include "support/TempDir.h"
 
@@ -11,22 +11,6 @@
 
 namespace
 {
-
-/// A run of the command line with its exit code and both output streams.
-struct CliRun
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 /// An application-data folder of its own, so no real user data is touched.
 class CliTest : public ::testing::Test
