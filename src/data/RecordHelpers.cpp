@@ -13,16 +13,16 @@ bool IsWhite(char c)
 const std::size_t NotesWidth = 255;
 
 void FillTransaction(Recordset& recordset, const std::string& accountId, const std::string& fitid,
-                     const std::string& checkId, std::int64_t postDate, const DateTime& local,
-                     const Variant& amount, const std::string& description,
-                     const std::string& notes, const std::string& category)
+                     const std::string& checkId, const DateTime& local, const Variant& amount,
+                     const std::string& description, const std::string& notes,
+                     const std::string& category)
 {
     recordset.SetText("AccountID", accountId);
     recordset.SetText("FITID", fitid);
     recordset.SetText("CheckID", checkId);
     recordset.SetLong("Year", local.year);
     recordset.SetLong("Period", local.month);
-    recordset.SetValue("PostDate", MakeDate(postDate));
+    recordset.SetValue("PostDate", Variant::FromDate(local)); // as MakeDate(postDate) gives
     recordset.SetValue("Amount", amount);
     recordset.SetText("Description", description);
     recordset.SetText("Notes", notes);
@@ -79,7 +79,7 @@ void AddTransaction(Recordset& recordset, const std::string& accountId, const st
     recordset.AddNew();
     try
     {
-        FillTransaction(recordset, accountId, fitid, checkId, postDate, local, amount, description,
+        FillTransaction(recordset, accountId, fitid, checkId, local, amount, description,
                         storedNotes, category);
         recordset.Update();
     }
