@@ -86,15 +86,7 @@ long QvGrid::Send(unsigned message, void* parameter)
 
 void QvGrid::BindRecordset(std::unique_ptr<Recordset> recordset, const std::string& sql)
 {
-    if (IsCellEditControlEnabled())
-        DisableCellEditControl();
-    for (wxGridCellEditor* editor : m_editors)
-        if (editor)
-            editor->DecRef();
-    m_editors.clear();
-    m_headerRows.clear();
-    m_totalsRows.clear();
-    m_groupCol = -1;
+    ResetBindingState();
     m_groupAscending = true;
     m_sortCol = -1;
     m_sortAscending = true;
@@ -122,11 +114,19 @@ void QvGrid::BindRecordset(std::unique_ptr<Recordset> recordset, const std::stri
 
 void QvGrid::ClearBinding()
 {
-    if (IsCellEditControlEnabled())
-        DisableCellEditControl();
+    ResetBindingState();
     m_bound = false;
     m_columns.clear();
     m_order.clear();
+    m_cache.clear();
+    m_source->Bind(nullptr, "");
+}
+
+// Ends any cell edit and drops what belonged to the last binding: editors and grouping.
+void QvGrid::ResetBindingState()
+{
+    if (IsCellEditControlEnabled())
+        DisableCellEditControl();
     for (wxGridCellEditor* editor : m_editors)
         if (editor)
             editor->DecRef();
@@ -134,8 +134,6 @@ void QvGrid::ClearBinding()
     m_headerRows.clear();
     m_totalsRows.clear();
     m_groupCol = -1;
-    m_cache.clear();
-    m_source->Bind(nullptr, "");
 }
 
 void QvGrid::RefreshColumnLabels()

@@ -119,6 +119,7 @@ public:
     wxString PlainEditText(int row, int gridCol) const;
 
 private:
+    void ResetBindingState();
     struct Column
     {
         bool hidden = false;

@@ -6,6 +6,7 @@
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -39,13 +40,7 @@ private:
 class BudgetTestDatabase : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::ofstream(m_dir.File("qtb.mdb")).flush();
-        m_db = std::make_unique<Database>(m_dir.File("qtb.mdb"), OpenOptions{false, false});
-        CreateInitialSchema(*m_db);
-        MigrateSchema(*m_db);
-    }
+    void SetUp() override { m_db = CreateTestDatabase(m_dir.File("qtb.mdb")); }
 
     Database& Db() { return *m_db; }
     std::string DatabasePath() const { return m_dir.File("qtb.mdb"); }

@@ -8,8 +8,8 @@ TEST(Currency, ParsesAndWritesExactly)
     EXPECT_EQ(Currency::Parse(" 100 ")->Units(), 1000000);
     EXPECT_EQ(Currency::Parse("+.5")->Units(), 5000);
     EXPECT_EQ(Currency::Parse("1,25", ',')->Units(), 12500);
-    EXPECT_EQ(Currency::Parse("0.00005")->Units(), 0);  // half to even
-    EXPECT_EQ(Currency::Parse("0.00015")->Units(), 2);  // half to even
+    EXPECT_EQ(Currency::Parse("0.00005")->Units(), 0); // half to even
+    EXPECT_EQ(Currency::Parse("0.00015")->Units(), 2); // half to even
     EXPECT_EQ(Currency::Parse("-0.00015")->Units(), -2);
     EXPECT_EQ(Currency::Parse("922337203685477.5807")->Units(), INT64_MAX);
     for (const char* bad : {"", "-", "1.2.3", "12a", "1 2", "abc", "99999999999999999999"})

@@ -1,5 +1,5 @@
-#include "app/Settings.h"
 #include "data/Database.h"
+#include "app/Settings.h"
 #include "data/DatabaseError.h"
 #include "data/Schema.h"
 #include "support/TempDir.h"
@@ -39,8 +39,8 @@ TEST(DatabaseOpen, FirstStartCreatesAnEmptyDatabaseUnderTheDataFolder)
         Database db;
         EXPECT_EQ(db.Path(), expected);
         EXPECT_EQ(ReadSchemaVersion(db), 5);
-        for (const char* table : {"Account", "Trans", "Budget", "Loan", "Investment",
-                                  "CategoryRule"})
+        for (const char* table :
+             {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule"})
             EXPECT_NO_THROW(db.Execute(std::string("SELECT * FROM ") + table)) << table;
     }
     EXPECT_TRUE(fs::exists(expected + ".bak"));

@@ -3,6 +3,7 @@
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +18,13 @@ namespace
 struct Store
 {
     explicit Store(bool migrate = true)
+        : owned(CreateTestDatabase(dir.File("qtb.mdb"), migrate)), db(*owned)
     {
-        CreateInitialSchema(db);
-        if (migrate)
-            MigrateSchema(db);
     }
 
     TempDir dir;
-    Database db{(std::ofstream(dir.File("qtb.mdb")).flush(), dir.File("qtb.mdb")),
-                OpenOptions{false, false}};
+    std::unique_ptr<Database> owned;
+    Database& db;
 };
 
 Variant Money(const char* text)

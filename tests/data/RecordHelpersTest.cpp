@@ -1,8 +1,9 @@
+#include "data/RecordHelpers.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
-#include "data/RecordHelpers.h"
 #include "data/Schema.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,7 @@ namespace
 class RecordHelpersDb : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::ofstream(m_dir.File("qtb.mdb")).flush();
-        m_db = std::make_unique<Database>(m_dir.File("qtb.mdb"), OpenOptions{false, false});
-        CreateInitialSchema(*m_db);
-        MigrateSchema(*m_db);
-    }
+    void SetUp() override { m_db = CreateTestDatabase(m_dir.File("qtb.mdb")); }
 
     Database& Db() { return *m_db; }
 
@@ -128,8 +123,7 @@ TEST_F(RecordHelpersDb, AddTransactionThatFailsWritesNothing)
 {
     Recordset rs;
     rs.Open("SELECT AccountID, FITID FROM Trans", Db(), OpenMode::KeysetEdit);
-    EXPECT_THROW(AddTransaction(rs, "A1", "F1", "", 0, Variant(), "", "", "(none)"),
-                 DatabaseError);
+    EXPECT_THROW(AddTransaction(rs, "A1", "F1", "", 0, Variant(), "", "", "(none)"), DatabaseError);
     EXPECT_FALSE(rs.IsEditing());
     rs.Close();
     EXPECT_FALSE(Db().HasRows("Trans", "1 = 1"));

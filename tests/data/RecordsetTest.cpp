@@ -4,6 +4,7 @@
 #include "data/RecordHelpers.h"
 #include "data/Schema.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,9 @@ namespace
 // A database at the current schema version in a fresh folder.
 struct Store
 {
-    Store()
-    {
-        CreateInitialSchema(db);
-        MigrateSchema(db);
-    }
-
     TempDir dir;
-    Database db{(std::ofstream(dir.File("qtb.mdb")).flush(), dir.File("qtb.mdb")),
-                OpenOptions{false, false}};
+    std::unique_ptr<Database> owned = CreateTestDatabase(dir.File("qtb.mdb"));
+    Database& db = *owned;
 };
 
 Currency Money(const char* text)

@@ -1,6 +1,6 @@
+#include "data/Variant.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
-#include "data/Variant.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportContext.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -127,11 +128,7 @@ class ImportTest : public ::testing::Test
 protected:
     ImportTest()
     {
-        std::string path = m_dir.File("qtb.mdb");
-        std::ofstream(path).flush();
-        m_db = std::make_unique<Database>(path, OpenOptions{false, false});
-        CreateInitialSchema(*m_db);
-        MigrateSchema(*m_db);
+        m_db = CreateTestDatabase(m_dir.File("qtb.mdb"));
         m_context = std::make_unique<ImportContext>(*m_db, ui, chooser);
         m_context->rebuildTree = [this] { ++treeRebuilds; };
         m_context->refreshView = [this] { ++viewRefreshes; };
