@@ -25,58 +25,38 @@ std::int32_t ToInt32(double value)
 
 Variant Variant::FromText(std::string text)
 {
-    Variant v;
-    v.m_kind = Kind::Text;
-    v.m_value = std::move(text);
-    return v;
+    return Variant(Kind::Text, std::move(text));
 }
 
 Variant Variant::FromLong(std::int64_t value)
 {
-    Variant v;
-    v.m_kind = Kind::Long;
-    v.m_value = value;
-    return v;
+    return Variant(Kind::Long, value);
 }
 
 Variant Variant::FromCurrency(Currency value)
 {
-    Variant v;
-    v.m_kind = Kind::Currency;
-    v.m_value = value;
-    return v;
+    return Variant(Kind::Currency, value);
 }
 
 Variant Variant::FromSingle(double value)
 {
-    Variant v;
-    v.m_kind = Kind::Single;
-    v.m_value = static_cast<double>(static_cast<float>(value));
-    return v;
+    // Held at single precision, as the column stores it.
+    return Variant(Kind::Single, static_cast<double>(static_cast<float>(value)));
 }
 
 Variant Variant::FromDouble(double value)
 {
-    Variant v;
-    v.m_kind = Kind::Double;
-    v.m_value = value;
-    return v;
+    return Variant(Kind::Double, value);
 }
 
 Variant Variant::FromDate(const DateTime& value)
 {
-    Variant v;
-    v.m_kind = Kind::Date;
-    v.m_value = value;
-    return v;
+    return Variant(Kind::Date, value);
 }
 
 Variant Variant::FromBool(bool value)
 {
-    Variant v;
-    v.m_kind = Kind::Bool;
-    v.m_value = value;
-    return v;
+    return Variant(Kind::Bool, value);
 }
 
 std::string Variant::ToText() const

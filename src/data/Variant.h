@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 
 /// A field value as the access layer carries it: NULL, text, whole number, currency,
@@ -63,9 +64,12 @@ public:
     bool operator==(const Variant&) const = default;
 
 private:
+    using Storage =
+        std::variant<std::monostate, std::string, std::int64_t, Currency, double, DateTime, bool>;
+    Variant(Kind kind, Storage value) : m_kind(kind), m_value(std::move(value)) {}
+
     Kind m_kind = Kind::Null;
-    std::variant<std::monostate, std::string, std::int64_t, Currency, double, DateTime, bool>
-        m_value;
+    Storage m_value;
 };
 
 /// Exact addition: NULL with anything gives NULL; currency stays currency.
