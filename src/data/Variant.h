@@ -66,7 +66,10 @@ public:
 private:
     using Storage =
         std::variant<std::monostate, std::string, std::int64_t, Currency, double, DateTime, bool>;
-    Variant(Kind kind, Storage value) : m_kind(kind), m_value(std::move(value)) {}
+    template <typename Value>
+    Variant(Kind kind, Value&& value) : m_kind(kind), m_value(std::forward<Value>(value))
+    {
+    }
 
     Kind m_kind = Kind::Null;
     Storage m_value;
