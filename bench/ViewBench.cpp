@@ -7,9 +7,9 @@
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
+#include "data/ViewKind.h"
 #include "register/CADOImpDatasource.h"
 #include "register/QvGrid.h"
-#include "register/ViewKind.h"
 #include "register/ViewQuery.h"
 
 #include <wx/app.h>

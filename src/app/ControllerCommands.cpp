@@ -22,18 +22,6 @@
 #include <wx/printdlg.h>
 #include <wx/webview.h>
 
-namespace
-{
-int KindOfAccountType(const std::string& type)
-{
-    if (type == "Investment")
-        return KindInvestment;
-    if (type == "Loan")
-        return KindLoan;
-    return KindRegister;
-}
-} // namespace
-
 void Controller::RunCommand(int id)
 {
     std::string site = MakerWebSite;

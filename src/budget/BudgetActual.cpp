@@ -5,7 +5,7 @@
 #include "data/RecordRules.h"
 #include "data/Recordset.h"
 #include "data/Regional.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/Variant.h"
-#include "register/ViewColumns.h"
+#include "data/ViewColumns.h"
 
 #include <string>
 

@@ -3,11 +3,10 @@
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
+#include "data/Vocabulary.h"
 
 namespace
 {
-const char* const Uncategorised = "(none)";
-
 std::string PeriodQuery(int year, int period)
 {
     return "SELECT * FROM Budget WHERE Year = " + std::to_string(year) +
@@ -73,7 +72,7 @@ void CopyBudget(Database& db, int fromYear, int fromPeriod, int toYear, int toPe
     while (!target.IsEOF())
     {
         std::string category = target.GetText("Category");
-        if (category == Uncategorised || FindFirst(source, CategoryCriteria(category)))
+        if (category == NoCategory || FindFirst(source, CategoryCriteria(category)))
         {
             target.MoveNext();
             continue;
@@ -87,11 +86,11 @@ void CopyBudget(Database& db, int fromYear, int fromPeriod, int toYear, int toPe
         {
             if (!noneEnsured)
             {
-                EnsureBudgetLine(db, Uncategorised, toYear, toPeriod, Uncategorised,
+                EnsureBudgetLine(db, NoCategory, toYear, toPeriod, NoCategory,
                                  Variant::FromCurrency(Currency()));
                 noneEnsured = true;
             }
-            trans.SetText("Category", Uncategorised);
+            trans.SetText("Category", NoCategory);
             trans.Update();
         }
         trans.Close();
@@ -145,7 +144,7 @@ void MoveTransactionPeriod(Database& db, int sequence, int subSequence, int dire
     else
         --period;
 
-    EnsureBudgetLine(db, category, year, period, Uncategorised, Variant::FromCurrency(Currency()));
+    EnsureBudgetLine(db, category, year, period, NoCategory, Variant::FromCurrency(Currency()));
     row.SetLong("Year", year);
     row.SetLong("Period", period);
     row.Update();

@@ -4,7 +4,7 @@
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 #include <charconv>
 #include <ostream>

@@ -4,7 +4,7 @@
 #include "data/DatabaseError.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 namespace
 {

@@ -3,13 +3,12 @@
 #include "budget/BudgetPeriods.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
-#include "register/ViewColumns.h"
-#include "register/ViewKind.h"
+#include "data/ViewColumns.h"
+#include "data/ViewKind.h"
+#include "data/Vocabulary.h"
 
 namespace
 {
-const char* const Uncategorised = "(none)";
-
 Variant Zero()
 {
     return Variant::FromCurrency(Currency());
@@ -28,7 +27,7 @@ bool ValidateBudgetLine(const RecordContext& context, RowCells& row, int& column
     if (row.CellText(BudgetColumn::Category).empty())
         return Refuse(BudgetColumn::Category, "Please enter a category.", column, message);
     if (row.CellText(BudgetColumn::Group).empty())
-        row.SetCellText(BudgetColumn::Group, Uncategorised);
+        row.SetCellText(BudgetColumn::Group, NoCategory);
     row.SetCellText(BudgetColumn::Year, std::to_string(context.year));
     row.SetCellText(BudgetColumn::Period, std::to_string(context.month));
     return true;
@@ -65,9 +64,9 @@ void CompleteTransaction(Database& db, const RecordContext& context, RowCells& r
         row.SetCellText(RegisterColumn::Sequence, std::to_string(db.NextTransSequence()));
     }
     if (row.CellText(RegisterColumn::Category).empty())
-        row.SetCellText(RegisterColumn::Category, Uncategorised);
+        row.SetCellText(RegisterColumn::Category, NoCategory);
     EnsureBudgetLine(db, row.CellText(RegisterColumn::Category), context.year, context.month,
-                     Uncategorised, Zero());
+                     NoCategory, Zero());
 }
 } // namespace
 
@@ -111,6 +110,6 @@ void DeleteRecord(Database& db, const RecordContext& context, bool gridHasFocus,
                             " AND Period = " + std::to_string(context.month);
     if (!db.HasRows("Trans", condition))
         return;
-    EnsureBudgetLine(db, Uncategorised, context.year, context.month, Uncategorised, Zero());
+    EnsureBudgetLine(db, NoCategory, context.year, context.month, NoCategory, Zero());
     db.Execute("UPDATE Trans SET Category = '(none)' WHERE " + condition);
 }

@@ -5,9 +5,9 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/SchemaCatalog.h"
+#include "data/ViewKind.h"
 #include "exchange/OfxReader.h"
 #include "exchange/QifReader.h"
-#include "register/ViewKind.h"
 #include "rules/CategoryRules.h"
 
 #include <fstream>
@@ -93,7 +93,7 @@ void UpdateAllBalances(Database& db)
     rs.Close();
     for (const auto& [accountId, type] : accounts)
     {
-        int kind = type == "Investment" ? KindInvestment : type == "Loan" ? KindLoan : KindRegister;
+        int kind = KindOfAccountType(type);
         UpdateCurrentBalance(db, kind, accountId);
     }
 }

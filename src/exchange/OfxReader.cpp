@@ -6,6 +6,7 @@
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
 #include "data/Regional.h"
+#include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportSupport.h"
 
@@ -120,10 +121,10 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
         {
             lastYear = date.year;
             lastMonth = date.month;
-            budget.Ensure("(none)", date.year, date.month, "(none)", Currency());
+            budget.Ensure(NoCategory, date.year, date.month, NoCategory, Currency());
         }
         AddTransaction(rs, accountId, fitid, checkId, date.time, amount, description, notes,
-                       "(none)");
+                       NoCategory);
         ++result.added;
     }
     rs.Close();

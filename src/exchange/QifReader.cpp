@@ -7,6 +7,7 @@
 #include "data/Recordset.h"
 #include "data/Regional.h"
 #include "data/SchemaCatalog.h"
+#include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportDriver.h"
 #include "exchange/ImportSupport.h"
@@ -45,7 +46,7 @@ struct Record
     std::string checkId;
     std::string memo;
     std::string payee;
-    std::string category = "(none)";
+    std::string category = NoCategory;
     std::string group;
 
     void Start()
@@ -54,7 +55,7 @@ struct Record
         checkId.clear();
         memo.clear();
         payee.clear();
-        category = "(none)";
+        category = NoCategory;
         group.clear();
     }
 };
@@ -126,7 +127,7 @@ public:
         DateTime local = ToLocalCalendar(record.date);
         if (IsKnown(local, record))
             return false;
-        m_budget.Ensure(record.category, local.year, local.month, "(none)", Currency());
+        m_budget.Ensure(record.category, local.year, local.month, NoCategory, Currency());
         std::string description = record.payee.empty() ? "(Blank)" : record.payee;
         AddTransaction(m_rs, m_accountId, m_stamp, record.checkId, record.date,
                        Variant::FromCurrency(record.amount), description, record.memo,
@@ -311,7 +312,7 @@ private:
                 m_record.amount += *amount;
             break;
         case '^':
-            if (m_record.category != "(none)" || m_record.amount != Currency())
+            if (m_record.category != NoCategory || m_record.amount != Currency())
                 m_budget.Ensure(m_record.category, m_context.budgetYear, m_context.budgetPeriod,
                                 m_record.group, m_record.amount);
             break;

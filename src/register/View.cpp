@@ -16,15 +16,6 @@
 
 namespace
 {
-int KindOfType(const std::string& type)
-{
-    if (type == "Investment")
-        return KindInvestment;
-    if (type == "Loan")
-        return KindLoan;
-    return KindRegister;
-}
-
 wxString TotalText(const Variant& value)
 {
     // A sum over no rows is shown as an empty field.
@@ -354,7 +345,7 @@ void View::BuildTree()
         Variant sequence = accounts.GetValue("Sequence");
         int number = sequence.IsNull() ? 0 : sequence.ToLong();
         tree.AddNode(typeNode, accounts.GetText("Description"),
-                     new NodeData(std::to_string(number), KindOfType(type),
+                     new NodeData(std::to_string(number), KindOfAccountType(type),
                                   accounts.GetText("AccountID"), number));
     }
     wxTreeItemId reports = tree.AddNode(home, "Reports", new NodeData("", KindReports));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/RecordRules.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 #include <wx/treebase.h>
 

@@ -1,7 +1,7 @@
 #include "register/ViewQuery.h"
 
 #include "data/RecordHelpers.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 #include <cctype>
 

@@ -5,6 +5,7 @@
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Recordset.h"
+#include "data/Vocabulary.h"
 
 #include <array>
 #include <cctype>
@@ -130,7 +131,7 @@ void Categorise(Database& db, std::vector<PreparedRule>& rules, const CaseFold& 
             if (!ensured.count(period))
             {
                 EnsureBudgetLine(db, rule.category, std::get<1>(period), std::get<2>(period),
-                                 "(none)", Variant::FromCurrency(Currency()));
+                                 NoCategory, Variant::FromCurrency(Currency()));
                 ensured.insert(std::move(period));
             }
             ++categorised;

@@ -2,7 +2,7 @@
 
 #include "budget/BudgetTestDatabase.h"
 #include "data/Regional.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 #include <gtest/gtest.h>
 

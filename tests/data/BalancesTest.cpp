@@ -3,7 +3,7 @@
 #include "budget/BudgetPeriods.h"
 #include "budget/BudgetTestDatabase.h"
 #include "data/DatabaseError.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 #include <gtest/gtest.h>
 

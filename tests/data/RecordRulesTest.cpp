@@ -1,7 +1,7 @@
 #include "data/RecordRules.h"
 
 #include "budget/BudgetTestDatabase.h"
-#include "register/ViewKind.h"
+#include "data/ViewKind.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "register/ViewQuery.h"
+#include "data/ViewKind.h"
 #include "register/CUpdatedRow.h"
-#include "register/ViewKind.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "app/Trace.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
+#include "data/ViewKind.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
-#include "register/ViewKind.h"
 #include "support/TempDir.h"
 #include "ui/UiTestSupport.h"
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "data/Vocabulary.h"
+
+#include <string>
+
+/// What the right-hand side shows for a node of the account tree.
+enum ViewKind : int
+{
+    KindNone = -1,
+    KindHome = 0,              ///< browser: home page
+    KindBudget = 1,            ///< grid: budget lines of the budget period
+    KindAccountList = 2,       ///< grid: accounts of one type
+    KindRegister = 3,          ///< grid: transactions of a Bank, Cash or Credit Card account
+    KindInvestment = 4,        ///< grid: holdings of an Investment account
+    KindLoan = 5,              ///< grid: loans of a Loan account
+    KindReports = 6,           ///< browser: report list
+    KindTransactionsReport = 7 ///< browser: transactions report parameters
+};
+
+/// Grid kinds are 1 to 5; the others show the browser pane.
+inline bool IsGridKind(int kind)
+{
+    return kind >= KindBudget && kind <= KindLoan;
+}
+
+/// The view kind of an account of a type: "Investment" 4, "Loan" 5, any other type 3
+/// (compared exactly, as the tree and the balances do).
+inline int KindOfAccountType(const std::string& type)
+{
+    if (type == AccountType::Investment)
+        return KindInvestment;
+    if (type == AccountType::Loan)
+        return KindLoan;
+    return KindRegister;
+}
