@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "app/OpenDocument.h"
 #include "app/Settings.h"
+#include "app/SiteAddress.h"
 #include "app/Version.h"
 #include "app/frmAbout.h"
 #include "budget/BudgetPeriods.h"
@@ -24,7 +25,7 @@
 
 void Controller::RunCommand(int id)
 {
-    std::string site = MakerWebSite;
+    std::string site = MakerSiteUrl();
     switch (id)
     {
     case Command::Import:

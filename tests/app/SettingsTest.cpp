@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "app/Paths.h"
+#include "app/SiteAddress.h"
 #include "support/TempDir.h"
 
 #include <clocale>
@@ -205,4 +206,11 @@ TEST_F(Settings, WriteKeepsCrLfLineEnds)
     WriteSetting("BankUrl", "new", "Settings");
     WriteSetting("Placement", "1,2,3,4", "Settings");
     EXPECT_EQ(ReadIni(), "[Settings]\r\nBankUrl=new\r\nPlacement=1,2,3,4\r\n");
+}
+
+TEST_F(Settings, SiteAddressComesFromTheSettingElseFromTheBuild)
+{
+    EXPECT_EQ(MakerSiteUrl(), "https://www.quorvel.example");
+    WriteIni("[Settings]\nSiteUrl=http://127.0.0.1:8080//\n");
+    EXPECT_EQ(MakerSiteUrl(), "http://127.0.0.1:8080");
 }

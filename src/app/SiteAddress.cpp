@@ -1,0 +1,15 @@
+#include "app/SiteAddress.h"
+
+#include "app/Settings.h"
+#include "app/VersionInfo.h"
+
+std::string MakerSiteUrl()
+{
+    std::string site = GetSetting("SiteUrl", "Settings");
+    if (site.empty())
+        site = TALLYBROOK_SITE_URL;
+    // Paths are appended with their own leading "/".
+    while (!site.empty() && site.back() == '/')
+        site.pop_back();
+    return site;
+}
