@@ -2,6 +2,7 @@
 #include "app/Controller.h"
 
 #include "support/TempDir.h"
+#include "ui/UiTestSupport.h"
 
 #include <wx/init.h>
 #include <wx/modalhook.h>
@@ -79,7 +80,11 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
+        {
+            if (IsCiRun())
+                GTEST_FAIL() << "no display: the window tests need one (xvfb-run)";
             GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        }
         if (const char* inherited = std::getenv(HomeVariable))
             m_home = inherited;
         else
