@@ -6,6 +6,8 @@
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "exchange/ImportCommandLine.h"
+#include "rules/RulesCommandLine.h"
+#include "update/UpdateCommandLine.h"
 
 #include <exception>
 #include <memory>
@@ -108,6 +110,23 @@ int RunImport(const CliOptions& options, std::span<const std::string> args, std:
     return RunImportCommandLine(*db, std::get<ImportCommandLine>(command), out, *options.err);
 }
 
+int RunRules(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseRulesCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    return RunRulesCommandLine(*db, std::get<RulesCommandLine>(command), out, *options.err);
+}
+
+int RunUpdateCheck(const CliOptions&, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseUpdateCheckCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    return RunUpdateCheckCommandLine(std::get<UpdateCheckCommandLine>(command), out);
+}
+
 // New commands are added here; the dispatcher and the usage text follow the table.
 constexpr Command Commands[] = {
     {"check", "", "open, back up and migrate the database as the program does", RunCheck},
@@ -115,6 +134,12 @@ constexpr Command Commands[] = {
     {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
     {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]",
      "import a statement file as the Import command does", RunImport},
+    {"rules", "", "list the category rules: SEQUENCE COLUMN RULE VALUE CATEGORY", RunRules},
+    {"rules", " add COLUMN RULE VALUE CATEGORY", "add a rule after all others", RunRules},
+    {"rules", " delete|up|down SEQUENCE", "delete a rule or move it one place", RunRules},
+    {"rules", " apply", "categorise the uncategorised transactions by the rules", RunRules},
+    {"update-check", " [--site URL]", "ask the maker's web site for a newer version now",
+     RunUpdateCheck},
 };
 
 void PrintUsage(std::ostream& os)
