@@ -1,12 +1,19 @@
 #include "cli/Cli.h"
 
 #include "budget/BudgetReport.h"
+#include "dashboard/HomePage.h"
+#include "dashboard/ReportCommandLine.h"
+#include "dashboard/ReportPages.h"
+#include "dashboard/TransactionsReport.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
+#include "data/DateTime.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "exchange/ImportCommandLine.h"
+#include "quotes/QuotesCommandLine.h"
 
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -108,6 +115,37 @@ int RunImport(const CliOptions& options, std::span<const std::string> args, std:
     return RunImportCommandLine(*db, std::get<ImportCommandLine>(command), out, *options.err);
 }
 
+int RunHome(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (!args.empty())
+        throw UsageError{"home takes no arguments, got '" + args.front() + "'"};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    // The budget period the program selects at start: this month.
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    out << BuildHomePage(*db, today.year, today.month);
+    return 0;
+}
+
+int RunReport(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseReportCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    out << ReportDocument(
+        BuildTransactionsReport(*db, std::get<ReportCommandLine>(command).arguments));
+    return 0;
+}
+
+int RunQuotes(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseQuotesCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    return RunQuotesCommandLine(*db, std::get<QuotesCommandLine>(command), out, *options.err);
+}
+
 // New commands are added here; the dispatcher and the usage text follow the table.
 constexpr Command Commands[] = {
     {"check", "", "open, back up and migrate the database as the program does", RunCheck},
@@ -115,6 +153,11 @@ constexpr Command Commands[] = {
     {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
     {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]",
      "import a statement file as the Import command does", RunImport},
+    {"home", "", "the home page as the program writes it", RunHome},
+    {"report", " [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--categories TEXT]",
+     "the Transactions report page for those dates and categories", RunReport},
+    {"quotes", " [--service csv|stooq] [--url BASE]",
+     "update the holdings' prices as Update Quotes does and list them", RunQuotes},
 };
 
 void PrintUsage(std::ostream& os)
