@@ -132,8 +132,8 @@ int RunReport(const CliOptions& options, std::span<const std::string> args, std:
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
     std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
-    out << ReportDocument(
-        BuildTransactionsReport(*db, std::get<ReportCommandLine>(command).arguments));
+    WriteReportDocument(
+        out, BuildTransactionsReport(*db, std::get<ReportCommandLine>(command).arguments));
     return 0;
 }
 

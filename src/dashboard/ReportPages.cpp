@@ -5,6 +5,9 @@
 #include "data/DateTime.h"
 #include "data/Regional.h"
 
+#include <fstream>
+#include <sstream>
+
 const char* const ReportStyleSheet =
     "<style type=\"text/css\">body, td { font-family: \"Tahoma\"; font-size: x-small; "
     "vertical-align:top; } h1 {text-align:center;} h2 {text-align:center;} tr.AccountRow "
@@ -28,14 +31,24 @@ std::string ShortDate(int year, int month, int day)
 
 std::string ReportDocument(const std::string& body)
 {
+    std::ostringstream document;
+    WriteReportDocument(document, body);
+    return std::move(document).str();
+}
+
+void WriteReportDocument(std::ostream& out, const std::string& body)
+{
     // The pages are UTF-8; without the declaration the browser reads them as Latin-1.
-    return std::string("<html><head><meta charset=\"utf-8\">") + ReportStyleSheet +
-           "</head><body>" + body + "</body></html>";
+    out << "<html><head><meta charset=\"utf-8\">" << ReportStyleSheet << "</head><body>" << body
+        << "</body></html>";
 }
 
 std::string WriteReportPage(const std::string& body)
 {
-    return WritePageFile(ReportDocument(body));
+    std::string path = PageFilePath();
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    WriteReportDocument(file, body);
+    return path;
 }
 
 std::string ReportsMenuBody()

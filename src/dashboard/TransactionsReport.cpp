@@ -6,6 +6,8 @@
 #include "data/Recordset.h"
 #include "data/Regional.h"
 
+#include <algorithm>
+
 namespace
 {
 /// The text after the first "=" of the argument at a position; "" when there is none.
@@ -56,32 +58,70 @@ std::string Join(const std::vector<std::string>& parts, const char* separator)
     return joined;
 }
 
-std::string TotalsRow(Currency total)
+void AppendTotalsRow(std::string& body, Currency total)
 {
-    return "<tr><td colspan=\"2\" style=\"font-weight:bold\">Total</td><td style=\"white-space: "
-           "nowrap;text-align:right;font-weight:bold\">" +
-           HtmlEscape(FormatCurrency(total)) + "</td></tr>";
+    body += "<tr><td colspan=\"2\" style=\"font-weight:bold\">Total</td><td style=\"white-space: "
+            "nowrap;text-align:right;font-weight:bold\">";
+    AppendHtmlEscaped(body, FormatCurrency(total));
+    body += "</td></tr>";
 }
 
-std::string AccountHeadRow(Database& db, const std::string& accountId)
+void AppendAccountRow(std::string& body, Database& db, const std::string& accountId)
 {
     Recordset rs;
     rs.Open("SELECT Description FROM Account WHERE AccountID = '" + SqlEscape(accountId) + "'", db,
             OpenMode::ReadOnly);
-    std::string description = rs.IsEOF() ? std::string() : rs.GetText("Description");
-    return "<tr class=\"AccountRow\"><td colspan=\"6\">" + HtmlEscape(description) + "</td></tr>";
+    body += "<tr class=\"AccountRow\"><td colspan=\"6\">";
+    if (!rs.IsEOF())
+        AppendHtmlEscaped(body, rs.GetText("Description"));
+    body += "</td></tr>";
 }
 
-std::string TransactionRow(const Recordset& rs, Currency amount)
+/// The fields a transaction row shows, looked up once per report.
+struct RowFields
 {
-    Variant posted = rs.GetValue("PostDate");
-    std::string date = posted.IsNull() ? std::string() : FormatShortDate(posted.ToDate());
-    return "<tr><td style=\"white-space: nowrap\">" + HtmlEscape(date) + "</td><td>" +
-           HtmlEscape(rs.GetText("Description")) +
-           "</td><td style=\"white-space: nowrap;text-align:right\">" +
-           HtmlEscape(FormatCurrency(amount)) + "</td><td>" + HtmlEscape(rs.GetText("CheckID")) +
-           "</td><td>" + HtmlEscape(rs.GetText("Category")) + "</td><td>" +
-           HtmlEscape(rs.GetText("PayeeName")) + "</td></tr>";
+    explicit RowFields(const Recordset& rs)
+        : accountId(rs.FieldIndex("AccountID")), postDate(rs.FieldIndex("PostDate")),
+          description(rs.FieldIndex("Description")), amount(rs.FieldIndex("Amount")),
+          checkId(rs.FieldIndex("CheckID")), category(rs.FieldIndex("Category")),
+          notes(rs.FieldIndex("PayeeName"))
+    {
+    }
+    int accountId, postDate, description, amount, checkId, category, notes;
+};
+
+void AppendCell(std::string& body, const Recordset& rs, int field)
+{
+    body += "<td>";
+    AppendHtmlEscaped(body, rs.GetValue(field).ToText());
+    body += "</td>";
+}
+
+/// Makes room for another row, growing the page four times over when it is full: each
+/// growth copies the page into fresh memory, which dominates a report of many rows.
+void MakeRoom(std::string& body)
+{
+    if (body.capacity() - body.size() < 4096)
+        body.reserve(std::max<std::size_t>(body.capacity(), 4096) * 4);
+}
+
+void AppendTransactionRow(std::string& body, const Recordset& rs, const RowFields& fields,
+                          Currency amount)
+{
+    MakeRoom(body);
+    Variant posted = rs.GetValue(fields.postDate);
+    body += "<tr><td style=\"white-space: nowrap\">";
+    if (!posted.IsNull())
+        AppendHtmlEscaped(body, FormatShortDate(posted.ToDate()));
+    body += "</td>";
+    AppendCell(body, rs, fields.description);
+    body += "<td style=\"white-space: nowrap;text-align:right\">";
+    AppendHtmlEscaped(body, FormatCurrency(amount));
+    body += "</td>";
+    AppendCell(body, rs, fields.checkId);
+    AppendCell(body, rs, fields.category);
+    AppendCell(body, rs, fields.notes);
+    body += "</tr>";
 }
 } // namespace
 
@@ -158,25 +198,28 @@ std::string BuildTransactionsReport(Database& db, const std::vector<std::string>
     body += "<table><tr><td><b>Date</b></td><td><b>Description</b></td><td "
             "align=\"right\"><b>Amount</b></td><td style=\"white-space: nowrap\"><b>Check "
             "#</b></td><td><b>Category</b></td><td><b>Notes</b></td></tr>";
+    RowFields fields(rs);
     bool haveAccount = false;
     std::string account;
     Variant total = Variant::FromCurrency(Currency());
     for (; !rs.IsEOF(); rs.MoveNext())
     {
-        std::string accountId = rs.GetText("AccountID");
+        // Rows without an account are a group of their own, with their own total.
+        std::string accountId = rs.GetValue(fields.accountId).ToText();
         if (!haveAccount || accountId != account)
         {
             if (haveAccount)
-                body += TotalsRow(total.ToCurrency());
+                AppendTotalsRow(body, total.ToCurrency());
             total = Variant::FromCurrency(Currency());
             account = accountId;
             haveAccount = true;
-            body += AccountHeadRow(db, account);
+            AppendAccountRow(body, db, account);
         }
-        Currency amount = rs.GetCurrency("Amount");
+        Currency amount = rs.GetValue(fields.amount).ToCurrency();
         total = AddValues(total, Variant::FromCurrency(amount));
-        body += TransactionRow(rs, amount);
+        AppendTransactionRow(body, rs, fields, amount);
     }
-    body += TotalsRow(total.ToCurrency());
-    return body + "</table>";
+    AppendTotalsRow(body, total.ToCurrency());
+    body += "</table>";
+    return body;
 }
