@@ -113,39 +113,47 @@ std::vector<std::string> Symbols(Recordset& holdings)
     return symbols;
 }
 
-/// Walks the holdings and writes each; returns false when an error ended the walk.
+/// Sets LastPrice and Total of each holding in turn, moving on writes the row; false when
+/// an error ended the walk (the row it happened on is left as it was).
+bool WriteEachHolding(Recordset& holdings, const QuoteService& service, const QuoteReplies& replies,
+                      std::size_t& written)
+{
+    try
+    {
+        for (; !holdings.IsEOF(); holdings.MoveNext(), ++written)
+        {
+            std::string symbol = holdings.GetText("StockSymbol");
+            QuoteRecord record = QuoteRecord::ForSymbol(symbol);
+            service.ReadReply(replies.Reply(symbol), record);
+            if (record.HasPrice())
+                holdings.SetValue("LastPrice", PriceOf(record));
+            Currency lastPrice = holdings.GetCurrency("LastPrice");
+            Currency quantity = holdings.GetCurrency("Quantity");
+            holdings.SetValue("Total", Variant::FromCurrency(lastPrice.MultipliedBy(quantity)));
+        }
+        return true;
+    }
+    catch (const std::exception&)
+    {
+        if (holdings.IsEditing())
+            holdings.CancelUpdate();
+        return false;
+    }
+}
+
+/// Fetches the quotes of all holdings, then writes them in one transaction that keeps what
+/// was written before an error; false when an error ended the update of the holdings.
 bool WriteHoldings(Database& db, const QuoteService& service, const QuoteUpdateOptions& options,
                    QuoteUpdateResult& result)
 {
-    Recordset holdings;
     try
     {
+        Recordset holdings;
         holdings.Open(QuoteUpdateQuery, db, OpenMode::KeysetEdit);
         QuoteReplies replies(service, Symbols(holdings), options);
         result.requests = replies.Requests();
-        // One transaction for the writes; what was written before an error is kept.
         Transaction transaction(db);
-        bool ok = true;
-        try
-        {
-            for (; !holdings.IsEOF(); holdings.MoveNext(), ++result.holdings)
-            {
-                std::string symbol = holdings.GetText("StockSymbol");
-                QuoteRecord record = QuoteRecord::ForSymbol(symbol);
-                service.ReadReply(replies.Reply(symbol), record);
-                if (record.HasPrice())
-                    holdings.SetValue("LastPrice", PriceOf(record));
-                Currency lastPrice = holdings.GetCurrency("LastPrice");
-                Currency quantity = holdings.GetCurrency("Quantity");
-                holdings.SetValue("Total", Variant::FromCurrency(lastPrice.MultipliedBy(quantity)));
-            }
-        }
-        catch (const std::exception&)
-        {
-            ok = false;
-            if (holdings.IsEditing())
-                holdings.CancelUpdate();
-        }
+        bool ok = WriteEachHolding(holdings, service, replies, result.holdings);
         transaction.Commit();
         return ok;
     }
