@@ -61,7 +61,7 @@ const std::array Table{
     CommandEntry{Command::MovePreviousMonth, "&Edit", "Move To &Previous Month", "", 0, false, 0, false, "",                        &M::MovePreviousMonth,    &RegisterRowRule},
     CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          &M::MoveNextMonth,        &RegisterRowRule},
     CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       nullptr,                  &NotBuiltYet},
-    CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          &M::UpdateQuotes,         nullptr},
     CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
     CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
     CommandEntry{Command::HelpTopics, "&Help", "&Help Topics",         "",       0,   false, 0, false, "",                          &M::HelpTopics,           nullptr},

@@ -12,6 +12,8 @@
 #include "app/Settings.h"
 #include "app/Trace.h"
 #include "budget/BudgetPeriods.h"
+#include "dashboard/QvDashboard.h"
+#include "dashboard/ReportPages.h"
 #include "data/Database.h"
 #include "data/DateTime.h"
 #include "register/QvGrid.h"
@@ -25,7 +27,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
-#include <wx/webview.h>
 
 #include <algorithm>
 #include <clocale>
@@ -33,7 +34,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 Controller* frmController = nullptr;
@@ -176,7 +176,7 @@ Controller::Controller()
     RestorePlacement();
 
     Trace("[23] Dashboard.Refresh()");
-    ShowPage(KindHome);
+    m_dashboard->Refresh(*m_db, m_view->Year(), m_view->Month());
 
     Trace("[24] //Copy the last budget");
     if (!m_db->HasRows("Budget", "Year = " + std::to_string(m_view->Year()) +
@@ -239,15 +239,14 @@ void Controller::CreateControls()
 
 void Controller::CreateBrowser()
 {
-    // Created after the database opened: a start that fails leaves no browser processes
-    // behind that would hold on to the program's output.
-    wxWindow* web = wxWebView::New(m_body, ControlId::Browser, wxWebViewDefaultURLStr,
-                                   m_browser->GetPosition(), m_browser->GetSize());
-    if (!web)
-        return;
+    // Made once the database is open: a start that fails leaves no browser processes behind
+    // that would hold on to the program's output.
+    m_dashboard =
+        new QvDashboard(m_body, ControlId::Browser, m_browser->GetPosition(), m_browser->GetSize());
+    m_dashboard->SetEventHandler([this](const EventLink& link) { m_events.Run(link); });
     m_browser->Destroy();
-    m_browser = web;
-    m_view->SetBrowser(web);
+    m_browser = m_dashboard;
+    m_view->SetBrowser(m_dashboard);
 }
 
 void Controller::BindEvents()
@@ -542,19 +541,14 @@ void Controller::SetStatusHint(const std::string& text)
 
 void Controller::ShowPage(int kind)
 {
-    // A plain page until the generated home and report pages take its place.
-    const char* title = kind == KindReports              ? "Reports"
-                        : kind == KindTransactionsReport ? "Transactions"
-                                                         : "Quorvel Tallybrook";
-    std::string path = JoinPath(GetTempDir(), "home.html");
-    {
-        std::ofstream page(path, std::ios::trunc);
-        page << "<html><head><style>body{font-family:sans-serif;font-size:small}</style></head>"
-             << "<body><h3>" << title << "</h3><p>Select an account, the budget or a report in "
-             << "the tree on the left.</p></body></html>";
-    }
-    if (auto* web = dynamic_cast<wxWebView*>(m_browser))
-        web->LoadURL("file://" + wxString::FromUTF8(path));
+    if (!m_dashboard)
+        return;
+    if (kind == KindHome)
+        m_dashboard->Refresh(*m_db, m_view->Year(), m_view->Month());
+    else if (kind == KindReports)
+        m_dashboard->Navigate(WriteReportPage(ReportsMenuBody()));
+    else if (kind == KindTransactionsReport)
+        m_dashboard->Navigate(WriteReportPage(BuildParametersPage(std::time(nullptr))));
 }
 
 // ---- UserInterface -------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/EventLinkHandler.h"
 #include "app/MainCommands.h"
 #include "app/MainFormBase.h"
 #include "app/UserInterface.h"
@@ -15,6 +16,7 @@
 
 class Database;
 class QvGrid;
+class QvDashboard;
 class QvMenuStrip;
 class QvStatusBar;
 class QvToolBar;
@@ -55,6 +57,8 @@ public:
     QvGrid* Grid() const { return m_grid; }
     QvTreeView* Tree() const { return m_tree; }
     wxWindow* Browser() const { return m_browser; }
+    /// The browser pane; nullptr until start-up step 15 made it.
+    QvDashboard* Dashboard() const { return m_dashboard; }
     wxWindow* Body() const { return m_body; }
     wxChoice* MonthSelector() const { return m_month; }
     wxTextCtrl* YearField() const { return m_year; }
@@ -118,7 +122,8 @@ private:
     wxSpinButton* m_spinner = nullptr;
     QvTreeView* m_tree = nullptr;
     QvGrid* m_grid = nullptr;
-    wxWindow* m_browser = nullptr;
+    wxWindow* m_browser = nullptr; ///< the browser pane, or its place until it is made
+    QvDashboard* m_dashboard = nullptr;
     wxStaticText* m_totalsLabel = nullptr;
     wxTextCtrl* m_firstTotal = nullptr;
     wxTextCtrl* m_secondTotal = nullptr;
@@ -130,6 +135,7 @@ private:
     std::unique_ptr<View> m_view;
     std::unique_ptr<Database> m_db;
     MainCommands m_commands{*this};
+    EventLinkHandler m_events{*this, m_commands};
     std::map<int, bool> m_enabled; ///< the state each command's rule last gave
     bool m_ready = false;
     wxRect m_normalRect;

@@ -7,17 +7,19 @@
 #include "app/Version.h"
 #include "app/frmAbout.h"
 #include "budget/BudgetPeriods.h"
+#include "dashboard/QvDashboard.h"
 #include "data/Database.h"
 #include "data/ViewColumns.h"
 #include "exchange/ImportDriver.h"
 #include "exchange/frmSelectAccount.h"
 #include "grid/GridPrintout.h"
+#include "quotes/QuoteService.h"
+#include "quotes/QuoteUpdate.h"
 #include "register/QvGrid.h"
 
 #include <wx/filedlg.h>
 #include <wx/print.h>
 #include <wx/printdlg.h>
-#include <wx/webview.h>
 
 void MainCommands::Import()
 {
@@ -50,8 +52,8 @@ void MainCommands::Print()
 {
     if (IsGridKind(m_window.GetView().Kind()))
         PrintGrid();
-    else if (auto* web = dynamic_cast<wxWebView*>(m_window.Browser()))
-        web->Print();
+    else if (m_window.Dashboard())
+        m_window.Dashboard()->Print();
 }
 
 void MainCommands::PrintGrid()
@@ -90,6 +92,25 @@ void MainCommands::CopyPreviousBudget()
     ::CopyPreviousBudget(m_window.Data(), view.Year(), view.Month());
     view.SetHoldRefresh(false);
     view.Refresh();
+}
+
+void MainCommands::UpdateQuotes()
+{
+    View& view = m_window.GetView();
+    QvGrid& grid = *m_window.Grid();
+    std::unique_ptr<QuoteService> service = QuoteServiceFromSettings();
+    ::UpdateQuotes(m_window.Data(), m_window, *service,
+                   [this, &view, &grid]
+                   {
+                       if (view.Kind() == KindInvestment)
+                       {
+                           grid.DataSource().Requery();
+                           grid.Reload(0);
+                           view.ShowTotals();
+                       }
+                       else if (view.Kind() == KindHome)
+                           m_window.ShowPage(KindHome);
+                   });
 }
 
 void MainCommands::MovePreviousMonth()

@@ -23,6 +23,9 @@ public:
     /// Deletes the grid's current row, only while the keyboard focus is in the grid.
     void DeleteRecord();
     void CopyPreviousBudget();
+    /// Fetches the holdings' prices and revalues them; the holdings list or the home page
+    /// shows the new figures.
+    void UpdateQuotes();
     void MovePreviousMonth();
     void MoveNextMonth();
     void HelpTopics();

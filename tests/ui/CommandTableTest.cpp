@@ -7,11 +7,13 @@
 #include "app/QvToolBar.h"
 #include "app/Settings.h"
 #include "data/ViewColumns.h"
+#include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
 
 #include <wx/choice.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -58,6 +60,11 @@ protected:
     {
         WriteSetting("SiteUrl", "http://127.0.0.1:9/site/", "Settings");
         WriteSetting("BankUrl", "http://127.0.0.1:9/bank", "Settings");
+        WriteSetting("QuoteService", "csv", "Settings");
+        WriteSetting("QuoteUrl", m_quotes.BaseUrl(), "Settings");
+        AddAccount("I1", "Brokerage", "Investment", 2);
+        Prepare({"INSERT INTO Investment (StockSymbol, Quantity, LastPrice, AccountID, Sequence) "
+                 "VALUES ('ACME', 10, 1, 'I1', 1)"});
         AddAccount("A1", "Checking", "Bank", 1, 100);
         for (int i = 1; i <= 4; ++i)
             Prepare(
@@ -103,6 +110,16 @@ protected:
 
     /// Puts the keyboard focus in the tree, by a click on the account's node.
     void FocusTree(RealInput& input) { input.ClickTreeItem(Tree(), Tree().GetSelection()); }
+
+    /// Answers every quote request with a price that goes up by one each time.
+    LoopbackHttpServer m_quotes{[this](const LoopbackHttpServer::Request&)
+                                {
+                                    LoopbackHttpServer::Reply reply;
+                                    reply.body = "\"ACME\"," + std::to_string(++m_price) +
+                                                 ",\"5/3/2016\",\"4:00pm\",+1,\"+1%\",1,1,1,1,1,1";
+                                    return reply;
+                                }};
+    std::atomic<int> m_price{10};
 };
 
 TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
@@ -192,6 +209,14 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
               EXPECT_EQ(rowsInMay(), --mayRows);
               EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Period = 6"), 1);
           }}},
+        {Command::UpdateQuotes,
+         {[] {},
+          [&]
+          {
+              EXPECT_EQ(Text("SELECT LastPrice FROM Investment"), std::to_string(m_price.load()));
+              EXPECT_EQ(Scalar("SELECT CurrentBalance FROM Account WHERE AccountID = 'I1'"),
+                        10 * m_price.load());
+          }}},
         {Command::HelpTopics, {[] {}, [&] { documentOpened(site + "/tallybrook/help"); }}},
         {Command::QuorvelOnTheWeb, {[] {}, [&] { documentOpened(site); }}},
         {Command::OnlineTutorial, {[] {}, [&] { documentOpened(site + "/tallybrook/tutorial"); }}},
@@ -252,8 +277,8 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
         }
     }
     // Import 2, Print 3, New Record 2, Copy Previous Budget 2, and one way into each of the
-    // other fourteen enabled commands.
-    EXPECT_EQ(reached, 23);
+    // other fifteen enabled commands.
+    EXPECT_EQ(reached, 24);
 
     // Exit runs last: the window ends without its closing steps.
     ASSERT_NE(exit, nullptr);
