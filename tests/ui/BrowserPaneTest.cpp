@@ -2,6 +2,7 @@
 // the real pages in the embedded browser.
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/OpenDocument.h"
 #include "app/Settings.h"
 #include "dashboard/QvDashboard.h"
 #include "support/LoopbackHttpServer.h"
@@ -11,6 +12,7 @@
 #include <wx/webview.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace
@@ -162,4 +164,83 @@ TEST_F(BrowserPane, UpdateQuotesRedrawsTheHomePageWithTheNewPrices)
     EXPECT_NE(page.find("12.50"), std::string::npos);
     EXPECT_EQ(Text("SELECT Total FROM Investment"), "125");
     EXPECT_EQ(Text("SELECT CurrentBalance FROM Account WHERE AccountID = 'I1'"), "125");
+}
+
+TEST_F(BrowserPane, EveryTaskAndPlaceLinkRunsItsEvent)
+{
+    WriteSetting("SiteUrl", "http://127.0.0.1:9/site", "Settings");
+    WriteSetting("BankUrl", "http://127.0.0.1:9/bank", "Settings");
+    std::vector<std::string> opened;
+    DocumentOpener previous =
+        SetDocumentOpener([&opened](const std::string& target) { opened.push_back(target); });
+    Controller& window = StartShown();
+    MessageBoxAnswers answers;
+    const std::string site = "http://127.0.0.1:9/site";
+    struct Link
+    {
+        const char* event;
+        std::string opens; ///< the address it opens, "" when it does something else
+    };
+    const Link links[] = {
+        {"gotoBankWS", "http://127.0.0.1:9/bank"},
+        {"gotoQuorvelWS", site},
+        {"gotoForum", site + "/forum"},
+        {"gotoTutorial", site + "/tallybrook/tutorial"},
+        {"checkForUpdates", site + "/tallybrook/checkforupdates.html?version=8.1.0"},
+        {"donate", site + "/donate.html"},
+    };
+    for (const Link& link : links)
+    {
+        WaitForPage("Total Net Worth");
+        ClickElement(std::string("a[href='event://") + link.event + "']");
+        ASSERT_FALSE(opened.empty()) << link.event;
+        EXPECT_EQ(opened.back(), link.opens);
+    }
+    ClickElement("a[href='event://importTransactions']");
+    EXPECT_EQ(answers.OtherDialogs(), std::vector<std::string>{"Import"});
+
+    // Names are compared case and all: an unknown event does nothing, not even navigate.
+    std::size_t before = opened.size();
+    Web().RunScript(
+        "var a=document.createElement('a'); a.id='odd'; a.href='event://GotoBudget';"
+        "a.textContent='odd link'; document.body.insertBefore(a, document.body.firstChild);");
+    ClickElement("#odd");
+    EXPECT_EQ(window.GetView().Kind(), KindHome);
+    EXPECT_EQ(opened.size(), before);
+    EXPECT_NE(WaitForPage("odd link").find("odd link"), std::string::npos);
+
+    ClickElement("a[href='event://gotoBudget']");
+    EXPECT_EQ(Tree().GetSelection(), Node("", KindBudget));
+    EXPECT_EQ(window.GetView().Kind(), KindBudget);
+    SetDocumentOpener(std::move(previous));
+}
+
+TEST_F(BrowserPane, AnOrdinaryLinkIsFollowed)
+{
+    TempDir pages;
+    std::string other = pages.File("other.html");
+    std::ofstream(other) << "<html><body><p>another page</p></body></html>";
+    StartShown();
+    WaitForPage("Total Net Worth");
+    Web().RunScript("var a=document.createElement('a'); a.id='plain'; a.href='file://" + other +
+                    "'; a.textContent='plain link'; "
+                    "document.body.insertBefore(a, document.body.firstChild);");
+    ClickElement("#plain");
+    EXPECT_NE(WaitForPage("another page").find("another page"), std::string::npos);
+}
+
+TEST_F(BrowserPane, QuotesAreUpdatedOnceTheWindowShowsWhenTheSettingSaysSo)
+{
+    LoopbackHttpServer quotes(
+        [](const LoopbackHttpServer::Request&) -> LoopbackHttpServer::Reply
+        { return {200, "ACME,7.25,x,x,+1,x,x,x,x,x,x,x", "text/csv", "", 0, false}; });
+    WriteSetting("QuoteService", "csv", "Settings");
+    WriteSetting("QuoteUrl", quotes.BaseUrl(), "Settings");
+    WriteSetting("UpdateQuotesOnStartup", "1", "Settings");
+    AddAccount("I1", "Brokerage", "Investment", 1);
+    Prepare({"INSERT INTO Investment (StockSymbol, Quantity, AccountID, Sequence) VALUES "
+             "('ACME', 4, 'I1', 1)"});
+    StartShown();
+    EXPECT_NE(WaitForPage("7.25").find("7.25"), std::string::npos);
+    EXPECT_EQ(Text("SELECT Total FROM Investment"), "29");
 }
