@@ -8,6 +8,7 @@
 #include "data/ViewKind.h"
 #include "exchange/OfxReader.h"
 #include "exchange/QifReader.h"
+#include "exchange/ReadLine.h"
 #include "rules/CategoryRules.h"
 
 #include <fstream>
@@ -122,37 +123,4 @@ StatementFormat DetectFormat(const std::string& path)
             return StatementFormat::OfxXml;
     while (ReadLine(file, line));
     return StatementFormat::Unknown;
-}
-
-bool ReadLine(std::istream& stream, std::string& line)
-{
-    line.clear();
-    std::streambuf* buffer = stream.rdbuf();
-    using Traits = std::streambuf::traits_type;
-    if (!stream.good() || !buffer)
-        return false;
-    bool any = false;
-    try
-    {
-        for (int c = buffer->sbumpc(); c != Traits::eof(); c = buffer->sbumpc())
-        {
-            any = true;
-            if (c == '\n')
-                return true;
-            if (c == '\r')
-            {
-                if (buffer->sgetc() == '\n')
-                    buffer->sbumpc();
-                return true;
-            }
-            line += static_cast<char>(c);
-        }
-        stream.setstate(std::ios::eofbit);
-    }
-    catch (const std::exception&)
-    {
-        // A read error (a directory, a device gone) ends the stream like its end does.
-        stream.setstate(std::ios::badbit);
-    }
-    return any;
 }

@@ -2,7 +2,6 @@
 
 #include "exchange/ImportContext.h"
 
-#include <istream>
 #include <string>
 
 /// The format of a statement file, as detection tells it.
@@ -32,10 +31,6 @@ ImportFileResult ImportStatementFile(ImportContext& context, const std::string& 
 
 /// The format by the extension (.qif, any case) or else by the first non-empty line.
 StatementFormat DetectFormat(const std::string& path);
-
-/// Reads the next line, ended by LF, CR or CR LF (not stored), bytes unchanged; false at
-/// the end of the stream.
-bool ReadLine(std::istream& stream, std::string& line);
 
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.
 void UpdateAllBalances(Database& db);

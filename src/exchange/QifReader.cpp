@@ -9,8 +9,8 @@
 #include "data/SchemaCatalog.h"
 #include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
-#include "exchange/ImportDriver.h"
 #include "exchange/ImportSupport.h"
+#include "exchange/ReadLine.h"
 
 #include <chrono>
 #include <cstdio>
