@@ -4,6 +4,7 @@
 #include "app/AppText.h"
 #include "app/CommandIds.h"
 #include "app/CompactStyle.h"
+#include "app/DatabaseLocation.h"
 #include "app/Paths.h"
 #include "app/QvMenuStrip.h"
 #include "app/QvStatusBar.h"
@@ -129,7 +130,7 @@ Controller::Controller()
     cView = m_view.get();
 
     Trace("[15] db = new Database()");
-    m_db = std::make_unique<Database>();
+    m_db = OpenProgramDatabase();
     db = m_db.get();
     m_view->SetDatabase(db);
     CreateBrowser();

@@ -1,7 +1,5 @@
 #include "data/Database.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
 #include "data/JetDdl.h"
@@ -17,44 +15,6 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
-const char* const DefaultDatabaseName = "db/qtb.mdb";
-
-// Builds a new, empty database at a path: written beside it first and moved into place,
-// so a failure never leaves a half-made file under the real name.
-void CreateNewDatabase(const std::string& path)
-{
-    std::error_code ignored;
-    fs::create_directories(fs::path(path).parent_path(), ignored);
-    std::string temp = path + ".new";
-    fs::remove(temp, ignored);
-    {
-        sqlite3* handle = nullptr;
-        int rc = sqlite3_open_v2(temp.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                 nullptr);
-        sqlite3_close(handle);
-        if (rc != SQLITE_OK)
-            throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
-        Database fresh(temp, OpenOptions{false, false});
-        CreateInitialSchema(fresh);
-    }
-    std::error_code error;
-    fs::rename(temp, path, error);
-    if (error)
-        throw DatabaseError(Status::Fail, "Could not create the database '" + path +
-                                              "': " + error.message() + ".");
-}
-} // namespace
-
-Database::Database()
-{
-    m_path = LocateDatabasePath();
-    if (GetSetting("DatabasePath", "Settings").empty() && !fs::exists(m_path))
-        CreateNewDatabase(m_path);
-    Open(OpenOptions{});
-}
-
 Database::Database(const std::string& path, OpenOptions options) : m_path(path)
 {
     Open(options);
@@ -64,14 +24,6 @@ Database::~Database()
 {
     m_queries.reset();
     sqlite3_close_v2(m_db);
-}
-
-std::string Database::LocateDatabasePath()
-{
-    std::string configured = GetSetting("DatabasePath", "Settings");
-    if (!configured.empty())
-        return configured;
-    return ResolveDataFile(DefaultDatabaseName);
 }
 
 void Database::Open(OpenOptions options)

@@ -21,18 +21,12 @@ struct OpenOptions
 class Database
 {
 public:
-    /// The program's opening sequence: the path from the settings (DatabasePath) or the
-    /// resolved default, created on first start when none exists anywhere.
-    Database();
-    /// Opens the file at a path used exactly as written.
+    /// Opens the file at a path used exactly as written: the backup copy, the connection,
+    /// the migration. A missing file is an error; it is never created here.
     explicit Database(const std::string& path, OpenOptions options = {});
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
-
-    /// The path the program opens: DatabasePath when set, else the resolved default;
-    /// with no database anywhere, the new empty database under the application-data folder.
-    static std::string LocateDatabasePath();
 
     const std::string& Path() const { return m_path; }
 

@@ -4,7 +4,11 @@
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
 
+#include <sqlite3.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace
 {
@@ -101,4 +105,34 @@ void CreateInitialSchema(Database& db)
                                     name + ") WHERE rowid = NEW.rowid; END");
     }
     transaction.Commit();
+}
+
+void CreateDatabaseFile(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::string temp = path + ".new";
+    fs::remove(temp, ignored);
+    try
+    {
+        sqlite3* handle = nullptr;
+        int rc = sqlite3_open_v2(temp.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                 nullptr);
+        sqlite3_close(handle);
+        if (rc != SQLITE_OK)
+            throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
+        Database fresh(temp, OpenOptions{false, false});
+        CreateInitialSchema(fresh);
+    }
+    catch (...)
+    {
+        fs::remove(temp, ignored);
+        throw;
+    }
+    std::error_code error;
+    fs::rename(temp, path, error);
+    if (error)
+        throw DatabaseError(Status::Fail, "Could not create the database '" + path +
+                                              "': " + error.message() + ".");
 }
