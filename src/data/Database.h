@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Recordset.h"
+#include "data/Statement.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,7 +49,7 @@ public:
     void Rollback();
     int TransactionDepth() const { return m_depth; }
 
-    sqlite3* Handle() const { return m_db; }
+    sqlite3* Handle() const { return m_connection.get(); }
     SchemaCatalog& Catalog() { return *m_catalog; }
     /// Prepared read-only queries; Recordsets keep a weak reference, so a statement given
     /// back after the Database is gone is simply finalized.
@@ -62,7 +63,7 @@ private:
     void RunPlain(const std::string& sql);
 
     std::string m_path;
-    sqlite3* m_db = nullptr;
+    ConnectionHandle m_connection; ///< closed last: the members below hold its statements
     std::unique_ptr<SchemaCatalog> m_catalog;
     std::shared_ptr<QueryCache> m_queries;
     int m_depth = 0;

@@ -5,6 +5,7 @@
 #include "data/Engine.h"
 #include "data/JetSql.h"
 #include "data/SchemaCatalog.h"
+#include "data/Statement.h"
 
 #include <sqlite3.h>
 
@@ -203,14 +204,11 @@ struct StoredTable
 std::vector<std::string> QueryTexts(sqlite3* db, const std::string& sql, const std::string& arg)
 {
     std::vector<std::string> texts;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        ThrowEngineError(db, sqlite3_errcode(db));
-    sqlite3_bind_text(stmt, 1, arg.c_str(), -1, SQLITE_TRANSIENT);
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        if (const unsigned char* text = sqlite3_column_text(stmt, 0))
-            texts.emplace_back(reinterpret_cast<const char*>(text));
-    sqlite3_finalize(stmt);
+    Statement query(db, sql);
+    query.Bind(1, arg);
+    while (query.Step())
+        if (!query.IsNull(0))
+            texts.push_back(query.ColumnText(0));
     return texts;
 }
 

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
+#include "data/Statement.h"
 
 #include <sqlite3.h>
 
@@ -119,9 +120,10 @@ void CreateDatabaseFile(const std::string& path)
         sqlite3* handle = nullptr;
         int rc = sqlite3_open_v2(temp.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                                  nullptr);
-        sqlite3_close(handle);
+        ConnectionHandle created(handle);
         if (rc != SQLITE_OK)
             throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
+        created.reset(); // the engine has made the file; the Database below opens it
         Database fresh(temp, OpenOptions{false, false});
         CreateInitialSchema(fresh);
     }
