@@ -1,5 +1,7 @@
 #include "data/Currency.h"
 
+#include "data/DatabaseError.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -24,9 +26,18 @@ bool IsBlank(char c)
 }
 } // namespace
 
+void Currency::Overflow()
+{
+    throw DatabaseError(Status::Overflow, "Overflow");
+}
+
 Currency Currency::FromDouble(double value)
 {
-    return Currency(static_cast<std::int64_t>(std::nearbyint(value * Scale)));
+    double units = std::nearbyint(value * Scale);
+    // 2^63 is the first double past the range; NaN fails both tests.
+    if (!(units >= -9223372036854775808.0 && units < 9223372036854775808.0))
+        Overflow();
+    return Currency(static_cast<std::int64_t>(units));
 }
 
 std::optional<Currency> Currency::Parse(std::string_view text, char decimalPoint)
@@ -96,5 +107,8 @@ std::string Currency::ToText(char decimalPoint) const
 Currency Currency::MultipliedBy(Currency other) const
 {
     __int128 product = static_cast<__int128>(m_units) * other.m_units;
-    return Currency(static_cast<std::int64_t>(DivideRoundHalfEven(product, Scale)));
+    __int128 units = DivideRoundHalfEven(product, Scale);
+    if (units > INT64_MAX || units < INT64_MIN)
+        Overflow();
+    return Currency(static_cast<std::int64_t>(units));
 }

@@ -5,7 +5,6 @@
 
 #include <sqlite3.h>
 
-#include <cmath>
 #include <utility>
 
 void CloseConnection::operator()(sqlite3* connection) const noexcept
@@ -156,7 +155,7 @@ Variant Statement::ColumnValue(int column, Variant::Kind kind) const
             return Variant::FromCurrency(Currency::FromUnits(ColumnInt64(column)));
         if (type == SQLITE_FLOAT)
             return Variant::FromCurrency(
-                Currency::FromUnits(std::llround(sqlite3_column_double(m_stmt, column))));
+                Currency::FromDouble(sqlite3_column_double(m_stmt, column) / Currency::Scale));
         break;
     case Kind::Long:
         if (type == SQLITE_INTEGER)
