@@ -93,6 +93,7 @@ struct JetColumn
     bool counter = false;
     bool primaryKey = false;
     std::optional<std::string> defaultSql;
+    std::string collation; ///< of a text column; empty: Jet's, ignoring case
 };
 
 std::string DefaultLiteral(Cursor& c, const std::string& type)
@@ -164,6 +165,8 @@ JetColumn ReadColumn(Cursor& c)
         }
         else if (c.Accept("AUTOINCREMENT") || c.Accept("COUNTER"))
             column.counter = true;
+        else if (c.Accept("COLLATE"))
+            column.collation = UpperAscii(c.Name()); // BINARY: compared byte for byte
         else
             DdlError("unexpected '" + c.Peek().text + "' in the column " + column.name);
     }
@@ -175,14 +178,15 @@ bool IsTextType(const std::string& type)
     return SchemaCatalog::KindOfDeclaredType(type) == Variant::Kind::Text;
 }
 
-// The engine's column definition; text compares without regard to case, as Jet's does.
+// The engine's column definition; text compares without regard to case, as Jet's does,
+// unless the column asks for another collation.
 std::string ColumnSql(const JetColumn& column)
 {
     std::string sql = QuoteName(column.name) + " " + column.type;
     if (column.counter)
         return sql + " PRIMARY KEY AUTOINCREMENT NOT NULL";
     if (IsTextType(column.type))
-        sql += " COLLATE NOCASE";
+        sql += " COLLATE " + (column.collation.empty() ? std::string("NOCASE") : column.collation);
     if (column.primaryKey)
         sql += " PRIMARY KEY";
     if (column.notNull)
@@ -247,6 +251,8 @@ JetColumn FromStored(const StoredTable& table, const ColumnDef& c)
     column.defaultSql = c.defaultSql;
     column.counter = table.counter && c.primaryKey && table.primaryKey.size() == 1;
     column.primaryKey = c.primaryKey && table.primaryKey.size() == 1 && !column.counter;
+    if (IsTextType(c.declaredType))
+        column.collation = c.collation;
     return column;
 }
 
@@ -449,7 +455,7 @@ void DropColumn(Database& db, const StoredTable& table, const std::string& name)
                                                          "' does not exist in the table '" +
                                                          table.name + "'.");
     if (columns.empty())
-        columns.push_back(JetColumn{NoColumns, "INTEGER", false, false, false, std::nullopt});
+        columns.push_back(JetColumn{NoColumns, "INTEGER", false, false, false, std::nullopt, ""});
     RebuildKeeping(db, table, columns);
 }
 
@@ -464,6 +470,8 @@ void AlterColumn(Database& db, const StoredTable& table, const JetColumn& change
         {
             found = true;
             column.type = changed.type;
+            if (!changed.collation.empty())
+                column.collation = changed.collation;
             if (changed.notNull)
                 column.notNull = true;
             if (changed.defaultSql)

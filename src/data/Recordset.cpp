@@ -194,6 +194,10 @@ struct Recordset::State
                 field.kind = SchemaCatalog::KindOfDeclaredType(declared);
             else if (static_cast<std::size_t>(i) < translated.selectKinds.size())
                 field.kind = translated.selectKinds[static_cast<std::size_t>(i)];
+            if (!field.originTable.empty())
+                if (const ColumnDef* origin =
+                        db->Catalog().Column(field.originTable, field.originColumn))
+                    field.exactText = origin->kind == Kind::Text && origin->collation == "BINARY";
             int owner = -1;
             for (std::size_t t = 0; t < shape.tables.size() && !field.originTable.empty(); ++t)
                 if (owner < 0 && EqualsNoCase(shape.tables[t], field.originTable))

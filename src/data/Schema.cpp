@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
+#include "data/SchemaCatalog.h"
 #include "data/Statement.h"
 
 #include <sqlite3.h>
@@ -71,24 +72,42 @@ int ReadSchemaVersion(Database& db)
     return 0;
 }
 
+namespace
+{
+// Banks' transaction ids can differ only in case (A2 and a2): Trans.FITID compares byte for
+// byte, its lookup index with it, while every other text keeps Jet's case-insensitivity.
+// Files made before this rule get the column rebuilt once.
+void MakeFitidsExact(Database& db)
+{
+    const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
+    if (fitid && fitid->kind == Variant::Kind::Text && fitid->collation != "BINARY")
+        db.Execute("ALTER TABLE Trans ALTER COLUMN FITID " + fitid->declaredType +
+                   " COLLATE BINARY");
+}
+} // namespace
+
 void MigrateSchema(Database& db)
 {
     // One transaction: a step that fails leaves the file exactly as it was, so the next
     // start runs the same steps on the same shape.
     Transaction transaction(db);
     int version = ReadSchemaVersion(db);
-    if (version < 0 || version >= CurrentSchemaVersion)
+    if (version < 0 || version > CurrentSchemaVersion)
     {
-        transaction.Commit();
+        transaction.Commit(); // a shape this program does not know is left alone
         return;
     }
-    for (int step = version; step < MigrationSteps; ++step)
-        for (const char* statement : MigrationStatements[step])
-            if (statement)
-                db.Execute(statement);
-    db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
-    db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " + std::to_string(CurrentSchemaVersion) +
-               " LONG");
+    if (version < CurrentSchemaVersion)
+    {
+        for (int step = version; step < MigrationSteps; ++step)
+            for (const char* statement : MigrationStatements[step])
+                if (statement)
+                    db.Execute(statement);
+        db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
+        db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " +
+                   std::to_string(CurrentSchemaVersion) + " LONG");
+    }
+    MakeFitidsExact(db);
     transaction.Commit();
 }
 

@@ -2,6 +2,8 @@
 
 #include "data/Statement.h"
 
+#include <sqlite3.h>
+
 std::string UpperAscii(std::string text)
 {
     for (char& c : text)
@@ -78,6 +80,15 @@ const std::vector<ColumnDef>* SchemaCatalog::Columns(const std::string& table)
             column.primaryKey = info.ColumnInt64(5) != 0;
             columns.push_back(std::move(column));
         }
+        for (ColumnDef& column : columns)
+        {
+            const char* collation = nullptr;
+            if (sqlite3_table_column_metadata(m_db, nullptr, table.c_str(), column.name.c_str(),
+                                              nullptr, &collation, nullptr, nullptr,
+                                              nullptr) == SQLITE_OK &&
+                collation)
+                column.collation = UpperAscii(collation);
+        }
         std::optional<std::vector<ColumnDef>> entry;
         if (!columns.empty())
             entry = std::move(columns);
@@ -88,9 +99,15 @@ const std::vector<ColumnDef>* SchemaCatalog::Columns(const std::string& table)
 
 Variant::Kind SchemaCatalog::ColumnKind(const std::string& table, const std::string& column)
 {
+    const ColumnDef* def = Column(table, column);
+    return def ? def->kind : Variant::Kind::Null;
+}
+
+const ColumnDef* SchemaCatalog::Column(const std::string& table, const std::string& column)
+{
     if (const auto* columns = Columns(table))
         for (const ColumnDef& c : *columns)
             if (EqualsNoCase(c.name, column))
-                return c.kind;
-    return Variant::Kind::Null;
+                return &c;
+    return nullptr;
 }
