@@ -29,7 +29,10 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path);
 /// the category rules over all uncategorised transactions.
 ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path);
 
-/// The format by the extension (.qif, any case) or else by the first non-empty line.
+/// The format by the extension (.qif, any case), or else by how the file begins once a
+/// byte-order mark and blanks are skipped: "OFXHEADER:", "<OFC>" or "<OFX>" is the SGML
+/// form; an XML declaration followed, in the first bytes, by an OFX processing instruction
+/// or "<OFX>" is the XML form.
 StatementFormat DetectFormat(const std::string& path);
 
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.

@@ -5,25 +5,23 @@
 #include "data/DatabaseError.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
-#include "data/Regional.h"
+#include "data/SchemaCatalog.h"
 #include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportSupport.h"
+#include "exchange/StatementAmount.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace
 {
 const char* const InvalidData = "Invalid data was found while importing:\n";
-
-bool IsWhite(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // A DTPOSTED that names no day the store can hold.
 class InvalidPostingDate : public std::runtime_error
@@ -70,31 +68,120 @@ PostingDate ReadPostingDate(const std::string& value)
     return date;
 }
 
-// The amount as written, "." read as the decimal point; NULL when empty.
-Variant ReadAmount(std::string value)
+// The amount as the file writes it; NULL when empty. An amount that cannot be read stops
+// the import rather than be stored as anything else.
+Variant ReadAmount(const std::string& value)
 {
-    char point = DecimalSeparator();
-    for (char& c : value)
-        if (c == '.')
-            c = point;
     if (value.empty())
         return Variant();
-    auto amount = ParseCurrency(value);
+    std::optional<Currency> amount = ParseOfxAmount(value);
     if (!amount)
         throw DatabaseError(Status::TypeMismatch, "");
     return Variant::FromCurrency(*amount);
 }
 
+// What one transaction block holds, as it will be stored.
+struct OfxTransaction
+{
+    std::string fitid;
+    std::string checkId;
+    PostingDate date;
+    Variant amount;
+    std::string description;
+    std::string notes;
+};
+
+OfxTransaction ReadBlock(const std::string& block)
+{
+    OfxTransaction t;
+    t.fitid = TagValue(block, "<FITID>");
+    t.checkId = ClearZeroCheckNumber(TagValue(block, "<CHECKNUM>"));
+    t.date = ReadPostingDate(TagValue(block, "<DTPOSTED>"));
+    t.amount = ReadAmount(TagValue(block, "<TRNAMT>"));
+    t.description = TagText(block, "<NAME>");
+    if (t.description.empty())
+        t.description = "(blank)";
+    t.notes = TrimToLength(TagText(block, "<MEMO>"), 255);
+    return t;
+}
+
+// Transactions without a FITID (some banks' OFC files): such a row is a duplicate only
+// when the account held a row with the same posting date, amount, description, notes and
+// check number before this import; rows this import adds never count, so two equal rows of
+// one file are both stored. Texts compare as Jet's do, ignoring case; an absent text is
+// the empty one.
+class UnnumberedRows
+{
+public:
+    /// Remembers the rows the Recordset holds now, before the import adds any.
+    explicit UnnumberedRows(const Recordset& rs) : m_held(rs.RecordCount()) {}
+
+    bool IsHeld(Recordset& rs, const OfxTransaction& t)
+    {
+        if (!m_loaded)
+            Load(rs);
+        return m_keys.count(Key(ToLocalCalendar(t.date.time), t.amount, t.description, t.notes,
+                                t.checkId)) > 0;
+    }
+
+private:
+    static std::string Key(const DateTime& date, const Variant& amount,
+                           const std::string& description, const std::string& notes,
+                           const std::string& checkId)
+    {
+        std::string key = ToStorageText(date) + "|" +
+                          (amount.IsNull() ? "NULL" : std::to_string(amount.ToCurrency().Units()));
+        for (const std::string* text : {&description, &notes, &checkId})
+            key += "|" + std::to_string(text->size()) + ":" + UpperAscii(*text);
+        return key;
+    }
+
+    void Load(Recordset& rs)
+    {
+        m_loaded = true;
+        int date = rs.FieldIndex("PostDate");
+        int amount = rs.FieldIndex("Amount");
+        int description = rs.FieldIndex("Description");
+        int notes = rs.FieldIndex("Notes");
+        int checkId = rs.FieldIndex("CheckID");
+        for (std::size_t row = 0; row < m_held; ++row)
+        {
+            rs.SetAbsolutePosition(row);
+            Variant posted = rs.GetValue(date);
+            if (posted.GetKind() != Variant::Kind::Date)
+                continue;
+            m_keys.insert(Key(posted.RawDate(), rs.GetValue(amount),
+                              rs.GetValue(description).ToText(), rs.GetValue(notes).ToText(),
+                              rs.GetValue(checkId).ToText()));
+        }
+    }
+
+    std::size_t m_held;
+    bool m_loaded = false;
+    std::unordered_set<std::string> m_keys;
+};
+
 const char* const TransSelect = "SELECT AccountID, PostDate, Amount, Description, FITID, CheckID, "
                                 "Period, Year, Category, PayeeName AS Notes, Sequence FROM Trans "
                                 "WHERE AccountID = '";
+
+// Whether the account already holds the block: by its FITID, compared byte for byte, or,
+// without one, by its contents.
+bool IsDuplicate(Recordset& rs, UnnumberedRows& unnumbered, const std::string& block,
+                 const std::string& fitid)
+{
+    if (!fitid.empty())
+        return FindFirst(rs, "FITID = '" + SqlEscape(fitid) + "'");
+    return unnumbered.IsHeld(rs, ReadBlock(block));
+}
 
 void ReadTransactions(ImportContext& context, const std::string& text, const std::string& accountId,
                       ImportResult& result)
 {
     Recordset rs;
-    // Rows added here take part in later duplicate searches of the same import.
+    // Rows added here take part in later FITID searches of the same import.
     rs.Open(TransSelect + SqlEscape(accountId) + "'", context.db, OpenMode::KeysetEdit);
+    UnnumberedRows unnumbered(rs);
     BudgetLineCache budget(context.db);
     std::size_t position = 0;
     int lastYear = 0;
@@ -104,27 +191,20 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
         std::string block = NextAggregate(text, "STMTTRN", position);
         if (block.empty())
             break;
-        std::string fitid = TagValue(block, "<FITID>");
-        if (FindFirst(rs, "FITID = '" + SqlEscape(fitid) + "'"))
+        if (IsDuplicate(rs, unnumbered, block, TagValue(block, "<FITID>")))
         {
             ++result.duplicates;
             continue;
         }
-        std::string checkId = ClearZeroCheckNumber(TagValue(block, "<CHECKNUM>"));
-        PostingDate date = ReadPostingDate(TagValue(block, "<DTPOSTED>"));
-        Variant amount = ReadAmount(TagValue(block, "<TRNAMT>"));
-        std::string description = TagText(block, "<NAME>");
-        if (description.empty())
-            description = "(blank)";
-        std::string notes = TagText(block, "<MEMO>");
-        if (date.year != lastYear || date.month != lastMonth)
+        OfxTransaction t = ReadBlock(block);
+        if (t.date.year != lastYear || t.date.month != lastMonth)
         {
-            lastYear = date.year;
-            lastMonth = date.month;
-            budget.Ensure(NoCategory, date.year, date.month, NoCategory, Currency());
+            lastYear = t.date.year;
+            lastMonth = t.date.month;
+            budget.Ensure(NoCategory, t.date.year, t.date.month, NoCategory, Currency());
         }
-        AddTransaction(rs, accountId, fitid, checkId, date.time, amount, description, notes,
-                       NoCategory);
+        AddTransaction(rs, accountId, t.fitid, t.checkId, t.date.time, t.amount, t.description,
+                       t.notes, NoCategory);
         ++result.added;
     }
     rs.Close();
@@ -143,7 +223,7 @@ ImportResult ReadOfxFile(ImportContext& context, const std::string& path)
     std::string text;
     try
     {
-        text = ReadWholeFile(path);
+        text = DecodeStatementFile(ReadWholeFile(path));
         // The first account number of the file, whatever statement it stands in.
         std::string accountId = TagValue(text, "<ACCTID>");
         if (EnsureImportAccount(context, accountId))
@@ -188,50 +268,4 @@ std::string ReadWholeFile(const std::string& path)
     if (nul != std::string::npos)
         text.resize(nul);
     return text;
-}
-
-std::string TagValue(const std::string& text, const std::string& tag)
-{
-    std::size_t at = text.find(tag);
-    if (at == std::string::npos)
-        return "";
-    std::size_t start = at + tag.size();
-    std::size_t end = text.find('<', start);
-    if (end == std::string::npos)
-        end = text.size();
-    while (end > start && IsWhite(text[end - 1]))
-        --end;
-    while (start < end && IsWhite(text[start]))
-        ++start;
-    return text.substr(start, end - start);
-}
-
-std::string TagText(const std::string& text, const std::string& tag)
-{
-    std::string value = TagValue(text, tag);
-    const std::string entity = "&amp;";
-    for (std::size_t at = value.find(entity); at != std::string::npos;
-         at = value.find(entity, at + 1))
-        value.replace(at, entity.size(), "&");
-    return value;
-}
-
-std::string NextAggregate(const std::string& text, const std::string& name, std::size_t& position)
-{
-    std::string open = "<" + name + ">";
-    std::string close = "</" + name + ">";
-    std::size_t start = text.find(open, position);
-    if (start == std::string::npos)
-        return "";
-    start += open.size();
-    std::size_t end = text.find(close, start);
-    if (end == std::string::npos)
-        return "";
-    position = end + close.size();
-    std::string block;
-    block.reserve(end - start);
-    for (std::size_t i = start; i < end; ++i)
-        if (text[i] != '\n')
-            block += text[i];
-    return block;
 }

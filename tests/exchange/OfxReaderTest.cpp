@@ -44,10 +44,26 @@ TEST(OfxText, TagsAndAggregates)
     EXPECT_EQ(TagValue("<a>1", "<A>"), "");
     EXPECT_EQ(TagValue("<A><B>x", "<A>"), "");
     EXPECT_EQ(TagValue("", "<A>"), "");
-    // Only &amp; is decoded, once.
+    // Entities are decoded in one pass: what one decodes is not read again.
     EXPECT_EQ(TagText("<NAME>A &amp; B", "<NAME>"), "A & B");
-    EXPECT_EQ(TagText("<NAME>A &lt; B &#38; C", "<NAME>"), "A &lt; B &#38; C");
     EXPECT_EQ(TagText("<NAME>&amp;amp;&amp;", "<NAME>"), "&amp;&");
+    EXPECT_EQ(TagText("<NAME>A &lt;&gt; B &#38; C&quot;&apos;", "<NAME>"), "A <> B & C\"'");
+    EXPECT_EQ(TagText("<NAME>Caf&#233; &#xE9;&#XE9; &#x20AC;&#128182;", "<NAME>"),
+              "Caf\xC3\xA9 \xC3\xA9\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x92\xB6");
+    // Anything else stays as written.
+    for (const char* kept : {"&", "a & b", "&nbsp;", "&AMP;", "&#;", "&#x;", "&#0;", "&#xD800;",
+                             "&#1114112;", "&#12a;", "&amp", "&#99999999999999999999;"})
+        EXPECT_EQ(TagText(std::string("<N>") + kept, "<N>"), kept);
+    // TagValue decodes nothing.
+    EXPECT_EQ(TagValue("<NAME>A &amp; B", "<NAME>"), "A &amp; B");
+
+    // CDATA sections are read as their text, markers dropped, entities left alone.
+    EXPECT_EQ(TagText("<NAME><![CDATA[EFTPOS WDL ALDI]]></NAME>", "<NAME>"), "EFTPOS WDL ALDI");
+    EXPECT_EQ(TagText("<NAME> <![CDATA[ a<b &amp; ]]> &amp; <![CDATA[c]]>x </NAME>", "<NAME>"),
+              "a<b &amp;  & cx");
+    EXPECT_EQ(TagValue("<FITID><![CDATA[A2]]></FITID>", "<FITID>"), "A2");
+    EXPECT_EQ(TagText("<NAME><![CDATA[never closed", "<NAME>"), "");
+    EXPECT_EQ(TagText("<NAME><![CDATA[]]></NAME>", "<NAME>"), "");
 
     std::string text = "x<T>a\r\nb</T><T>c</T><T>d";
     std::size_t position = 0;
@@ -72,16 +88,16 @@ TEST_F(OfxReader, ImportsEachFitidOncePerAccount)
                     Block("", "20160109", "-3"));
     ImportResult first = Read(file);
     EXPECT_TRUE(first.accountResolved);
-    EXPECT_EQ(first.added, 3);
+    EXPECT_EQ(first.added, 4);
     // Sequence follows the file's order.
-    EXPECT_EQ(
-        Stored("FITID, Amount, Description, PayeeName, Category, Sequence"),
-        (std::vector<std::string>{"F1|-12.5|Shop|Food|(none)|42", "O'Brien's|100|Salary||(none)|43",
-                                  "|-1|Payee||(none)|44"}));
+    EXPECT_EQ(Stored("FITID, Amount, Description, PayeeName, Category, Sequence"),
+              (std::vector<std::string>{"F1|-12.5|Shop|Food|(none)|42",
+                                        "O'Brien's|100|Salary||(none)|43", "|-1|Payee||(none)|44",
+                                        "|-3|Payee||(none)|45"}));
     ImportResult second = Read(file);
     EXPECT_EQ(second.added, 0);
     EXPECT_EQ(second.duplicates, 5);
-    EXPECT_EQ(Count("Trans"), 4);
+    EXPECT_EQ(Count("Trans"), 5);
     // The same FITID in another account is no duplicate.
     EXPECT_EQ(Read(Statement("2002", Block("F1", "20160105", "-1"))).added, 1);
     EXPECT_TRUE(chooser.requests.empty()) << "a known ACCTID needs no dialog";
@@ -127,7 +143,6 @@ TEST_F(OfxReader, AnInvalidDateOrAmountEndsTheImportKeepingEarlierRows)
         {"ABCD0101", "-2", ""},
         {"19691231", "-2", ""},
         {"20160001", "-2", ""},
-        {"20160106", "12,34.5", mismatch},
         {"20160106", "abc", mismatch},
         {"20160106", "1e5", mismatch},
         {"20160106", "--1", mismatch},
@@ -174,7 +189,7 @@ TEST_F(OfxReader, StoresNamesMemosAndCheckNumbersByTheirRules)
                                Block("F5", "20160105", "-1", "x", "", "-")));
     EXPECT_EQ(
         Stored("Description, PayeeName, CheckID"),
-        (std::vector<std::string>{"A & B|x & y|", "A &lt; B|" + std::string(255, 'm') + "|0012",
+        (std::vector<std::string>{"A & B|x & y|", "A < B|" + std::string(255, 'm') + "|0012",
                                   "(blank)||", "(blank)||EFT", "x||-"}));
 }
 
