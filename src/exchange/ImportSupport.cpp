@@ -3,6 +3,9 @@
 #include "budget/BudgetPeriods.h"
 #include "data/Variant.h"
 
+#include <filesystem>
+#include <fstream>
+
 namespace
 {
 const std::size_t ExcerptLimit = 4096;
@@ -39,4 +42,23 @@ void BudgetLineCache::Ensure(const std::string& category, int year, int period,
         return;
     EnsureBudgetLine(m_db, category, year, period, group, Variant::FromCurrency(amount));
     m_done.insert(std::move(key));
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return "";
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return "";
+    file.seekg(0, std::ios::end);
+    std::streamoff size = file.tellg();
+    if (size <= 0)
+        return "";
+    file.seekg(0, std::ios::beg);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    file.read(text.data(), size);
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    return text;
 }

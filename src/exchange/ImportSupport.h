@@ -12,6 +12,9 @@ class Database;
 /// sign (0, 0000, -0). Statements write such check numbers for "no check".
 bool IsZeroNumber(const std::string& text);
 
+/// Every byte of a file; the empty text when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
 /// The part of a statement file that an error message quotes: at most the first 4 KB,
 /// then a line telling how many bytes were left out.
 std::string StatementExcerpt(const std::string& text);

@@ -13,8 +13,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <unordered_set>
@@ -250,20 +248,7 @@ ImportResult ReadOfxFile(ImportContext& context, const std::string& path)
 
 std::string ReadWholeFile(const std::string& path)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return "";
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return "";
-    file.seekg(0, std::ios::end);
-    std::streamoff size = file.tellg();
-    if (size <= 0)
-        return "";
-    file.seekg(0, std::ios::beg);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    file.read(text.data(), size);
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    std::string text = ReadFileBytes(path);
     std::size_t nul = text.find('\0');
     if (nul != std::string::npos)
         text.resize(nul);

@@ -7,14 +7,18 @@
 #include "data/Recordset.h"
 #include "data/Regional.h"
 #include "data/SchemaCatalog.h"
+#include "data/TextEncoding.h"
 #include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportSupport.h"
+#include "exchange/OfxReader.h"
 #include "exchange/ReadLine.h"
+#include "exchange/StatementAmount.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <unordered_set>
@@ -41,7 +45,10 @@ Mode ModeOfHeader(const std::string& line)
 
 struct Record
 {
-    std::int64_t date = 0; ///< kept from one record to the next
+    /// Kept from one record to the next; none before the file's first readable D line.
+    std::optional<std::int64_t> date;
+    bool broken = false; ///< a line of the record could not be read: it is not stored
+    std::string lines;   ///< the record's lines so far, each after a line feed
     Currency amount;
     std::string checkId;
     std::string memo;
@@ -51,6 +58,8 @@ struct Record
 
     void Start()
     {
+        broken = false;
+        lines.clear();
         amount = Currency();
         checkId.clear();
         memo.clear();
@@ -60,23 +69,24 @@ struct Record
     }
 };
 
-// A D value that names a day the store cannot hold.
-class UnrepresentableDate : public std::runtime_error
+// A line whose value cannot be read: the line is listed as skipped and its record is not
+// stored, never stored with a made-up date or amount.
+class UnreadableLine : public std::runtime_error
 {
 public:
-    UnrepresentableDate() : std::runtime_error("date before 1970") {}
+    UnreadableLine() : std::runtime_error("unreadable line") {}
 };
 
-std::int64_t ReadDate(std::string value)
+// A D value: the locale's date order, "'" before a two-digit year as "/". Dates before
+// 1970 cannot be held; nullopt for them and for what the parser rejects.
+std::optional<std::int64_t> ReadDate(std::string value)
 {
     for (char& c : value)
         if (c == '\'')
             c = '/';
     std::optional<DateTime> date = ParseDate(value);
-    if (!date || date->year < 1900)
-        return 0;
-    if (date->year < 1970)
-        throw UnrepresentableDate();
+    if (!date || date->year < 1970)
+        return std::nullopt;
     return FromLocalCalendar(*date);
 }
 
@@ -119,17 +129,17 @@ public:
     {
     }
 
-    /// Stores a record unless the account holds it; true when stored.
+    /// Stores a dated record unless the account holds it; true when stored.
     bool Store(const Record& record)
     {
         if (!m_rs.IsOpen())
             Load();
-        DateTime local = ToLocalCalendar(record.date);
+        DateTime local = ToLocalCalendar(*record.date);
         if (IsKnown(local, record))
             return false;
         m_budget.Ensure(record.category, local.year, local.month, NoCategory, Currency());
         std::string description = record.payee.empty() ? "(Blank)" : record.payee;
-        AddTransaction(m_rs, m_accountId, m_stamp, record.checkId, record.date,
+        AddTransaction(m_rs, m_accountId, m_stamp, record.checkId, *record.date,
                        Variant::FromCurrency(record.amount), description, record.memo,
                        record.category);
         return true;
@@ -240,6 +250,8 @@ public:
             char code = line.empty() ? '\0' : line[0];
             if (code == '^')
                 recordEnded = true;
+            else
+                m_record.lines += "\n" + line;
             try
             {
                 if (m_mode == Mode::Transactions)
@@ -262,11 +274,13 @@ private:
         switch (code)
         {
         case 'D':
+            // A date that cannot be read is no date for the records after it either.
             m_record.date = ReadDate(value);
+            if (!m_record.date)
+                Unreadable();
             break;
         case 'T':
-            if (auto amount = ParseCurrency(value))
-                m_record.amount = *amount;
+            m_record.amount = Amount(value);
             break;
         case 'N':
             if (!IsZeroNumber(value))
@@ -282,10 +296,7 @@ private:
             m_record.payee = TrimToLength(value, 50);
             break;
         case '^':
-            if (m_store.Store(m_record))
-                ++m_result.added;
-            else
-                ++m_result.duplicates;
+            EndTransaction();
             break;
         default:
             break; // split lines and other codes have no effect
@@ -308,10 +319,11 @@ private:
             break;
         }
         case 'B':
-            if (auto amount = ParseCurrency(value))
-                m_record.amount += *amount;
+            m_record.amount += Amount(value);
             break;
         case '^':
+            if (m_record.broken)
+                break;
             if (m_record.category != NoCategory || m_record.amount != Currency())
                 m_budget.Ensure(m_record.category, m_context.budgetYear, m_context.budgetPeriod,
                                 m_record.group, m_record.amount);
@@ -319,6 +331,37 @@ private:
         default:
             break;
         }
+    }
+
+    [[noreturn]] void Unreadable()
+    {
+        m_record.broken = true;
+        throw UnreadableLine();
+    }
+
+    Currency Amount(const std::string& value)
+    {
+        std::optional<Currency> amount = ParseQifAmount(value);
+        if (!amount)
+            Unreadable();
+        return *amount;
+    }
+
+    // A record whose line could not be read was listed with that line; one without a date
+    // of its own before the file's first D line (a memorized list) is listed whole.
+    void EndTransaction()
+    {
+        if (m_record.broken)
+            return;
+        if (!m_record.date)
+        {
+            m_skipped += m_record.lines.empty() ? "\n^" : m_record.lines;
+            return;
+        }
+        if (m_store.Store(m_record))
+            ++m_result.added;
+        else
+            ++m_result.duplicates;
     }
 
     ImportContext& m_context;
@@ -355,8 +398,9 @@ ImportResult ReadQifFile(ImportContext& context, const std::string& path)
     result.accountResolved = true;
     QifFileReader reader(context, accountId, result);
     {
-        std::ifstream file(path, std::ios::binary);
-        reader.Read(file);
+        // QIF declares no character set: UTF-8 when the bytes are, else CP1252.
+        std::istringstream text(DecodeStatementFile(ReadFileBytes(path)));
+        reader.Read(text);
     }
     transaction.Commit();
     if (!reader.Skipped().empty())

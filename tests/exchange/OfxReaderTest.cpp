@@ -90,10 +90,10 @@ TEST_F(OfxReader, ImportsEachFitidOncePerAccount)
     EXPECT_TRUE(first.accountResolved);
     EXPECT_EQ(first.added, 4);
     // Sequence follows the file's order.
-    EXPECT_EQ(Stored("FITID, Amount, Description, PayeeName, Category, Sequence"),
-              (std::vector<std::string>{"F1|-12.5|Shop|Food|(none)|42",
-                                        "O'Brien's|100|Salary||(none)|43", "|-1|Payee||(none)|44",
-                                        "|-3|Payee||(none)|45"}));
+    EXPECT_EQ(
+        Stored("FITID, Amount, Description, PayeeName, Category, Sequence"),
+        (std::vector<std::string>{"F1|-12.5|Shop|Food|(none)|42", "O'Brien's|100|Salary||(none)|43",
+                                  "|-1|Payee||(none)|44", "|-3|Payee||(none)|45"}));
     ImportResult second = Read(file);
     EXPECT_EQ(second.added, 0);
     EXPECT_EQ(second.duplicates, 5);
@@ -187,10 +187,9 @@ TEST_F(OfxReader, StoresNamesMemosAndCheckNumbersByTheirRules)
                                Block("F3", "20160105", "-1", "", "", "-0") +
                                Block("F4", "20160105", "-1", "  ", "", "EFT") +
                                Block("F5", "20160105", "-1", "x", "", "-")));
-    EXPECT_EQ(
-        Stored("Description, PayeeName, CheckID"),
-        (std::vector<std::string>{"A & B|x & y|", "A < B|" + std::string(255, 'm') + "|0012",
-                                  "(blank)||", "(blank)||EFT", "x||-"}));
+    EXPECT_EQ(Stored("Description, PayeeName, CheckID"),
+              (std::vector<std::string>{"A & B|x & y|", "A < B|" + std::string(255, 'm') + "|0012",
+                                        "(blank)||", "(blank)||EFT", "x||-"}));
 }
 
 TEST_F(OfxReader, FilesTwoStatementsUnderTheFirstAccountNumber)
