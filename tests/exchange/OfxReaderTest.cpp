@@ -284,3 +284,32 @@ TEST_F(OfxReader, AFiftyMegabyteStatementIsReadWhole)
     EXPECT_EQ(Read(Statement("1001", blocks)).added, count);
     EXPECT_EQ(Count("Trans"), count);
 }
+
+TEST(OfxText, DeclaredCharsetNamesTheSetAsIconvKnowsIt)
+{
+    const struct
+    {
+        std::string text;
+        const char* charset;
+    } cases[] = {
+        {"OFXHEADER:100\r\nENCODING:USASCII\r\nCHARSET:1252\r\n\r\n<OFX>", "CP1252"},
+        {"OFXHEADER:100\nENCODING:USASCII\nCHARSET:ISO-8859-1\n<OFX>", "ISO-8859-1"},
+        {"OFXHEADER:100\nCHARSET:8859-1\n<OFX>", "ISO-8859-1"},
+        {"OFXHEADER:100\nENCODING:UTF-8\nCHARSET:NONE\n<OFX>", "UTF-8"},
+        {"OFXHEADER:100\nENCODING:USASCII\nCHARSET:NONE\n<OFX>", ""},
+        {"OFXHEADER:100 ENCODING:USASCII CHARSET: 1250 COMPRESSION:NONE<OFX>", "CP1250"},
+        {"OFXHEADER:100 CHARSET:1252<OFX>", "CP1252"},
+        {"\xEF\xBB\xBFOFXHEADER:100\nCHARSET:windows-1252\n<OFX>", "WINDOWS-1252"},
+        {"<OFX><NAME>CHARSET:1252", ""},
+        {"", ""},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><?OFX OFXHEADER=\"200\"?>", "ISO-8859-1"},
+        {"\n <?xml version='1.0' encoding='windows-1252' ?>", "windows-1252"},
+        {"<?xml version=\"1.0\"?><OFX><NAME>encoding=\"x\"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DeclaredCharset(c.text), c.charset) << c.text;
+
+    EXPECT_EQ(DecodeStatementFile("\xEF\xBB\xBFOFXHEADER:100\nCHARSET:1252\n<OFX>Caf\xE9"),
+              "OFXHEADER:100\nCHARSET:1252\n<OFX>Caf\xC3\xA9");
+    EXPECT_EQ(DecodeStatementFile("\xEF\xBB\xBF<OFX>"), "<OFX>");
+}
