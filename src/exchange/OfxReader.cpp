@@ -15,6 +15,7 @@
 #include <ctime>
 #include <optional>
 #include <stdexcept>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace
@@ -44,8 +45,37 @@ struct PostingDate
     std::int64_t time; ///< local midnight of the day
 };
 
+// Local midnight of the days of one import. A statement's rows fall on few days, and the
+// C library's mktime reads the time zone again at every call, which costs more than the
+// rest of reading a row.
+class LocalMidnights
+{
+public:
+    /// The point in time of local midnight; a day past the end of the month rolls into the
+    /// next one. Days before the start of 1970, local time, cannot be held.
+    std::int64_t At(int year, int month, int day)
+    {
+        int key = (year * 100 + month) * 100 + day;
+        auto found = m_days.find(key);
+        if (found != m_days.end())
+            return found->second;
+        std::tm local{};
+        local.tm_year = year - 1900;
+        local.tm_mon = month - 1;
+        local.tm_mday = day;
+        local.tm_isdst = -1;
+        std::time_t time = std::mktime(&local);
+        if (local.tm_year < 70)
+            throw InvalidPostingDate();
+        return m_days.emplace(key, static_cast<std::int64_t>(time)).first->second;
+    }
+
+private:
+    std::unordered_map<int, std::int64_t> m_days;
+};
+
 // YYYYMMDD, whatever follows; a day past the end of the month rolls into the next one.
-PostingDate ReadPostingDate(const std::string& value)
+PostingDate ReadPostingDate(const std::string& value, LocalMidnights& midnights)
 {
     PostingDate date;
     date.year = PartNumber(value, 0, 4);
@@ -53,16 +83,7 @@ PostingDate ReadPostingDate(const std::string& value)
     int day = PartNumber(value, 6, 2);
     if (date.year < 1900 || date.month < 1 || date.month > 12 || day < 1 || day > 31)
         throw InvalidPostingDate();
-    std::tm local{};
-    local.tm_year = date.year - 1900;
-    local.tm_mon = date.month - 1;
-    local.tm_mday = day;
-    local.tm_isdst = -1;
-    std::time_t time = std::mktime(&local);
-    // Points in time before the start of 1970, local time, cannot be held.
-    if (local.tm_year < 70)
-        throw InvalidPostingDate();
-    date.time = static_cast<std::int64_t>(time);
+    date.time = midnights.At(date.year, date.month, day);
     return date;
 }
 
@@ -89,12 +110,12 @@ struct OfxTransaction
     std::string notes;
 };
 
-OfxTransaction ReadBlock(const std::string& block)
+OfxTransaction ReadBlock(const std::string& block, LocalMidnights& midnights)
 {
     OfxTransaction t;
     t.fitid = TagValue(block, "<FITID>");
     t.checkId = ClearZeroCheckNumber(TagValue(block, "<CHECKNUM>"));
-    t.date = ReadPostingDate(TagValue(block, "<DTPOSTED>"));
+    t.date = ReadPostingDate(TagValue(block, "<DTPOSTED>"), midnights);
     t.amount = ReadAmount(TagValue(block, "<TRNAMT>"));
     t.description = TagText(block, "<NAME>");
     if (t.description.empty())
@@ -163,16 +184,6 @@ const char* const TransSelect = "SELECT AccountID, PostDate, Amount, Description
                                 "Period, Year, Category, PayeeName AS Notes, Sequence FROM Trans "
                                 "WHERE AccountID = '";
 
-// Whether the account already holds the block: by its FITID, compared byte for byte, or,
-// without one, by its contents.
-bool IsDuplicate(Recordset& rs, UnnumberedRows& unnumbered, const std::string& block,
-                 const std::string& fitid)
-{
-    if (!fitid.empty())
-        return FindFirst(rs, "FITID = '" + SqlEscape(fitid) + "'");
-    return unnumbered.IsHeld(rs, ReadBlock(block));
-}
-
 void ReadTransactions(ImportContext& context, const std::string& text, const std::string& accountId,
                       ImportResult& result)
 {
@@ -180,6 +191,7 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
     // Rows added here take part in later FITID searches of the same import.
     rs.Open(TransSelect + SqlEscape(accountId) + "'", context.db, OpenMode::KeysetEdit);
     UnnumberedRows unnumbered(rs);
+    LocalMidnights midnights;
     BudgetLineCache budget(context.db);
     std::size_t position = 0;
     int lastYear = 0;
@@ -189,12 +201,19 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
         std::string block = NextAggregate(text, "STMTTRN", position);
         if (block.empty())
             break;
-        if (IsDuplicate(rs, unnumbered, block, TagValue(block, "<FITID>")))
+        std::string fitid = TagValue(block, "<FITID>");
+        // A block already held is not read further: its date or amount may be bad.
+        if (!fitid.empty() && FindFirst(rs, "FITID = '" + SqlEscape(fitid) + "'"))
         {
             ++result.duplicates;
             continue;
         }
-        OfxTransaction t = ReadBlock(block);
+        OfxTransaction t = ReadBlock(block, midnights);
+        if (fitid.empty() && unnumbered.IsHeld(rs, t))
+        {
+            ++result.duplicates;
+            continue;
+        }
         if (t.date.year != lastYear || t.date.month != lastMonth)
         {
             lastYear = t.date.year;
