@@ -89,6 +89,11 @@ void Statement::Bind(int index, std::string_view text)
                               SQLITE_UTF8));
 }
 
+void Statement::BindKept(int index, std::string_view text)
+{
+    Check(sqlite3_bind_text64(m_stmt, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8));
+}
+
 void Statement::BindNull(int index)
 {
     Check(sqlite3_bind_null(m_stmt, index));

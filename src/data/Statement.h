@@ -40,6 +40,9 @@ public:
     void Bind(int index, const Variant& value, Variant::Kind kind = Variant::Kind::Null);
     void Bind(int index, std::int64_t value);
     void Bind(int index, std::string_view text);
+    /// Binds a text without copying it: the text must stay as it is until the statement is
+    /// reset or bound again. For statements run once per row of an import.
+    void BindKept(int index, std::string_view text);
     void BindNull(int index);
 
     /// Runs to the next row: true when a row is there, false when the statement is done.

@@ -6,6 +6,7 @@
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
 #include "data/SchemaCatalog.h"
+#include "data/TransactionAppender.h"
 #include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportSupport.h"
@@ -124,6 +125,36 @@ OfxTransaction ReadBlock(const std::string& block, LocalMidnights& midnights)
     return t;
 }
 
+// The condition that picks the account's rows.
+std::string AccountIs(const std::string& accountId)
+{
+    return "AccountID = " + SqlLiteral(accountId);
+}
+
+// The FITIDs the account holds, compared byte for byte (banks' ids can differ only in
+// case), with those this import adds: a FITID seen earlier in the file is a duplicate too.
+class KnownFitids
+{
+public:
+    KnownFitids(Database& db, const std::string& accountId)
+    {
+        Recordset rs;
+        rs.Open("SELECT FITID FROM Trans WHERE " + AccountIs(accountId), db, OpenMode::ReadOnly);
+        for (; !rs.IsEOF(); rs.MoveNext())
+        {
+            Variant fitid = rs.GetValue(0);
+            if (!fitid.IsNull())
+                m_fitids.insert(fitid.ToText());
+        }
+    }
+
+    bool Holds(const std::string& fitid) const { return m_fitids.count(fitid) > 0; }
+    void Add(const std::string& fitid) { m_fitids.insert(fitid); }
+
+private:
+    std::unordered_set<std::string> m_fitids;
+};
+
 // Transactions without a FITID (some banks' OFC files): such a row is a duplicate only
 // when the account held a row with the same posting date, amount, description, notes and
 // check number before this import; rows this import adds never count, so two equal rows of
@@ -132,13 +163,16 @@ OfxTransaction ReadBlock(const std::string& block, LocalMidnights& midnights)
 class UnnumberedRows
 {
 public:
-    /// Remembers the rows the Recordset holds now, before the import adds any.
-    explicit UnnumberedRows(const Recordset& rs) : m_held(rs.RecordCount()) {}
+    /// Rows whose Sequence is below firstNew (or who have none) were there before.
+    UnnumberedRows(Database& db, std::string accountId, std::int32_t firstNew)
+        : m_db(db), m_accountId(std::move(accountId)), m_firstNew(firstNew)
+    {
+    }
 
-    bool IsHeld(Recordset& rs, const OfxTransaction& t)
+    bool IsHeld(const OfxTransaction& t)
     {
         if (!m_loaded)
-            Load(rs);
+            Load();
         return m_keys.count(Key(ToLocalCalendar(t.date.time), t.amount, t.description, t.notes,
                                 t.checkId)) > 0;
     }
@@ -155,61 +189,53 @@ private:
         return key;
     }
 
-    void Load(Recordset& rs)
+    void Load()
     {
         m_loaded = true;
-        int date = rs.FieldIndex("PostDate");
-        int amount = rs.FieldIndex("Amount");
-        int description = rs.FieldIndex("Description");
-        int notes = rs.FieldIndex("Notes");
-        int checkId = rs.FieldIndex("CheckID");
-        for (std::size_t row = 0; row < m_held; ++row)
+        Recordset rs;
+        rs.Open("SELECT PostDate, Amount, Description, PayeeName, CheckID FROM Trans WHERE " +
+                    AccountIs(m_accountId) + " AND (Sequence < " + std::to_string(m_firstNew) +
+                    " OR Sequence IS NULL)",
+                m_db, OpenMode::ReadOnly);
+        for (; !rs.IsEOF(); rs.MoveNext())
         {
-            rs.SetAbsolutePosition(row);
-            Variant posted = rs.GetValue(date);
-            if (posted.GetKind() != Variant::Kind::Date)
-                continue;
-            m_keys.insert(Key(posted.RawDate(), rs.GetValue(amount),
-                              rs.GetValue(description).ToText(), rs.GetValue(notes).ToText(),
-                              rs.GetValue(checkId).ToText()));
+            Variant posted = rs.GetValue(0);
+            if (posted.GetKind() == Variant::Kind::Date)
+                m_keys.insert(Key(posted.RawDate(), rs.GetValue(1), rs.GetValue(2).ToText(),
+                                  rs.GetValue(3).ToText(), rs.GetValue(4).ToText()));
         }
     }
 
-    std::size_t m_held;
+    Database& m_db;
+    std::string m_accountId;
+    std::int32_t m_firstNew;
     bool m_loaded = false;
     std::unordered_set<std::string> m_keys;
 };
 
-const char* const TransSelect = "SELECT AccountID, PostDate, Amount, Description, FITID, CheckID, "
-                                "Period, Year, Category, PayeeName AS Notes, Sequence FROM Trans "
-                                "WHERE AccountID = '";
-
 void ReadTransactions(ImportContext& context, const std::string& text, const std::string& accountId,
                       ImportResult& result)
 {
-    Recordset rs;
-    // Rows added here take part in later FITID searches of the same import.
-    rs.Open(TransSelect + SqlEscape(accountId) + "'", context.db, OpenMode::KeysetEdit);
-    UnnumberedRows unnumbered(rs);
+    KnownFitids fitids(context.db, accountId);
+    TransactionAppender appender(context.db);
+    UnnumberedRows unnumbered(context.db, accountId, appender.NextSequence());
     LocalMidnights midnights;
     BudgetLineCache budget(context.db);
     std::size_t position = 0;
     int lastYear = 0;
     int lastMonth = 0;
-    for (;;)
+    std::string block;
+    while (NextAggregate(text, "STMTTRN", position, block))
     {
-        std::string block = NextAggregate(text, "STMTTRN", position);
-        if (block.empty())
-            break;
         std::string fitid = TagValue(block, "<FITID>");
         // A block already held is not read further: its date or amount may be bad.
-        if (!fitid.empty() && FindFirst(rs, "FITID = '" + SqlEscape(fitid) + "'"))
+        if (!fitid.empty() && fitids.Holds(fitid))
         {
             ++result.duplicates;
             continue;
         }
         OfxTransaction t = ReadBlock(block, midnights);
-        if (fitid.empty() && unnumbered.IsHeld(rs, t))
+        if (fitid.empty() && unnumbered.IsHeld(t))
         {
             ++result.duplicates;
             continue;
@@ -220,11 +246,12 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
             lastMonth = t.date.month;
             budget.Ensure(NoCategory, t.date.year, t.date.month, NoCategory, Currency());
         }
-        AddTransaction(rs, accountId, t.fitid, t.checkId, t.date.time, t.amount, t.description,
-                       t.notes, NoCategory);
+        appender.Add(accountId, t.fitid, t.checkId, t.date.time, t.amount, t.description, t.notes,
+                     NoCategory);
+        if (!fitid.empty())
+            fitids.Add(fitid);
         ++result.added;
     }
-    rs.Close();
 }
 } // namespace
 

@@ -240,18 +240,25 @@ std::string TagText(const std::string& text, const std::string& tag)
 
 std::string NextAggregate(const std::string& text, const std::string& name, std::size_t& position)
 {
+    std::string block;
+    NextAggregate(text, name, position, block);
+    return block;
+}
+
+bool NextAggregate(const std::string& text, const std::string& name, std::size_t& position,
+                   std::string& block)
+{
+    block.clear();
     std::string open = "<" + name + ">";
     std::string close = "</" + name + ">";
     std::size_t start = text.find(open, position);
     if (start == std::string::npos)
-        return "";
+        return false;
     start += open.size();
     std::size_t end = text.find(close, start);
     if (end == std::string::npos)
-        return "";
+        return false;
     position = end + close.size();
-    std::string block;
-    block.reserve(end - start);
     const char* from = text.data() + start;
     const char* stop = text.data() + end;
     while (from < stop)
@@ -261,5 +268,5 @@ std::string NextAggregate(const std::string& text, const std::string& name, std:
         block.append(from, lineEnd);
         from = lineEnd + (found ? 1 : 0);
     }
-    return block;
+    return !block.empty();
 }

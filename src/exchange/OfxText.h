@@ -30,3 +30,7 @@ std::string TagText(const std::string& text, const std::string& tag);
 /// removed, and position moved past the closing tag; empty, position unchanged, when
 /// either tag is missing.
 std::string NextAggregate(const std::string& text, const std::string& name, std::size_t& position);
+/// NextAggregate into a buffer that keeps its room from one block to the next; false when
+/// the block is empty.
+bool NextAggregate(const std::string& text, const std::string& name, std::size_t& position,
+                   std::string& block);
