@@ -8,6 +8,7 @@
 #include "data/Regional.h"
 #include "data/SchemaCatalog.h"
 #include "data/TextEncoding.h"
+#include "data/TransactionAppender.h"
 #include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportSupport.h"
@@ -111,16 +112,15 @@ std::string MakeImportStamp()
     return stamp;
 }
 
-const char* const TransSelect = "SELECT AccountID, FITID, PostDate, Amount, Description, CheckID, "
-                                "Period, Year, Category, PayeeName AS Notes, Sequence FROM Trans "
-                                "WHERE AccountID = '";
+const char* const TransSelect = "SELECT FITID, PostDate, Amount, CheckID, PayeeName AS Notes "
+                                "FROM Trans WHERE AccountID = '";
 
 // Files the records of one run into one account. A record is a duplicate when the account
 // holds a row, not added by this run, with the same posting date (a row with a time of day
 // never matches), amount, notes and, when the record has one, check number; texts compare
 // as the engine's text equality does (ASCII case ignored, NULL equal to nothing). The
 // account's other rows are read once and looked up by hash: rows this run adds carry its
-// stamp and never take part.
+// stamp and never take part. Rows are written through one prepared statement.
 class TransactionStore
 {
 public:
@@ -132,16 +132,16 @@ public:
     /// Stores a dated record unless the account holds it; true when stored.
     bool Store(const Record& record)
     {
-        if (!m_rs.IsOpen())
+        if (!m_appender)
             Load();
         DateTime local = ToLocalCalendar(*record.date);
         if (IsKnown(local, record))
             return false;
         m_budget.Ensure(record.category, local.year, local.month, NoCategory, Currency());
         std::string description = record.payee.empty() ? "(Blank)" : record.payee;
-        AddTransaction(m_rs, m_accountId, m_stamp, record.checkId, *record.date,
-                       Variant::FromCurrency(record.amount), description, record.memo,
-                       record.category);
+        m_appender->Add(m_accountId, m_stamp, record.checkId, *record.date,
+                        Variant::FromCurrency(record.amount), description, record.memo,
+                        record.category);
         return true;
     }
 
@@ -165,20 +165,13 @@ private:
         return keys.count(Key(date, record.amount, checkId, record.memo)) > 0;
     }
 
+    // Reads the account's rows once; the next record reads them again when this fails.
     void Load()
     {
-        m_rs.Open(TransSelect + SqlEscape(m_accountId) + "'", m_context.db, OpenMode::KeysetEdit);
-        try
-        {
-            do
-                m_stamp = MakeImportStamp();
-            while (!IndexRows()); // another process used the stamp: make a new one
-        }
-        catch (...)
-        {
-            m_rs.Close(); // read again at the next record rather than search half the rows
-            throw;
-        }
+        do
+            m_stamp = MakeImportStamp();
+        while (!IndexRows()); // another process used the stamp: make a new one
+        m_appender.emplace(m_context.db);
     }
 
     // Indexes the rows the duplicate search can find; false when one carries the stamp.
@@ -186,27 +179,29 @@ private:
     {
         m_withCheck.clear();
         m_withoutCheck.clear();
-        int date = m_rs.FieldIndex("PostDate");
-        int amount = m_rs.FieldIndex("Amount");
-        int checkId = m_rs.FieldIndex("CheckID");
-        int notes = m_rs.FieldIndex("Notes");
-        int fitid = m_rs.FieldIndex("FITID");
-        for (m_rs.MoveFirst(); !m_rs.IsEOF(); m_rs.MoveNext())
+        Recordset rs;
+        rs.Open(TransSelect + SqlEscape(m_accountId) + "'", m_context.db, OpenMode::ReadOnly);
+        const int fitid = 0;
+        const int date = 1;
+        const int amount = 2;
+        const int checkId = 3;
+        const int notes = 4;
+        for (; !rs.IsEOF(); rs.MoveNext())
         {
-            Variant id = m_rs.GetValue(fitid);
+            Variant id = rs.GetValue(fitid);
             if (id.IsNull())
                 continue; // FITID <> stamp is not true of NULL
-            if (EqualsNoCase(id.ToText(), m_stamp))
+            if (id.ToText() == m_stamp)
                 return false;
-            Variant posted = m_rs.GetValue(date);
-            Variant value = m_rs.GetValue(amount);
-            Variant memo = m_rs.GetValue(notes);
+            Variant posted = rs.GetValue(date);
+            Variant value = rs.GetValue(amount);
+            Variant memo = rs.GetValue(notes);
             if (posted.GetKind() != Variant::Kind::Date || posted.RawDate().HasTime() ||
                 value.IsNull() || memo.IsNull())
                 continue;
             Currency units = value.ToCurrency();
             m_withoutCheck.insert(Key(posted.RawDate(), units, nullptr, memo.ToText()));
-            Variant check = m_rs.GetValue(checkId);
+            Variant check = rs.GetValue(checkId);
             if (!check.IsNull())
             {
                 std::string text = check.ToText();
@@ -219,7 +214,7 @@ private:
     ImportContext& m_context;
     std::string m_accountId;
     std::string m_stamp;
-    Recordset m_rs;
+    std::optional<TransactionAppender> m_appender; ///< made once the rows are indexed
     BudgetLineCache m_budget;
     std::unordered_set<std::string> m_withoutCheck;
     std::unordered_set<std::string> m_withCheck;
