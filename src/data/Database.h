@@ -1,7 +1,7 @@
 #pragma once
 
+#include "data/Connection.h"
 #include "data/Recordset.h"
-#include "data/Statement.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Connection.h"
 #include "data/Variant.h"
 
 #include <cstdint>
@@ -9,15 +10,6 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-
-/// Closes an engine connection; statements still open keep it alive until they finish.
-struct CloseConnection
-{
-    void operator()(sqlite3* connection) const noexcept;
-};
-
-/// An engine connection that is closed when the handle goes.
-using ConnectionHandle = std::unique_ptr<sqlite3, CloseConnection>;
 
 /// One prepared statement of the engine in its own dialect, finalized when it goes out of
 /// scope. Failures raise DatabaseError with the engine's message.
