@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev
   xvfb xauth locales
+  clang-tidy
 )
 
 sudo_cmd=()

@@ -339,7 +339,7 @@ void RebuildTable(Database& db, const StoredTable& table, const std::vector<JetC
     transaction.Commit();
 }
 
-void RebuildKeeping(Database& db, const StoredTable& table, std::vector<JetColumn> columns)
+void RebuildKeeping(Database& db, const StoredTable& table, const std::vector<JetColumn>& columns)
 {
     std::vector<std::string> sources;
     for (const JetColumn& c : columns)

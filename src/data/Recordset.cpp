@@ -118,7 +118,7 @@ struct Recordset::State
             if (translated.verb != "SELECT")
             {
                 Finish(std::move(stmt));
-                RequireQuery(translated);
+                NotAQuery();
             }
         }
         DescribeFields(stmt, translated);
@@ -147,8 +147,13 @@ struct Recordset::State
     void RequireQuery(const TranslatedSql& translated) const
     {
         if (translated.verb != "SELECT")
-            throw DatabaseError(Status::ErrorsInCommand,
-                                "Only a query can be opened as a result set: " + sql);
+            NotAQuery();
+    }
+
+    [[noreturn]] void NotAQuery() const
+    {
+        throw DatabaseError(Status::ErrorsInCommand,
+                            "Only a query can be opened as a result set: " + sql);
     }
 
     // A writable result carries the row ids of its tables as hidden last columns.

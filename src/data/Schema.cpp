@@ -118,11 +118,12 @@ void CreateInitialSchema(Database& db)
         db.Execute(statement);
     for (const char* table : NumberedTables)
     {
-        std::string name(table);
-        ExecEngine(db.Handle(), "CREATE TRIGGER " + name + "Numbering AFTER INSERT ON " + name +
-                                    " WHEN NEW.Sequence IS NULL BEGIN UPDATE " + name +
-                                    " SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM " +
-                                    name + ") WHERE rowid = NEW.rowid; END");
+        std::string trigger;
+        trigger.append("CREATE TRIGGER ").append(table).append("Numbering AFTER INSERT ON ");
+        trigger.append(table).append(" WHEN NEW.Sequence IS NULL BEGIN UPDATE ").append(table);
+        trigger.append(" SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM ").append(table);
+        trigger.append(") WHERE rowid = NEW.rowid; END");
+        ExecEngine(db.Handle(), trigger);
     }
     transaction.Commit();
 }

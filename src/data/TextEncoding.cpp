@@ -27,7 +27,7 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    bool IsOpen() const { return m_cd != Unopened(); }
 
     /// The whole input converted; nullopt at the first sequence the sets cannot carry.
     std::optional<std::string> Convert(std::string_view input)
@@ -60,6 +60,14 @@ public:
     }
 
 private:
+    // What iconv_open gives back when it cannot convert between the two sets: iconv's own
+    // value, the integer -1 as a descriptor.
+    static iconv_t Unopened()
+    {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        return reinterpret_cast<iconv_t>(-1);
+    }
+
     iconv_t m_cd;
 };
 
@@ -232,6 +240,8 @@ bool AppendUtf8(std::string& text, char32_t codePoint)
 {
     auto put = [&text](std::uint32_t byte) { text += static_cast<char>(byte); };
     auto c = static_cast<std::uint32_t>(codePoint);
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+        return false; // surrogates are not characters; nothing lies past U+10FFFF
     if (c < 0x80)
         put(c);
     else if (c < 0x800)
@@ -239,22 +249,18 @@ bool AppendUtf8(std::string& text, char32_t codePoint)
         put(0xC0 | (c >> 6));
         put(0x80 | (c & 0x3F));
     }
-    else if (c >= 0xD800 && c <= 0xDFFF)
-        return false;
     else if (c < 0x10000)
     {
         put(0xE0 | (c >> 12));
         put(0x80 | ((c >> 6) & 0x3F));
         put(0x80 | (c & 0x3F));
     }
-    else if (c <= 0x10FFFF)
+    else
     {
         put(0xF0 | (c >> 18));
         put(0x80 | ((c >> 12) & 0x3F));
         put(0x80 | ((c >> 6) & 0x3F));
         put(0x80 | (c & 0x3F));
     }
-    else
-        return false;
     return true;
 }

@@ -40,7 +40,8 @@ private:
 };
 
 const std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-const std::size_t DetectionBytes = 64 * 1024; ///< headers and declarations stand in the first
+const std::size_t DetectionBytes =
+    std::size_t{64} * 1024; ///< headers and declarations stand in the first
 
 // The first bytes of a file; empty when it cannot be read.
 std::string ReadHead(const std::string& path)

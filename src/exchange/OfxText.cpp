@@ -13,7 +13,7 @@ namespace
 const std::string_view CdataOpen = "<![CDATA[";
 const std::string_view CdataClose = "]]>";
 const std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-const std::size_t HeaderLimit = 64 * 1024; ///< an OFX 1.x header is a few lines
+const std::size_t HeaderLimit = std::size_t{64} * 1024; ///< an OFX 1.x header is a few lines
 
 bool IsWhite(char c)
 {
