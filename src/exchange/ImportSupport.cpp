@@ -2,9 +2,7 @@
 
 #include "budget/BudgetPeriods.h"
 #include "data/Variant.h"
-
-#include <filesystem>
-#include <fstream>
+#include "exchange/StatementFile.h"
 
 namespace
 {
@@ -22,15 +20,15 @@ bool IsZeroNumber(const std::string& text)
     return true;
 }
 
-std::string StatementExcerpt(const std::string& text)
+std::string StatementExcerpt(std::string_view text)
 {
     if (text.size() <= ExcerptLimit)
-        return text;
+        return std::string(text);
     std::size_t cut = ExcerptLimit;
     // Never cut inside a UTF-8 character.
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
         --cut;
-    return text.substr(0, cut) + "\n[" + std::to_string(text.size() - cut) +
+    return std::string(text.substr(0, cut)) + "\n[" + std::to_string(text.size() - cut) +
            " more bytes of the file not shown]";
 }
 
@@ -46,19 +44,5 @@ void BudgetLineCache::Ensure(const std::string& category, int year, int period,
 
 std::string ReadFileBytes(const std::string& path)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return "";
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return "";
-    file.seekg(0, std::ios::end);
-    std::streamoff size = file.tellg();
-    if (size <= 0)
-        return "";
-    file.seekg(0, std::ios::beg);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    file.read(text.data(), size);
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return text;
+    return std::string(StatementFile(path).Bytes());
 }

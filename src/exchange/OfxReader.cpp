@@ -11,6 +11,7 @@
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportSupport.h"
 #include "exchange/StatementAmount.h"
+#include "exchange/StatementFile.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -136,8 +137,10 @@ std::string AccountIs(const std::string& accountId)
 class KnownFitids
 {
 public:
-    KnownFitids(Database& db, const std::string& accountId)
+    /// Room is made for the transactions a text of that size can hold at most.
+    KnownFitids(Database& db, const std::string& accountId, std::size_t textSize)
     {
+        m_fitids.reserve(textSize / MinimalBlockSize);
         Recordset rs;
         rs.Open("SELECT FITID FROM Trans WHERE " + AccountIs(accountId), db, OpenMode::ReadOnly);
         for (; !rs.IsEOF(); rs.MoveNext())
@@ -148,10 +151,12 @@ public:
         }
     }
 
-    bool Holds(const std::string& fitid) const { return m_fitids.count(fitid) > 0; }
-    void Add(const std::string& fitid) { m_fitids.insert(fitid); }
+    /// Takes the FITID of a block about to be stored; false when it is known already.
+    bool Take(const std::string& fitid) { return m_fitids.insert(fitid).second; }
 
 private:
+    static constexpr std::size_t MinimalBlockSize = 160; ///< bytes of a short STMTTRN aggregate
+
     std::unordered_set<std::string> m_fitids;
 };
 
@@ -213,10 +218,10 @@ private:
     std::unordered_set<std::string> m_keys;
 };
 
-void ReadTransactions(ImportContext& context, const std::string& text, const std::string& accountId,
+void ReadTransactions(ImportContext& context, std::string_view text, const std::string& accountId,
                       ImportResult& result)
 {
-    KnownFitids fitids(context.db, accountId);
+    KnownFitids fitids(context.db, accountId, text.size());
     TransactionAppender appender(context.db);
     UnnumberedRows unnumbered(context.db, accountId, appender.NextSequence());
     LocalMidnights midnights;
@@ -228,8 +233,9 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
     while (NextAggregate(text, "STMTTRN", position, block))
     {
         std::string fitid = TagValue(block, "<FITID>");
-        // A block already held is not read further: its date or amount may be bad.
-        if (!fitid.empty() && fitids.Holds(fitid))
+        // A block already held is not read further: its date or amount may be bad. A block
+        // that turns out bad ends the import, and with it the FITIDs taken.
+        if (!fitid.empty() && !fitids.Take(fitid))
         {
             ++result.duplicates;
             continue;
@@ -248,8 +254,6 @@ void ReadTransactions(ImportContext& context, const std::string& text, const std
         }
         appender.Add(accountId, t.fitid, t.checkId, t.date.time, t.amount, t.description, t.notes,
                      NoCategory);
-        if (!fitid.empty())
-            fitids.Add(fitid);
         ++result.added;
     }
 }
@@ -264,10 +268,14 @@ ImportResult ReadOfxFile(ImportContext& context, const std::string& path)
 {
     ImportResult result;
     Transaction transaction(context.db);
-    std::string text;
+    StatementFile file(path);
+    std::string decoded;
+    std::string_view text;
     try
     {
-        text = DecodeStatementFile(ReadWholeFile(path));
+        // The text ends at the first NUL byte, as it always has.
+        std::string_view bytes = file.Bytes();
+        text = StatementText(bytes.substr(0, bytes.find('\0')), decoded);
         // The first account number of the file, whatever statement it stands in.
         std::string accountId = TagValue(text, "<ACCTID>");
         if (EnsureImportAccount(context, accountId))

@@ -175,20 +175,20 @@ std::vector<ValuePiece> ValuePieces(std::string_view text, std::size_t pos)
 
 // The value after the first occurrence of the tag, plain text written by appendPlain.
 template <typename AppendPlain>
-std::string ReadValue(const std::string& text, const std::string& tag, AppendPlain appendPlain)
+std::string ReadValue(std::string_view text, std::string_view tag, AppendPlain appendPlain)
 {
     std::size_t at = text.find(tag);
-    if (at == std::string::npos)
+    if (at == std::string_view::npos)
         return "";
     std::size_t start = at + tag.size();
     std::size_t end = text.find('<', start);
     std::string value;
-    if (end == std::string::npos || text.compare(end, CdataOpen.size(), CdataOpen) != 0)
+    if (end == std::string_view::npos || text.substr(end, CdataOpen.size()) != CdataOpen)
     {
         // The usual value: no CDATA, one piece.
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = text.size();
-        appendPlain(value, TrimWhite(std::string_view(text).substr(start, end - start)));
+        appendPlain(value, TrimWhite(text.substr(start, end - start)));
         return value;
     }
     for (const ValuePiece& piece : ValuePieces(text, start))
@@ -228,35 +228,45 @@ std::string DecodeStatementFile(std::string bytes)
     return DecodeStatementText(bytes, DeclaredCharset(bytes));
 }
 
-std::string TagValue(const std::string& text, const std::string& tag)
+std::string_view StatementText(std::string_view bytes, std::string& decoded)
+{
+    if (bytes.starts_with(ByteOrderMark))
+        bytes.remove_prefix(ByteOrderMark.size());
+    if (IsValidUtf8(bytes))
+        return bytes;
+    decoded = DecodeStatementText(bytes, DeclaredCharset(bytes));
+    return decoded;
+}
+
+std::string TagValue(std::string_view text, std::string_view tag)
 {
     return ReadValue(text, tag, AppendRaw);
 }
 
-std::string TagText(const std::string& text, const std::string& tag)
+std::string TagText(std::string_view text, std::string_view tag)
 {
     return ReadValue(text, tag, AppendDecoded);
 }
 
-std::string NextAggregate(const std::string& text, const std::string& name, std::size_t& position)
+std::string NextAggregate(std::string_view text, std::string_view name, std::size_t& position)
 {
     std::string block;
     NextAggregate(text, name, position, block);
     return block;
 }
 
-bool NextAggregate(const std::string& text, const std::string& name, std::size_t& position,
+bool NextAggregate(std::string_view text, std::string_view name, std::size_t& position,
                    std::string& block)
 {
     block.clear();
-    std::string open = "<" + name + ">";
-    std::string close = "</" + name + ">";
+    std::string open = "<" + std::string(name) + ">";
+    std::string close = "</" + std::string(name) + ">";
     std::size_t start = text.find(open, position);
-    if (start == std::string::npos)
+    if (start == std::string_view::npos)
         return false;
     start += open.size();
     std::size_t end = text.find(close, start);
-    if (end == std::string::npos)
+    if (end == std::string_view::npos)
         return false;
     position = end + close.size();
     const char* from = text.data() + start;
