@@ -15,5 +15,6 @@ src=$PWD/src
 grep -o '"file": "[^"]*"' "$build_dir/compile_commands.json" | sed 's/"file": "\(.*\)"/\1/' |
   grep "^$src/" | sort -u |
   xargs -n 4 -P "$(nproc)" clang-tidy -p "$build_dir" --quiet --warnings-as-errors='*' \
-    --header-filter="^$src/"
+    --header-filter="^$src/" 2>&1 |
+  { grep -v "warnings generated\.$" || true; } # clang's count of what it left unreported
 echo "clang-tidy: no findings in the core"
