@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
+#include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportContext.h"
 #include "exchange/ImportDriver.h"
@@ -139,6 +140,23 @@ void WriteOfxSgml(const std::string& path, const std::vector<Row>& rows)
     out << "</BANKTRANLIST>\r\n</STMTRS>\r\n</STMTTRNRS>\r\n</BANKMSGSRSV1>\r\n</OFX>\r\n";
 }
 
+// One statement whose NAME is 1 MB of "&amp;": decoding it must stay linear.
+void WriteOfxAmpersands(const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX>\r\n<BANKMSGSRSV1>\r\n"
+           "<STMTTRNRS>\r\n<STMTRS>\r\n<BANKACCTFROM>\r\n<ACCTID>"
+        << BenchAccount
+        << "\r\n</BANKACCTFROM>\r\n<BANKTRANLIST>\r\n<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n"
+           "<DTPOSTED>20160105\r\n<TRNAMT>-1.00\r\n<FITID>AMP1\r\n<NAME>";
+    std::string amp;
+    for (int i = 0; i < 1024 * 1024 / 5; ++i)
+        amp += "&amp;";
+    out << amp
+        << "\r\n</STMTTRN>\r\n</BANKTRANLIST>\r\n</STMTRS>\r\n</STMTTRNRS>\r\n"
+           "</BANKMSGSRSV1>\r\n</OFX>\r\n";
+}
+
 void WriteOfxXml(const std::string& path, const std::vector<Row>& rows)
 {
     std::ofstream out(path, std::ios::binary);
@@ -269,7 +287,7 @@ void TimeSqliteInsert(const fs::path& folder, const std::vector<Row>& rows)
                 sqlite3_bind_int64(insert, 7, row.cents * 100);
                 sqlite3_bind_text(insert, 8, row.name.c_str(), -1, SQLITE_STATIC);
                 sqlite3_bind_text(insert, 9, row.memo.c_str(), -1, SQLITE_STATIC);
-                sqlite3_bind_text(insert, 10, "(none)", -1, SQLITE_STATIC);
+                sqlite3_bind_text(insert, 10, NoCategory, -1, SQLITE_STATIC);
                 sqlite3_bind_int(insert, 11, sequence++);
                 sqlite3_step(insert);
                 sqlite3_reset(insert);
@@ -329,11 +347,13 @@ int RunImportBench()
     std::string xml = (folder / "x100k.ofx").string();
     std::string qif = (folder / "q100k.qif").string();
     std::string sgmlEarlier = (folder / "earlier.ofx").string();
+    std::string ampersands = (folder / "amp1mb.ofx").string();
     WriteOfxSgml(sgml10k, rows10k);
     WriteOfxSgml(sgml, rows);
     WriteOfxXml(xml, rows);
     WriteQif(qif, rows);
     WriteOfxSgml(sgmlEarlier, earlier);
+    WriteOfxAmpersands(ampersands);
 
     if (Wanted("sqlite-insert-100000"))
         TimeSqliteInsert(folder, rows);
@@ -341,6 +361,8 @@ int RunImportBench()
         TimeImport(folder, "ofx-sgml-10000", sgml10k, 10000);
     if (Wanted("ofx-sgml-100000"))
         TimeImport(folder, "ofx-sgml-100000", sgml, 100000);
+    if (Wanted("ofx-sgml-amp-1mb"))
+        TimeImport(folder, "ofx-sgml-amp-1mb", ampersands, 1);
     if (Wanted("ofx-xml-100000"))
         TimeImport(folder, "ofx-xml-100000", xml, 100000);
     if (Wanted("qif-100000"))

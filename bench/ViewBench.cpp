@@ -4,6 +4,7 @@
 // Run under a display (xvfb-run) to bind a real grid; without one the data source alone is
 // timed.
 
+#include "app/DatabaseLocation.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -88,7 +89,7 @@ int main(int argc, char** argv)
     fs::create_directories(home);
     setenv("XDG_DATA_HOME", home.string().c_str(), 1);
     {
-        Database db;
+        Database db(PrepareProgramDatabase());
         db.Execute("INSERT INTO Account (AccountID, Description, Type, Sequence) VALUES ('R', "
                    "'Register', 'Bank', 1)");
         db.Execute("INSERT INTO Account (AccountID, Description, Type, Sequence) VALUES ('H', "

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth locales
   desktop-file-utils shared-mime-info
+  clang-tidy
 )
 
 sudo_cmd=()

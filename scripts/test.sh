@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the full build (desktop tests under
-# Xvfb when there is no display), then the core again under AddressSanitizer and UBSan.
-# Exits non-zero when any build or test fails.
+# Xvfb when there is no display), then the core again under AddressSanitizer and UBSan, then
+# clang-tidy over the core. Exits non-zero when any build, test or finding fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,6 +55,9 @@ if step "build-asan" bash scripts/build.sh build-asan \
   section "Core tests (build-asan)"
   step "sanitizer tests" bash -c 'cd build-asan && ctest "$@"' _ "${ctest_args[@]}"
 fi
+
+section "clang-tidy over the core (build-tidy)"
+step "clang-tidy" bash scripts/tidy.sh build-tidy
 
 section "Summary"
 if [ ${#failed[@]} -gt 0 ]; then

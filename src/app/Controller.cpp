@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/CompactStyle.h"
+#include "app/DatabaseLocation.h"
 #include "app/Paths.h"
 #include "app/QvMenuStrip.h"
 #include "app/QvStatusBar.h"
@@ -137,7 +138,7 @@ Controller::Controller()
     cView = m_view.get();
 
     Trace("[15] db = new Database()");
-    m_db = std::make_unique<Database>();
+    m_db = OpenProgramDatabase();
     db = m_db.get();
     m_view->SetDatabase(m_db.get());
     m_gridHost->Attach(*m_view, *m_db, *m_grid);

@@ -32,7 +32,7 @@ std::string_view Trim(std::string_view text)
 // Section and key names compare without regard to case, as they always have in these files.
 bool EqualsNoCase(std::string_view left, std::string_view right)
 {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return left.size() == right.size() &&
            std::equal(left.begin(), left.end(), right.begin(),
                       [&](char a, char b) { return lower(a) == lower(b); });

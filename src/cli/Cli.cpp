@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "app/DatabaseLocation.h"
 #include "budget/BudgetReport.h"
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportCommandLine.h"
@@ -17,6 +18,7 @@
 
 #include <ctime>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -49,20 +51,35 @@ struct Command
 };
 
 // The program's own opening sequence: backup copy, then migration; --database is used
-// exactly as written, like DatabasePath.
+// exactly as written, like DatabasePath, and a missing file there is an error.
 std::unique_ptr<Database> OpenAsTheProgramDoes(const CliOptions& options)
 {
     if (options.databasePath)
         return std::make_unique<Database>(*options.databasePath);
-    return std::make_unique<Database>();
+    return OpenProgramDatabase();
+}
+
+// The file check opens; a missing one is created, except where DatabasePath names it.
+DatabaseLocation CheckedLocation(const CliOptions& options)
+{
+    if (options.databasePath)
+        return {*options.databasePath, false};
+    return LocateDatabase();
 }
 
 int RunCheck(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
 {
     if (!args.empty())
         throw UsageError{"check takes no arguments, got '" + args.front() + "'"};
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
-    out << "schema version " << ReadSchemaVersion(*db) << "\n";
+    DatabaseLocation location = CheckedLocation(options);
+    std::error_code error;
+    if (!location.fromSetting && !std::filesystem::exists(location.path, error))
+    {
+        CreateDatabaseFile(location.path);
+        out << "created the new database " << location.path << "\n";
+    }
+    Database db(location.path);
+    out << "schema version " << ReadSchemaVersion(db) << "\n";
     return 0;
 }
 
@@ -84,8 +101,7 @@ int RunSql(const CliOptions& options, std::span<const std::string> args, std::os
     if (args.empty())
         throw UsageError{"sql needs at least one statement"};
     // The database as it is: no backup copy, no migration.
-    Database db(options.databasePath.value_or(Database::LocateDatabasePath()),
-                OpenOptions{false, false});
+    Database db(options.databasePath.value_or(LocateDatabase().path), OpenOptions{false, false});
     for (const std::string& statement : args)
     {
         Recordset rs = db.Execute(statement);
@@ -167,7 +183,9 @@ int RunQuotes(const CliOptions& options, std::span<const std::string> args, std:
 
 // New commands are added here; the dispatcher and the usage text follow the table.
 constexpr Command Commands[] = {
-    {"check", "", "open, back up and migrate the database as the program does", RunCheck},
+    {"check", "",
+     "open, back up and migrate the database as the program does; create it when missing",
+     RunCheck},
     {"sql", " STATEMENT...", "run statements on the database as it is", RunSql},
     {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
     {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]",

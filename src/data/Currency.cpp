@@ -1,16 +1,21 @@
 #include "data/Currency.h"
 
+#include "data/DatabaseError.h"
+
 #include <cmath>
 #include <cstdlib>
 
 namespace
 {
+// Products and scaled digits of 64-bit units need twice the width.
+__extension__ typedef __int128 Int128;
+
 // Divides with rounding of halves to even, as currency conversions round.
-__int128 DivideRoundHalfEven(__int128 numerator, std::int64_t denominator)
+Int128 DivideRoundHalfEven(Int128 numerator, std::int64_t denominator)
 {
-    __int128 quotient = numerator / denominator;
-    __int128 remainder = numerator % denominator;
-    __int128 twice = remainder * 2;
+    Int128 quotient = numerator / denominator;
+    Int128 remainder = numerator % denominator;
+    Int128 twice = remainder * 2;
     if (twice < 0)
         twice = -twice;
     if (twice > denominator || (twice == denominator && (quotient % 2) != 0))
@@ -24,9 +29,18 @@ bool IsBlank(char c)
 }
 } // namespace
 
+void Currency::Overflow()
+{
+    throw DatabaseError(Status::Overflow, "Overflow");
+}
+
 Currency Currency::FromDouble(double value)
 {
-    return Currency(static_cast<std::int64_t>(std::nearbyint(value * Scale)));
+    double units = std::nearbyint(value * Scale);
+    // 2^63 is the first double past the range; NaN fails both tests.
+    if (!(units >= -9223372036854775808.0 && units < 9223372036854775808.0))
+        Overflow();
+    return Currency(static_cast<std::int64_t>(units));
 }
 
 std::optional<Currency> Currency::Parse(std::string_view text, char decimalPoint)
@@ -41,7 +55,7 @@ std::optional<Currency> Currency::Parse(std::string_view text, char decimalPoint
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    __int128 digits = 0;
+    Int128 digits = 0;
     std::int64_t divisor = 1;
     bool anyDigit = false;
     bool afterPoint = false;
@@ -50,7 +64,7 @@ std::optional<Currency> Currency::Parse(std::string_view text, char decimalPoint
         if (c >= '0' && c <= '9')
         {
             anyDigit = true;
-            if (digits > (__int128{1} << 100))
+            if (digits > (Int128{1} << 100))
                 return std::nullopt;
             if (afterPoint)
             {
@@ -67,10 +81,10 @@ std::optional<Currency> Currency::Parse(std::string_view text, char decimalPoint
     }
     if (!anyDigit)
         return std::nullopt;
-    __int128 scaled = digits * Scale;
+    Int128 scaled = digits * Scale;
     if (negative)
         scaled = -scaled;
-    __int128 units = DivideRoundHalfEven(scaled, divisor);
+    Int128 units = DivideRoundHalfEven(scaled, divisor);
     if (units > INT64_MAX || units < INT64_MIN)
         return std::nullopt;
     return Currency(static_cast<std::int64_t>(units));
@@ -95,6 +109,9 @@ std::string Currency::ToText(char decimalPoint) const
 
 Currency Currency::MultipliedBy(Currency other) const
 {
-    __int128 product = static_cast<__int128>(m_units) * other.m_units;
-    return Currency(static_cast<std::int64_t>(DivideRoundHalfEven(product, Scale)));
+    Int128 product = static_cast<Int128>(m_units) * other.m_units;
+    Int128 units = DivideRoundHalfEven(product, Scale);
+    if (units > INT64_MAX || units < INT64_MIN)
+        Overflow();
+    return Currency(static_cast<std::int64_t>(units));
 }

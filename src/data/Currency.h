@@ -6,6 +6,8 @@
 #include <string_view>
 
 /// Fixed-point money: a signed count of 1/10,000 units, as Jet's currency type keeps it.
+/// Arithmetic that leaves the range raises DatabaseError "Overflow", as Jet's does; it never
+/// wraps around.
 class Currency
 {
 public:
@@ -13,7 +15,13 @@ public:
 
     constexpr Currency() = default;
     static constexpr Currency FromUnits(std::int64_t units) { return Currency(units); }
-    static constexpr Currency FromWhole(std::int64_t whole) { return Currency(whole * Scale); }
+    static constexpr Currency FromWhole(std::int64_t whole)
+    {
+        std::int64_t units = 0;
+        if (__builtin_mul_overflow(whole, Scale, &units))
+            Overflow();
+        return Currency(units);
+    }
     /// Rounds to the nearest 1/10,000, halves to even, as a currency conversion does.
     static Currency FromDouble(double value);
     /// Reads "-12.5", "1234", "0.0001" with the given decimal separator; more than four
@@ -27,15 +35,26 @@ public:
     /// The product rounded to four decimals, halves to even (quantity times price).
     Currency MultipliedBy(Currency other) const;
 
-    constexpr Currency operator-() const { return Currency(-m_units); }
-    constexpr Currency operator+(Currency o) const { return Currency(m_units + o.m_units); }
-    constexpr Currency operator-(Currency o) const { return Currency(m_units - o.m_units); }
-    constexpr Currency& operator+=(Currency o)
+    constexpr Currency operator-() const { return Currency() - *this; }
+    constexpr Currency operator+(Currency o) const
     {
-        m_units += o.m_units;
-        return *this;
+        std::int64_t units = 0;
+        if (__builtin_add_overflow(m_units, o.m_units, &units))
+            Overflow();
+        return Currency(units);
     }
+    constexpr Currency operator-(Currency o) const
+    {
+        std::int64_t units = 0;
+        if (__builtin_sub_overflow(m_units, o.m_units, &units))
+            Overflow();
+        return Currency(units);
+    }
+    constexpr Currency& operator+=(Currency o) { return *this = *this + o; }
     constexpr auto operator<=>(const Currency&) const = default;
+
+    /// Raises the DatabaseError of a result outside the currency range.
+    [[noreturn]] static void Overflow();
 
 private:
     constexpr explicit Currency(std::int64_t units) : m_units(units) {}

@@ -1,7 +1,5 @@
 #include "data/Database.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
 #include "data/JetDdl.h"
@@ -17,62 +15,12 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
-const char* const DefaultDatabaseName = "db/qtb.mdb";
-
-// Builds a new, empty database at a path: written beside it first and moved into place,
-// so a failure never leaves a half-made file under the real name.
-void CreateNewDatabase(const std::string& path)
-{
-    std::error_code ignored;
-    fs::create_directories(fs::path(path).parent_path(), ignored);
-    std::string temp = path + ".new";
-    fs::remove(temp, ignored);
-    {
-        sqlite3* handle = nullptr;
-        int rc = sqlite3_open_v2(temp.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                 nullptr);
-        sqlite3_close(handle);
-        if (rc != SQLITE_OK)
-            throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
-        Database fresh(temp, OpenOptions{false, false});
-        CreateInitialSchema(fresh);
-    }
-    std::error_code error;
-    fs::rename(temp, path, error);
-    if (error)
-        throw DatabaseError(Status::Fail, "Could not create the database '" + path +
-                                              "': " + error.message() + ".");
-}
-} // namespace
-
-Database::Database()
-{
-    m_path = LocateDatabasePath();
-    if (GetSetting("DatabasePath", "Settings").empty() && !fs::exists(m_path))
-        CreateNewDatabase(m_path);
-    Open(OpenOptions{});
-}
-
 Database::Database(const std::string& path, OpenOptions options) : m_path(path)
 {
     Open(options);
 }
 
-Database::~Database()
-{
-    m_queries.reset();
-    sqlite3_close_v2(m_db);
-}
-
-std::string Database::LocateDatabasePath()
-{
-    std::string configured = GetSetting("DatabasePath", "Settings");
-    if (!configured.empty())
-        return configured;
-    return ResolveDataFile(DefaultDatabaseName);
-}
+Database::~Database() = default;
 
 void Database::Open(OpenOptions options)
 {
@@ -82,20 +30,10 @@ void Database::Open(OpenOptions options)
         std::error_code ignored;
         fs::copy_file(m_path, m_path + ".bak", fs::copy_options::overwrite_existing, ignored);
     }
-    try
-    {
-        Connect();
-        if (options.migrate)
-            MigrateSchema(*this);
-    }
-    catch (...)
-    {
-        // The destructor does not run for a constructor that throws: release the file here.
-        m_queries.reset();
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw;
-    }
+    // A failure here releases the file: the members own the connection and its statements.
+    Connect();
+    if (options.migrate)
+        MigrateSchema(*this);
 }
 
 void Database::Connect()
@@ -103,25 +41,27 @@ void Database::Connect()
     std::error_code error;
     if (!fs::is_regular_file(m_path, error))
         throw DatabaseError(Status::Fail, "Could not find file '" + m_path + "'.");
-    int rc = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3* opened = nullptr;
+    int rc = sqlite3_open_v2(m_path.c_str(), &opened, SQLITE_OPEN_READWRITE, nullptr);
+    m_connection.reset(opened);
     if (rc != SQLITE_OK)
     {
-        std::string reason = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
+        std::string reason = opened ? sqlite3_errmsg(opened) : sqlite3_errstr(rc);
+        m_connection.reset();
         throw DatabaseError(Status::Fail,
                             "Could not open the database '" + m_path + "': " + reason + ".");
     }
-    m_catalog = std::make_unique<SchemaCatalog>(m_db);
-    m_queries = std::make_shared<QueryCache>(m_db);
-    sqlite3_busy_timeout(m_db, 2000);
-    rc = sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3* db = m_connection.get();
+    m_catalog = std::make_unique<SchemaCatalog>(db);
+    m_queries = std::make_shared<QueryCache>(db);
+    sqlite3_busy_timeout(db, 2000);
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
         throw DatabaseError(Status::Fail, "Unrecognized database format '" + m_path +
                                               "': the file is not a Tallybrook database.");
     if (rc != SQLITE_OK)
-        ThrowEngineError(m_db, rc);
-    if (sqlite3_db_readonly(m_db, "main") == 1)
+        ThrowEngineError(db, rc);
+    if (sqlite3_db_readonly(db, "main") == 1)
         throw DatabaseError(Status::Fail, "The database '" + m_path +
                                               "' is read-only; Tallybrook needs to write to it.");
 }
@@ -142,16 +82,7 @@ Recordset Database::Execute(const std::string& sql)
         result.Open(sql, *this, OpenMode::ReadOnly);
         return result;
     }
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, translated.sql.c_str(), -1, &stmt, nullptr);
-    if (rc != SQLITE_OK)
-        ThrowEngineError(m_db, rc);
-    rc = sqlite3_step(stmt);
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        ThrowEngineError(m_db, rc);
+    Statement(Handle(), translated.sql).Run();
     return Recordset();
 }
 
@@ -177,20 +108,25 @@ Variant Database::QueryScalar(const std::string& sql)
 {
     // Runs once per row in imports: a prepared statement from the cache, no Recordset.
     QueryCache::Query query = m_queries->Acquire(sql, *m_catalog);
-    int rc = sqlite3_step(query.statement);
     Variant value;
-    if (rc == SQLITE_ROW)
+    try
     {
-        const char* declared = sqlite3_column_decltype(query.statement, 0);
-        Variant::Kind kind = declared ? SchemaCatalog::KindOfDeclaredType(declared)
-                             : query.translated.selectKinds.empty()
-                                 ? Variant::Kind::Null
-                                 : query.translated.selectKinds.front();
-        value = ReadColumnValue(query.statement, 0, kind);
+        if (query.statement.Step())
+        {
+            std::string declared = query.statement.ColumnDeclaredType(0);
+            Variant::Kind kind = !declared.empty() ? SchemaCatalog::KindOfDeclaredType(declared)
+                                 : query.translated.selectKinds.empty()
+                                     ? Variant::Kind::Null
+                                     : query.translated.selectKinds.front();
+            value = query.statement.ColumnValue(0, kind);
+        }
     }
-    m_queries->Release(sql, query.statement);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        ThrowEngineError(m_db, rc);
+    catch (...)
+    {
+        m_queries->Release(sql, std::move(query.statement));
+        throw;
+    }
+    m_queries->Release(sql, std::move(query.statement));
     return value;
 }
 
@@ -210,7 +146,7 @@ void Database::Rollback()
 {
     std::string name = "tx" + std::to_string(m_depth);
     --m_depth;
-    sqlite3_exec(m_db, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr, nullptr,
+    sqlite3_exec(Handle(), ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr, nullptr,
                  nullptr);
     SchemaChanged();
 }
@@ -223,7 +159,7 @@ void Database::SchemaChanged()
 
 void Database::RunPlain(const std::string& sql)
 {
-    ExecEngine(m_db, sql);
+    ExecEngine(Handle(), sql);
 }
 
 Transaction::Transaction(Database& db) : m_db(db)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Connection.h"
 #include "data/Recordset.h"
 
 #include <cstdint>
@@ -21,18 +22,12 @@ struct OpenOptions
 class Database
 {
 public:
-    /// The program's opening sequence: the path from the settings (DatabasePath) or the
-    /// resolved default, created on first start when none exists anywhere.
-    Database();
-    /// Opens the file at a path used exactly as written.
+    /// Opens the file at a path used exactly as written: the backup copy, the connection,
+    /// the migration. A missing file is an error; it is never created here.
     explicit Database(const std::string& path, OpenOptions options = {});
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
-
-    /// The path the program opens: DatabasePath when set, else the resolved default;
-    /// with no database anywhere, the new empty database under the application-data folder.
-    static std::string LocateDatabasePath();
 
     const std::string& Path() const { return m_path; }
 
@@ -54,7 +49,7 @@ public:
     void Rollback();
     int TransactionDepth() const { return m_depth; }
 
-    sqlite3* Handle() const { return m_db; }
+    sqlite3* Handle() const { return m_connection.get(); }
     SchemaCatalog& Catalog() { return *m_catalog; }
     /// Prepared read-only queries; Recordsets keep a weak reference, so a statement given
     /// back after the Database is gone is simply finalized.
@@ -68,7 +63,7 @@ private:
     void RunPlain(const std::string& sql);
 
     std::string m_path;
-    sqlite3* m_db = nullptr;
+    ConnectionHandle m_connection; ///< closed last: the members below hold its statements
     std::unique_ptr<SchemaCatalog> m_catalog;
     std::shared_ptr<QueryCache> m_queries;
     int m_depth = 0;

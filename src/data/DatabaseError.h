@@ -12,6 +12,7 @@ constexpr std::int32_t NoSuchTable = static_cast<std::int32_t>(0x80040E37);
 constexpr std::int32_t ErrorsInCommand = static_cast<std::int32_t>(0x80040E14);
 constexpr std::int32_t IntegrityViolation = static_cast<std::int32_t>(0x80040E2F);
 constexpr std::int32_t TypeMismatch = static_cast<std::int32_t>(0x80020005);
+constexpr std::int32_t Overflow = static_cast<std::int32_t>(0x8002000A);
 constexpr std::int32_t ItemNotFound = static_cast<std::int32_t>(0x800A0CC1);
 constexpr std::int32_t NoCurrentRecord = static_cast<std::int32_t>(0x800A0BCD);
 constexpr std::int32_t ObjectClosed = static_cast<std::int32_t>(0x800A0E78);

@@ -19,6 +19,8 @@ void ThrowEngineError(sqlite3* db, int resultCode)
     std::string table = AfterPrefix(message, "no such table: ");
     if (!table.empty())
         throw DatabaseError(Status::NoSuchTable, "Cannot find the table '" + table + "'.");
+    if (message == "integer overflow")
+        throw DatabaseError(Status::Overflow, "Overflow"); // a SUM past the currency range
     std::string column = AfterPrefix(message, "no such column: ");
     if (!column.empty())
         throw DatabaseError(Status::ErrorsInCommand, "Unknown field name: '" + column + "'.");

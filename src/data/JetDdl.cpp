@@ -5,6 +5,7 @@
 #include "data/Engine.h"
 #include "data/JetSql.h"
 #include "data/SchemaCatalog.h"
+#include "data/Statement.h"
 
 #include <sqlite3.h>
 
@@ -92,6 +93,7 @@ struct JetColumn
     bool counter = false;
     bool primaryKey = false;
     std::optional<std::string> defaultSql;
+    std::string collation; ///< of a text column; empty: Jet's, ignoring case
 };
 
 std::string DefaultLiteral(Cursor& c, const std::string& type)
@@ -163,6 +165,8 @@ JetColumn ReadColumn(Cursor& c)
         }
         else if (c.Accept("AUTOINCREMENT") || c.Accept("COUNTER"))
             column.counter = true;
+        else if (c.Accept("COLLATE"))
+            column.collation = UpperAscii(c.Name()); // BINARY: compared byte for byte
         else
             DdlError("unexpected '" + c.Peek().text + "' in the column " + column.name);
     }
@@ -174,14 +178,15 @@ bool IsTextType(const std::string& type)
     return SchemaCatalog::KindOfDeclaredType(type) == Variant::Kind::Text;
 }
 
-// The engine's column definition; text compares without regard to case, as Jet's does.
+// The engine's column definition; text compares without regard to case, as Jet's does,
+// unless the column asks for another collation.
 std::string ColumnSql(const JetColumn& column)
 {
     std::string sql = QuoteName(column.name) + " " + column.type;
     if (column.counter)
         return sql + " PRIMARY KEY AUTOINCREMENT NOT NULL";
     if (IsTextType(column.type))
-        sql += " COLLATE NOCASE";
+        sql += " COLLATE " + (column.collation.empty() ? std::string("NOCASE") : column.collation);
     if (column.primaryKey)
         sql += " PRIMARY KEY";
     if (column.notNull)
@@ -203,14 +208,11 @@ struct StoredTable
 std::vector<std::string> QueryTexts(sqlite3* db, const std::string& sql, const std::string& arg)
 {
     std::vector<std::string> texts;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        ThrowEngineError(db, sqlite3_errcode(db));
-    sqlite3_bind_text(stmt, 1, arg.c_str(), -1, SQLITE_TRANSIENT);
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        if (const unsigned char* text = sqlite3_column_text(stmt, 0))
-            texts.emplace_back(reinterpret_cast<const char*>(text));
-    sqlite3_finalize(stmt);
+    Statement query(db, sql);
+    query.Bind(1, arg);
+    while (query.Step())
+        if (!query.IsNull(0))
+            texts.push_back(query.ColumnText(0));
     return texts;
 }
 
@@ -249,6 +251,8 @@ JetColumn FromStored(const StoredTable& table, const ColumnDef& c)
     column.defaultSql = c.defaultSql;
     column.counter = table.counter && c.primaryKey && table.primaryKey.size() == 1;
     column.primaryKey = c.primaryKey && table.primaryKey.size() == 1 && !column.counter;
+    if (IsTextType(c.declaredType))
+        column.collation = c.collation;
     return column;
 }
 
@@ -335,7 +339,7 @@ void RebuildTable(Database& db, const StoredTable& table, const std::vector<JetC
     transaction.Commit();
 }
 
-void RebuildKeeping(Database& db, const StoredTable& table, std::vector<JetColumn> columns)
+void RebuildKeeping(Database& db, const StoredTable& table, const std::vector<JetColumn>& columns)
 {
     std::vector<std::string> sources;
     for (const JetColumn& c : columns)
@@ -451,7 +455,7 @@ void DropColumn(Database& db, const StoredTable& table, const std::string& name)
                                                          "' does not exist in the table '" +
                                                          table.name + "'.");
     if (columns.empty())
-        columns.push_back(JetColumn{NoColumns, "INTEGER", false, false, false, std::nullopt});
+        columns.push_back(JetColumn{NoColumns, "INTEGER", false, false, false, std::nullopt, ""});
     RebuildKeeping(db, table, columns);
 }
 
@@ -466,6 +470,8 @@ void AlterColumn(Database& db, const StoredTable& table, const JetColumn& change
         {
             found = true;
             column.type = changed.type;
+            if (!changed.collation.empty())
+                column.collation = changed.collation;
             if (changed.notNull)
                 column.notNull = true;
             if (changed.defaultSql)

@@ -4,8 +4,8 @@
 #include "data/SchemaCatalog.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <set>
 
@@ -17,6 +17,14 @@ bool IsWordChar(char c)
 {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
            static_cast<unsigned char>(c) >= 0x80;
+}
+
+// A number literal of the SQL text: always "." and "E", whatever the user's locale.
+double SqlNumber(std::string_view text)
+{
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 [[noreturn]] void SyntaxError(const std::string& what)
@@ -347,7 +355,7 @@ private:
             number.text = ScaleCurrencyLiteral(number.text);
         else if (kind == Variant::Kind::Bool)
         {
-            number.text = std::strtod(number.text.c_str(), nullptr) != 0 ? "1" : "0";
+            number.text = SqlNumber(number.text) != 0 ? "1" : "0";
             if (sign)
                 m_st.At(*sign).text.clear();
         }
@@ -611,7 +619,7 @@ std::string TranslateDateLiteral(std::string_view inner)
 std::string ScaleCurrencyLiteral(const std::string& number)
 {
     if (number.find_first_of("eE") != std::string::npos)
-        return std::to_string(Currency::FromDouble(std::strtod(number.c_str(), nullptr)).Units());
+        return std::to_string(Currency::FromDouble(SqlNumber(number)).Units());
     auto value = Currency::Parse(number, '.');
     if (!value)
         return number;

@@ -1,8 +1,6 @@
 #include "data/QueryCache.h"
 
-#include "data/Engine.h"
-
-#include <sqlite3.h>
+#include <utility>
 
 namespace
 {
@@ -10,11 +8,6 @@ namespace
 const std::size_t MaxQueries = 64;
 const std::size_t MaxIdlePerQuery = 4;
 } // namespace
-
-QueryCache::~QueryCache()
-{
-    Clear();
-}
 
 QueryCache::Query QueryCache::Acquire(const std::string& jetSql, SchemaCatalog& catalog)
 {
@@ -26,39 +19,19 @@ QueryCache::Query QueryCache::Acquire(const std::string& jetSql, SchemaCatalog& 
         found = m_entries.emplace(jetSql, Entry{TranslateJetSql(jetSql, catalog), {}}).first;
     }
     Entry& entry = found->second;
-    Query query{entry.translated, nullptr};
     if (!entry.idle.empty())
     {
-        query.statement = entry.idle.back();
+        Query query{entry.translated, std::move(entry.idle.back())};
         entry.idle.pop_back();
         return query;
     }
-    int rc = sqlite3_prepare_v2(m_db, entry.translated.sql.c_str(), -1, &query.statement, nullptr);
-    if (rc != SQLITE_OK)
-    {
-        sqlite3_finalize(query.statement);
-        ThrowEngineError(m_db, rc);
-    }
-    return query;
+    return Query{entry.translated, Statement(m_db, entry.translated.sql)};
 }
 
-void QueryCache::Release(const std::string& jetSql, sqlite3_stmt* statement)
+void QueryCache::Release(const std::string& jetSql, Statement statement)
 {
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
+    statement.Reset();
     auto found = m_entries.find(jetSql);
-    if (found == m_entries.end() || found->second.idle.size() >= MaxIdlePerQuery)
-    {
-        sqlite3_finalize(statement);
-        return;
-    }
-    found->second.idle.push_back(statement);
-}
-
-void QueryCache::Clear()
-{
-    for (auto& [sql, entry] : m_entries)
-        for (sqlite3_stmt* statement : entry.idle)
-            sqlite3_finalize(statement);
-    m_entries.clear();
+    if (found != m_entries.end() && found->second.idle.size() < MaxIdlePerQuery)
+        found->second.idle.push_back(std::move(statement));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/JetSql.h"
+#include "data/Statement.h"
 
 #include <cstddef>
 #include <string>
@@ -8,7 +9,6 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 class SchemaCatalog;
 
 /// Read-only queries kept prepared with their translation, so that a query run once per
@@ -21,27 +21,26 @@ public:
     struct Query
     {
         TranslatedSql translated;
-        sqlite3_stmt* statement = nullptr;
+        Statement statement;
     };
 
     explicit QueryCache(sqlite3* db) : m_db(db) {}
-    ~QueryCache();
     QueryCache(const QueryCache&) = delete;
     QueryCache& operator=(const QueryCache&) = delete;
 
     /// A statement for the query, idle from an earlier run or newly prepared; raises
     /// DatabaseError when the engine refuses it.
     Query Acquire(const std::string& jetSql, SchemaCatalog& catalog);
-    /// Takes a statement back for the next run of the same query.
-    void Release(const std::string& jetSql, sqlite3_stmt* statement);
+    /// Takes a statement back, reset, for the next run of the same query.
+    void Release(const std::string& jetSql, Statement statement);
     /// Finalizes every idle statement and forgets every translation.
-    void Clear();
+    void Clear() { m_entries.clear(); }
 
 private:
     struct Entry
     {
         TranslatedSql translated;
-        std::vector<sqlite3_stmt*> idle;
+        std::vector<Statement> idle;
     };
 
     sqlite3* m_db;

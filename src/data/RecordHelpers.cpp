@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/Recordset.h"
+#include "data/TextEncoding.h"
 
 namespace
 {
@@ -54,7 +55,8 @@ std::string TrimToLength(const std::string& text, std::size_t n)
     std::size_t start = 0;
     while (start < text.size() && IsWhite(text[start]))
         ++start;
-    std::string cut = text.substr(start, n);
+    // Texts are UTF-8: the width counts characters, and a character is never cut in two.
+    std::string cut(Utf8Prefix(std::string_view(text).substr(start), n));
     while (!cut.empty() && IsWhite(cut.back()))
         cut.pop_back();
     return cut;

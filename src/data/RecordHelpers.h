@@ -12,7 +12,8 @@ class Recordset;
 std::string SqlEscape(const std::string& text);
 /// The text escaped and between single quotes.
 std::string SqlLiteral(const std::string& text);
-/// Leading white space removed, cut to n characters, trailing white space removed.
+/// Leading white space removed, cut to n characters (UTF-8, never inside a character),
+/// trailing white space removed.
 std::string TrimToLength(const std::string& text, std::size_t n);
 /// Whether a row meets "Column = 'value'"; leaves the Recordset on the first such row.
 bool FindFirst(Recordset& recordset, const std::string& criteria);

@@ -111,5 +111,5 @@ void DeleteRecord(Database& db, const RecordContext& context, bool gridHasFocus,
     if (!db.HasRows("Trans", condition))
         return;
     EnsureBudgetLine(db, NoCategory, context.year, context.month, NoCategory, Zero());
-    db.Execute("UPDATE Trans SET Category = '(none)' WHERE " + condition);
+    db.Execute("UPDATE Trans SET Category = " + SqlLiteral(NoCategory) + " WHERE " + condition);
 }

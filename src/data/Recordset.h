@@ -9,10 +9,6 @@
 #include <vector>
 
 class Database;
-struct sqlite3_stmt;
-
-/// A column of the engine's current row as a value of the given kind (Null: as stored).
-Variant ReadColumnValue(sqlite3_stmt* stmt, int column, Variant::Kind kind);
 
 /// How a Recordset walks and locks its rows.
 enum class OpenMode
@@ -30,6 +26,7 @@ struct FieldInfo
     std::string originTable;  ///< table of the column it reads; empty for computed fields
     std::string originColumn; ///< column it reads; writes go there
     Variant::Kind kind = Variant::Kind::Null; ///< Null when the kind follows each value
+    bool exactText = false;                   ///< text compares byte for byte, not ignoring case
 };
 
 /// A result set over one query on the Database's connection.

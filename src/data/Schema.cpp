@@ -3,8 +3,14 @@
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Engine.h"
+#include "data/SchemaCatalog.h"
+#include "data/Statement.h"
+
+#include <sqlite3.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace
 {
@@ -66,24 +72,42 @@ int ReadSchemaVersion(Database& db)
     return 0;
 }
 
+namespace
+{
+// Banks' transaction ids can differ only in case (A2 and a2): Trans.FITID compares byte for
+// byte, its lookup index with it, while every other text keeps Jet's case-insensitivity.
+// Files made before this rule get the column rebuilt once.
+void MakeFitidsExact(Database& db)
+{
+    const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
+    if (fitid && fitid->kind == Variant::Kind::Text && fitid->collation != "BINARY")
+        db.Execute("ALTER TABLE Trans ALTER COLUMN FITID " + fitid->declaredType +
+                   " COLLATE BINARY");
+}
+} // namespace
+
 void MigrateSchema(Database& db)
 {
     // One transaction: a step that fails leaves the file exactly as it was, so the next
     // start runs the same steps on the same shape.
     Transaction transaction(db);
     int version = ReadSchemaVersion(db);
-    if (version < 0 || version >= CurrentSchemaVersion)
+    if (version < 0 || version > CurrentSchemaVersion)
     {
-        transaction.Commit();
+        transaction.Commit(); // a shape this program does not know is left alone
         return;
     }
-    for (int step = version; step < MigrationSteps; ++step)
-        for (const char* statement : MigrationStatements[step])
-            if (statement)
-                db.Execute(statement);
-    db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
-    db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " + std::to_string(CurrentSchemaVersion) +
-               " LONG");
+    if (version < CurrentSchemaVersion)
+    {
+        for (int step = version; step < MigrationSteps; ++step)
+            for (const char* statement : MigrationStatements[step])
+                if (statement)
+                    db.Execute(statement);
+        db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
+        db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " +
+                   std::to_string(CurrentSchemaVersion) + " LONG");
+    }
+    MakeFitidsExact(db);
     transaction.Commit();
 }
 
@@ -94,11 +118,43 @@ void CreateInitialSchema(Database& db)
         db.Execute(statement);
     for (const char* table : NumberedTables)
     {
-        std::string name(table);
-        ExecEngine(db.Handle(), "CREATE TRIGGER " + name + "Numbering AFTER INSERT ON " + name +
-                                    " WHEN NEW.Sequence IS NULL BEGIN UPDATE " + name +
-                                    " SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM " +
-                                    name + ") WHERE rowid = NEW.rowid; END");
+        std::string trigger;
+        trigger.append("CREATE TRIGGER ").append(table).append("Numbering AFTER INSERT ON ");
+        trigger.append(table).append(" WHEN NEW.Sequence IS NULL BEGIN UPDATE ").append(table);
+        trigger.append(" SET Sequence = (SELECT IFNULL(MAX(Sequence), 0) + 1 FROM ").append(table);
+        trigger.append(") WHERE rowid = NEW.rowid; END");
+        ExecEngine(db.Handle(), trigger);
     }
     transaction.Commit();
+}
+
+void CreateDatabaseFile(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::string temp = path + ".new";
+    fs::remove(temp, ignored);
+    try
+    {
+        sqlite3* handle = nullptr;
+        int rc = sqlite3_open_v2(temp.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                 nullptr);
+        ConnectionHandle created(handle);
+        if (rc != SQLITE_OK)
+            throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
+        created.reset(); // the engine has made the file; the Database below opens it
+        Database fresh(temp, OpenOptions{false, false});
+        CreateInitialSchema(fresh);
+    }
+    catch (...)
+    {
+        fs::remove(temp, ignored);
+        throw;
+    }
+    std::error_code error;
+    fs::rename(temp, path, error);
+    if (error)
+        throw DatabaseError(Status::Fail, "Could not create the database '" + path +
+                                              "': " + error.message() + ".");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class Database;
 
 /// The version the program's schema is at after migration.
@@ -13,3 +15,7 @@ void MigrateSchema(Database& db);
 /// Creates the tables of a new database at the oldest shape (no _SchemaVersion), which the
 /// migration then brings to the current version.
 void CreateInitialSchema(Database& db);
+/// Builds a new, empty database file at a path (its folder created as needed): written
+/// beside it first and moved into place, so a failure never leaves a half-made file under
+/// the real name. Its tables are at the oldest shape; opening it migrates them.
+void CreateDatabaseFile(const std::string& path);

@@ -1,5 +1,7 @@
 #include "data/SchemaCatalog.h"
 
+#include "data/Statement.h"
+
 #include <sqlite3.h>
 
 std::string UpperAscii(std::string text)
@@ -65,25 +67,28 @@ const std::vector<ColumnDef>* SchemaCatalog::Columns(const std::string& table)
     if (found == m_tables.end())
     {
         std::vector<ColumnDef> columns;
-        sqlite3_stmt* stmt = nullptr;
-        std::string sql = "PRAGMA table_info(" + QuoteName(table) + ")";
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK)
+        Statement info(m_db, "PRAGMA table_info(" + QuoteName(table) + ")");
+        while (info.Step())
         {
-            while (sqlite3_step(stmt) == SQLITE_ROW)
-            {
-                ColumnDef column;
-                column.name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-                const unsigned char* type = sqlite3_column_text(stmt, 2);
-                column.declaredType = type ? reinterpret_cast<const char*>(type) : "";
-                column.kind = KindOfDeclaredType(column.declaredType);
-                column.notNull = sqlite3_column_int(stmt, 3) != 0;
-                if (sqlite3_column_type(stmt, 4) != SQLITE_NULL)
-                    column.defaultSql = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4));
-                column.primaryKey = sqlite3_column_int(stmt, 5) != 0;
-                columns.push_back(std::move(column));
-            }
+            ColumnDef column;
+            column.name = info.ColumnText(1);
+            column.declaredType = info.ColumnText(2);
+            column.kind = KindOfDeclaredType(column.declaredType);
+            column.notNull = info.ColumnInt64(3) != 0;
+            if (!info.IsNull(4))
+                column.defaultSql = info.ColumnText(4);
+            column.primaryKey = info.ColumnInt64(5) != 0;
+            columns.push_back(std::move(column));
         }
-        sqlite3_finalize(stmt);
+        for (ColumnDef& column : columns)
+        {
+            const char* collation = nullptr;
+            if (sqlite3_table_column_metadata(m_db, nullptr, table.c_str(), column.name.c_str(),
+                                              nullptr, &collation, nullptr, nullptr,
+                                              nullptr) == SQLITE_OK &&
+                collation)
+                column.collation = UpperAscii(collation);
+        }
         std::optional<std::vector<ColumnDef>> entry;
         if (!columns.empty())
             entry = std::move(columns);
@@ -94,9 +99,15 @@ const std::vector<ColumnDef>* SchemaCatalog::Columns(const std::string& table)
 
 Variant::Kind SchemaCatalog::ColumnKind(const std::string& table, const std::string& column)
 {
+    const ColumnDef* def = Column(table, column);
+    return def ? def->kind : Variant::Kind::Null;
+}
+
+const ColumnDef* SchemaCatalog::Column(const std::string& table, const std::string& column)
+{
     if (const auto* columns = Columns(table))
         for (const ColumnDef& c : *columns)
             if (EqualsNoCase(c.name, column))
-                return c.kind;
-    return Variant::Kind::Null;
+                return &c;
+    return nullptr;
 }

@@ -18,6 +18,7 @@ struct ColumnDef
     bool notNull = false;
     std::optional<std::string> defaultSql; ///< the default as SQL text
     bool primaryKey = false;
+    std::string collation; ///< how text compares: NOCASE (Jet's way) or BINARY (byte for byte)
 };
 
 /// The tables and column kinds of the open database, read from the engine on first use
@@ -32,6 +33,8 @@ public:
     const std::vector<ColumnDef>* Columns(const std::string& table);
     /// The kind of a column of a table; Null when either is unknown.
     Variant::Kind ColumnKind(const std::string& table, const std::string& column);
+    /// The column of a table; nullptr when either is unknown.
+    const ColumnDef* Column(const std::string& table, const std::string& column);
     void Invalidate() { m_tables.clear(); }
 
     /// The value kind that a declared column type carries.

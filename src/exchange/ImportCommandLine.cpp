@@ -5,7 +5,6 @@
 #include "data/SchemaCatalog.h"
 #include "exchange/ImportContext.h"
 #include "exchange/ImportDriver.h"
-#include "rules/CategoryRules.h"
 
 #include <ctime>
 #include <ostream>
@@ -141,7 +140,8 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
     context.budgetYear = today.year;
     context.budgetPeriod = today.month;
 
-    ImportFileResult result = ImportFile(context, command.file);
+    // The Import command's own function: the import, then the category rules.
+    ImportFileResult result = ImportStatementFile(context, command.file);
     if (chooser.Unanswered())
     {
         err << "tallybrook-cli: the account of " << command.file
@@ -151,7 +151,6 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
                "under an existing account.\n";
         return 2;
     }
-    ApplyCategoryRules(db, ui);
     if (result.format == StatementFormat::Unknown)
         return 1;
     out << "imported " << result.added << ", skipped " << result.duplicates << "\n";

@@ -23,8 +23,9 @@ struct ImportCommandLine
 std::variant<ImportCommandLine, std::string>
 ParseImportCommandLine(std::span<const std::string> args);
 
-/// Imports one file as the Import command does (format, reader, balances, category rules),
-/// the readers' messages going to err, and ends with "imported N, skipped M" on out.
+/// Imports one file with the Import command's own ImportStatementFile (format, reader,
+/// balances, category rules), the readers' messages going to err, and ends with
+/// "imported N, skipped M" on out.
 /// Returns 0; 1 for an unknown format or an import ended by an error; 2, importing nothing,
 /// when the statement's account is unknown and the command line does not say which to use.
 int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::ostream& out,

@@ -10,7 +10,9 @@
 #include "exchange/QifReader.h"
 #include "rules/CategoryRules.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,6 +38,23 @@ public:
 private:
     UserInterface& m_ui;
 };
+
+const std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+const std::size_t DetectionBytes =
+    std::size_t{64} * 1024; ///< headers and declarations stand in the first
+
+// The first bytes of a file; empty when it cannot be read.
+std::string ReadHead(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return "";
+    std::ifstream file(path, std::ios::binary);
+    std::string head(DetectionBytes, '\0');
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(file.gcount()));
+    return head;
+}
 
 bool EndsWithQif(const std::string& path)
 {
@@ -102,57 +121,19 @@ StatementFormat DetectFormat(const std::string& path)
 {
     if (EndsWithQif(path))
         return StatementFormat::Qif;
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    bool found = false;
-    while (ReadLine(file, line))
-        if (!line.empty())
-        {
-            found = true;
-            break;
-        }
-    if (!found)
+    std::string head = ReadHead(path);
+    std::string_view text = head;
+    // Banks write a byte-order mark, blank lines, or the whole header on one line.
+    if (text.starts_with(ByteOrderMark))
+        text.remove_prefix(ByteOrderMark.size());
+    std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string_view::npos)
         return StatementFormat::Unknown;
-    if (line == "OFXHEADER:100" || line.starts_with("<OFC>"))
+    text.remove_prefix(first);
+    if (text.starts_with("OFXHEADER:") || text.starts_with("<OFC>") || text.starts_with("<OFX>"))
         return StatementFormat::OfxSgml;
-    if (!line.starts_with("<?xml"))
-        return StatementFormat::Unknown;
-    do
-        if (line.find(" OFXHEADER") != std::string::npos)
-            return StatementFormat::OfxXml;
-    while (ReadLine(file, line));
+    if (text.starts_with("<?xml") && (text.find(" OFXHEADER") != std::string_view::npos ||
+                                      text.find("<OFX>") != std::string_view::npos))
+        return StatementFormat::OfxXml;
     return StatementFormat::Unknown;
-}
-
-bool ReadLine(std::istream& stream, std::string& line)
-{
-    line.clear();
-    std::streambuf* buffer = stream.rdbuf();
-    using Traits = std::streambuf::traits_type;
-    if (!stream.good() || !buffer)
-        return false;
-    bool any = false;
-    try
-    {
-        for (int c = buffer->sbumpc(); c != Traits::eof(); c = buffer->sbumpc())
-        {
-            any = true;
-            if (c == '\n')
-                return true;
-            if (c == '\r')
-            {
-                if (buffer->sgetc() == '\n')
-                    buffer->sbumpc();
-                return true;
-            }
-            line += static_cast<char>(c);
-        }
-        stream.setstate(std::ios::eofbit);
-    }
-    catch (const std::exception&)
-    {
-        // A read error (a directory, a device gone) ends the stream like its end does.
-        stream.setstate(std::ios::badbit);
-    }
-    return any;
 }

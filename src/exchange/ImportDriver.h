@@ -2,7 +2,6 @@
 
 #include "exchange/ImportContext.h"
 
-#include <istream>
 #include <string>
 
 /// The format of a statement file, as detection tells it.
@@ -30,12 +29,11 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path);
 /// the category rules over all uncategorised transactions.
 ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path);
 
-/// The format by the extension (.qif, any case) or else by the first non-empty line.
+/// The format by the extension (.qif, any case), or else by how the file begins once a
+/// byte-order mark and blanks are skipped: "OFXHEADER:", "<OFC>" or "<OFX>" is the SGML
+/// form; an XML declaration followed, in the first bytes, by an OFX processing instruction
+/// or "<OFX>" is the XML form.
 StatementFormat DetectFormat(const std::string& path);
-
-/// Reads the next line, ended by LF, CR or CR LF (not stored), bytes unchanged; false at
-/// the end of the stream.
-bool ReadLine(std::istream& stream, std::string& line);
 
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.
 void UpdateAllBalances(Database& db);

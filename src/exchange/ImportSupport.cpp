@@ -2,6 +2,7 @@
 
 #include "budget/BudgetPeriods.h"
 #include "data/Variant.h"
+#include "exchange/StatementFile.h"
 
 namespace
 {
@@ -19,15 +20,15 @@ bool IsZeroNumber(const std::string& text)
     return true;
 }
 
-std::string StatementExcerpt(const std::string& text)
+std::string StatementExcerpt(std::string_view text)
 {
     if (text.size() <= ExcerptLimit)
-        return text;
+        return std::string(text);
     std::size_t cut = ExcerptLimit;
     // Never cut inside a UTF-8 character.
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
         --cut;
-    return text.substr(0, cut) + "\n[" + std::to_string(text.size() - cut) +
+    return std::string(text.substr(0, cut)) + "\n[" + std::to_string(text.size() - cut) +
            " more bytes of the file not shown]";
 }
 
@@ -39,4 +40,9 @@ void BudgetLineCache::Ensure(const std::string& category, int year, int period,
         return;
     EnsureBudgetLine(m_db, category, year, period, group, Variant::FromCurrency(amount));
     m_done.insert(std::move(key));
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    return std::string(StatementFile(path).Bytes());
 }

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 class Database;
@@ -12,9 +13,12 @@ class Database;
 /// sign (0, 0000, -0). Statements write such check numbers for "no check".
 bool IsZeroNumber(const std::string& text);
 
+/// Every byte of a file; the empty text when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
 /// The part of a statement file that an error message quotes: at most the first 4 KB,
 /// then a line telling how many bytes were left out.
-std::string StatementExcerpt(const std::string& text);
+std::string StatementExcerpt(std::string_view text);
 
 /// Ensures budget lines during one import or rule run, asking the store once per
 /// category and period: a line, once there, stays for the rest of the run.

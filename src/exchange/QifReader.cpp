@@ -7,14 +7,19 @@
 #include "data/Recordset.h"
 #include "data/Regional.h"
 #include "data/SchemaCatalog.h"
+#include "data/TextEncoding.h"
+#include "data/TransactionAppender.h"
 #include "data/Vocabulary.h"
 #include "exchange/ImportAccount.h"
-#include "exchange/ImportDriver.h"
 #include "exchange/ImportSupport.h"
+#include "exchange/OfxReader.h"
+#include "exchange/ReadLine.h"
+#include "exchange/StatementAmount.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <unordered_set>
@@ -41,7 +46,10 @@ Mode ModeOfHeader(const std::string& line)
 
 struct Record
 {
-    std::int64_t date = 0; ///< kept from one record to the next
+    /// Kept from one record to the next; none before the file's first readable D line.
+    std::optional<std::int64_t> date;
+    bool broken = false; ///< a line of the record could not be read: it is not stored
+    std::string lines;   ///< the record's lines so far, each after a line feed
     Currency amount;
     std::string checkId;
     std::string memo;
@@ -51,6 +59,8 @@ struct Record
 
     void Start()
     {
+        broken = false;
+        lines.clear();
         amount = Currency();
         checkId.clear();
         memo.clear();
@@ -60,23 +70,24 @@ struct Record
     }
 };
 
-// A D value that names a day the store cannot hold.
-class UnrepresentableDate : public std::runtime_error
+// A line whose value cannot be read: the line is listed as skipped and its record is not
+// stored, never stored with a made-up date or amount.
+class UnreadableLine : public std::runtime_error
 {
 public:
-    UnrepresentableDate() : std::runtime_error("date before 1970") {}
+    UnreadableLine() : std::runtime_error("unreadable line") {}
 };
 
-std::int64_t ReadDate(std::string value)
+// A D value: the locale's date order, "'" before a two-digit year as "/". Dates before
+// 1970 cannot be held; nullopt for them and for what the parser rejects.
+std::optional<std::int64_t> ReadDate(std::string value)
 {
     for (char& c : value)
         if (c == '\'')
             c = '/';
     std::optional<DateTime> date = ParseDate(value);
-    if (!date || date->year < 1900)
-        return 0;
-    if (date->year < 1970)
-        throw UnrepresentableDate();
+    if (!date || date->year < 1970)
+        return std::nullopt;
     return FromLocalCalendar(*date);
 }
 
@@ -101,16 +112,15 @@ std::string MakeImportStamp()
     return stamp;
 }
 
-const char* const TransSelect = "SELECT AccountID, FITID, PostDate, Amount, Description, CheckID, "
-                                "Period, Year, Category, PayeeName AS Notes, Sequence FROM Trans "
-                                "WHERE AccountID = '";
+const char* const TransSelect = "SELECT FITID, PostDate, Amount, CheckID, PayeeName AS Notes "
+                                "FROM Trans WHERE AccountID = '";
 
 // Files the records of one run into one account. A record is a duplicate when the account
 // holds a row, not added by this run, with the same posting date (a row with a time of day
 // never matches), amount, notes and, when the record has one, check number; texts compare
 // as the engine's text equality does (ASCII case ignored, NULL equal to nothing). The
 // account's other rows are read once and looked up by hash: rows this run adds carry its
-// stamp and never take part.
+// stamp and never take part. Rows are written through one prepared statement.
 class TransactionStore
 {
 public:
@@ -119,19 +129,19 @@ public:
     {
     }
 
-    /// Stores a record unless the account holds it; true when stored.
+    /// Stores a dated record unless the account holds it; true when stored.
     bool Store(const Record& record)
     {
-        if (!m_rs.IsOpen())
+        if (!m_appender)
             Load();
-        DateTime local = ToLocalCalendar(record.date);
+        DateTime local = ToLocalCalendar(*record.date);
         if (IsKnown(local, record))
             return false;
         m_budget.Ensure(record.category, local.year, local.month, NoCategory, Currency());
         std::string description = record.payee.empty() ? "(Blank)" : record.payee;
-        AddTransaction(m_rs, m_accountId, m_stamp, record.checkId, record.date,
-                       Variant::FromCurrency(record.amount), description, record.memo,
-                       record.category);
+        m_appender->Add(m_accountId, m_stamp, record.checkId, *record.date,
+                        Variant::FromCurrency(record.amount), description, record.memo,
+                        record.category);
         return true;
     }
 
@@ -155,20 +165,13 @@ private:
         return keys.count(Key(date, record.amount, checkId, record.memo)) > 0;
     }
 
+    // Reads the account's rows once; the next record reads them again when this fails.
     void Load()
     {
-        m_rs.Open(TransSelect + SqlEscape(m_accountId) + "'", m_context.db, OpenMode::KeysetEdit);
-        try
-        {
-            do
-                m_stamp = MakeImportStamp();
-            while (!IndexRows()); // another process used the stamp: make a new one
-        }
-        catch (...)
-        {
-            m_rs.Close(); // read again at the next record rather than search half the rows
-            throw;
-        }
+        do
+            m_stamp = MakeImportStamp();
+        while (!IndexRows()); // another process used the stamp: make a new one
+        m_appender.emplace(m_context.db);
     }
 
     // Indexes the rows the duplicate search can find; false when one carries the stamp.
@@ -176,27 +179,29 @@ private:
     {
         m_withCheck.clear();
         m_withoutCheck.clear();
-        int date = m_rs.FieldIndex("PostDate");
-        int amount = m_rs.FieldIndex("Amount");
-        int checkId = m_rs.FieldIndex("CheckID");
-        int notes = m_rs.FieldIndex("Notes");
-        int fitid = m_rs.FieldIndex("FITID");
-        for (m_rs.MoveFirst(); !m_rs.IsEOF(); m_rs.MoveNext())
+        Recordset rs;
+        rs.Open(TransSelect + SqlEscape(m_accountId) + "'", m_context.db, OpenMode::ReadOnly);
+        const int fitid = 0;
+        const int date = 1;
+        const int amount = 2;
+        const int checkId = 3;
+        const int notes = 4;
+        for (; !rs.IsEOF(); rs.MoveNext())
         {
-            Variant id = m_rs.GetValue(fitid);
+            Variant id = rs.GetValue(fitid);
             if (id.IsNull())
                 continue; // FITID <> stamp is not true of NULL
-            if (EqualsNoCase(id.ToText(), m_stamp))
+            if (id.ToText() == m_stamp)
                 return false;
-            Variant posted = m_rs.GetValue(date);
-            Variant value = m_rs.GetValue(amount);
-            Variant memo = m_rs.GetValue(notes);
+            Variant posted = rs.GetValue(date);
+            Variant value = rs.GetValue(amount);
+            Variant memo = rs.GetValue(notes);
             if (posted.GetKind() != Variant::Kind::Date || posted.RawDate().HasTime() ||
                 value.IsNull() || memo.IsNull())
                 continue;
             Currency units = value.ToCurrency();
             m_withoutCheck.insert(Key(posted.RawDate(), units, nullptr, memo.ToText()));
-            Variant check = m_rs.GetValue(checkId);
+            Variant check = rs.GetValue(checkId);
             if (!check.IsNull())
             {
                 std::string text = check.ToText();
@@ -209,7 +214,7 @@ private:
     ImportContext& m_context;
     std::string m_accountId;
     std::string m_stamp;
-    Recordset m_rs;
+    std::optional<TransactionAppender> m_appender; ///< made once the rows are indexed
     BudgetLineCache m_budget;
     std::unordered_set<std::string> m_withoutCheck;
     std::unordered_set<std::string> m_withCheck;
@@ -240,6 +245,8 @@ public:
             char code = line.empty() ? '\0' : line[0];
             if (code == '^')
                 recordEnded = true;
+            else
+                m_record.lines += "\n" + line;
             try
             {
                 if (m_mode == Mode::Transactions)
@@ -262,11 +269,13 @@ private:
         switch (code)
         {
         case 'D':
+            // A date that cannot be read is no date for the records after it either.
             m_record.date = ReadDate(value);
+            if (!m_record.date)
+                Unreadable();
             break;
         case 'T':
-            if (auto amount = ParseCurrency(value))
-                m_record.amount = *amount;
+            m_record.amount = Amount(value);
             break;
         case 'N':
             if (!IsZeroNumber(value))
@@ -282,10 +291,7 @@ private:
             m_record.payee = TrimToLength(value, 50);
             break;
         case '^':
-            if (m_store.Store(m_record))
-                ++m_result.added;
-            else
-                ++m_result.duplicates;
+            EndTransaction();
             break;
         default:
             break; // split lines and other codes have no effect
@@ -308,10 +314,11 @@ private:
             break;
         }
         case 'B':
-            if (auto amount = ParseCurrency(value))
-                m_record.amount += *amount;
+            m_record.amount += Amount(value);
             break;
         case '^':
+            if (m_record.broken)
+                break;
             if (m_record.category != NoCategory || m_record.amount != Currency())
                 m_budget.Ensure(m_record.category, m_context.budgetYear, m_context.budgetPeriod,
                                 m_record.group, m_record.amount);
@@ -319,6 +326,37 @@ private:
         default:
             break;
         }
+    }
+
+    [[noreturn]] void Unreadable()
+    {
+        m_record.broken = true;
+        throw UnreadableLine();
+    }
+
+    Currency Amount(const std::string& value)
+    {
+        std::optional<Currency> amount = ParseQifAmount(value);
+        if (!amount)
+            Unreadable();
+        return *amount;
+    }
+
+    // A record whose line could not be read was listed with that line; one without a date
+    // of its own before the file's first D line (a memorized list) is listed whole.
+    void EndTransaction()
+    {
+        if (m_record.broken)
+            return;
+        if (!m_record.date)
+        {
+            m_skipped += m_record.lines.empty() ? "\n^" : m_record.lines;
+            return;
+        }
+        if (m_store.Store(m_record))
+            ++m_result.added;
+        else
+            ++m_result.duplicates;
     }
 
     ImportContext& m_context;
@@ -355,8 +393,9 @@ ImportResult ReadQifFile(ImportContext& context, const std::string& path)
     result.accountResolved = true;
     QifFileReader reader(context, accountId, result);
     {
-        std::ifstream file(path, std::ios::binary);
-        reader.Read(file);
+        // QIF declares no character set: UTF-8 when the bytes are, else CP1252.
+        std::istringstream text(DecodeStatementFile(ReadFileBytes(path)));
+        reader.Read(text);
     }
     transaction.Commit();
     if (!reader.Skipped().empty())

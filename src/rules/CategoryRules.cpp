@@ -4,6 +4,7 @@
 #include "budget/BudgetPeriods.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
+#include "data/RecordHelpers.h"
 #include "data/Recordset.h"
 #include "data/Vocabulary.h"
 
@@ -108,8 +109,9 @@ void Categorise(Database& db, std::vector<PreparedRule>& rules, const CaseFold& 
                 int& categorised)
 {
     Recordset rs;
-    rs.Open("SELECT Description, Amount, PayeeName AS Notes, Category, Year, Period FROM Trans "
-            "WHERE Category = '(none)'",
+    rs.Open(std::string("SELECT Description, Amount, PayeeName AS Notes, Category, Year, Period "
+                        "FROM Trans WHERE Category = ") +
+                SqlLiteral(NoCategory),
             db, OpenMode::KeysetEdit);
     std::set<std::tuple<std::string, int, int>> ensured;
     std::vector<std::optional<std::string>> fields(static_cast<std::size_t>(rs.FieldCount()));

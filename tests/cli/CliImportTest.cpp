@@ -157,3 +157,16 @@ TEST_F(CliImport, RefusesWrongCommandLines)
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
     }
 }
+
+TEST_F(CliImport, RunsTheImportCommandsOwnStepsEvenWhenTheAccountStaysUnknown)
+{
+    // The Import command runs the category rules whether or not a file was imported.
+    Sql("INSERT INTO Trans (AccountID, Amount, Description, Category, Sequence, Year, Period) "
+        "VALUES ('1001', -5, 'Corner Shop', '(none)', 1, 2016, 1)");
+    Sql("INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) VALUES "
+        "('Description', 'contains', 'shop', 'Groceries', 1)");
+    CliRun run = Cli({"import", Write("s.ofx", Statement("9999", Block("F1", "20160105", "-1")))});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(Sql("SELECT Category FROM Trans"), "Category\nGroceries\n");
+    EXPECT_EQ(Sql("SELECT COUNT(1) AS N FROM Account"), "N\n1\n");
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,18 +31,51 @@ TEST_F(CliTest, CheckCreatesDatabaseOnFirstStart)
 {
     CliRun run = Cli({"check"});
     EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, "schema version 5\n");
+    EXPECT_EQ(run.out, "created the new database " + m_defaultDb.string() + "\nschema version 5\n");
     EXPECT_TRUE(std::filesystem::exists(m_defaultDb));
+    EXPECT_EQ(Cli({"check"}).out, "schema version 5\n") << "the second run creates nothing";
 }
 
-TEST_F(CliTest, CheckOnMissingFileFailsWithEngineMessage)
+TEST_F(CliTest, CheckCreatesTheFileNamedByDatabaseOtherCommandsRefuseIt)
 {
-    std::string missing = m_home.File("missing.mdb");
+    std::string missing = m_home.File("new.mdb");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--database", missing, "sql", "SELECT 1"},
+          {"--database", missing, "budget", "2016", "5"},
+          {"--database", missing, "import", m_home.File("none.qif")}})
+    {
+        CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 1) << testing::PrintToString(args);
+        EXPECT_EQ(run.err, "Could not find file '" + missing + "'. (-2147467259)\n");
+        EXPECT_FALSE(std::filesystem::exists(missing));
+    }
+
     CliRun run = Cli({"--database", missing, "check"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "created the new database " + missing + "\nschema version 5\n");
+    EXPECT_TRUE(std::filesystem::exists(missing + ".bak"));
+    EXPECT_FALSE(std::filesystem::exists(m_defaultDb)) << "the usual place is left alone";
+    EXPECT_EQ(Cli({"--database", missing, "sql", "SELECT COUNT(1) AS N FROM Trans"}).out, "N\n0\n");
+
+    // A folder that cannot be made is reported, and nothing is left behind.
+    std::string blocked = m_home.File("new.mdb/inside.mdb");
+    CliRun failed = Cli({"--database", blocked, "check"});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_NE(failed.err.find("Could not create the database"), std::string::npos) << failed.err;
+}
+
+TEST_F(CliTest, CheckKeepsRefusingAMissingDatabasePathSetting)
+{
+    std::filesystem::create_directories(m_home.Path() / "Quorvel/Tallybrook");
+    std::string missing = m_home.File("gone.mdb");
+    std::ofstream(m_home.Path() / "Quorvel/Tallybrook/qvtb.ini")
+        << "[Settings]\nDatabasePath=" << missing << "\n";
+    CliRun run = Cli({"check"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("(-2147467259)\n"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, "Could not find file '" + missing + "'. (-2147467259)\n");
     EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_FALSE(std::filesystem::exists(m_defaultDb));
 }
 
 TEST_F(CliTest, SqlPrintsHeaderAndTabSeparatedRows)

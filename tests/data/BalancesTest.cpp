@@ -144,3 +144,27 @@ TEST_F(Balances, AccountListTotalsAreOpeningAndDisplayedBalancesOfTheType)
     EXPECT_EQ(list("Kid's"), "3|3"); // displayed balance = opening balance
     EXPECT_EQ(list("Loan"), "NULL|NULL");
 }
+
+TEST_F(Balances, ABalancePastTheCurrencyRangeRaisesOverflowAndStoresNothing)
+{
+    AddAccount("Big", "Bank", "5");
+    AddTrans("Big", 2016, 1, "Pay", "900000000000000");
+    AddTrans("Big", 2016, 2, "Pay", "900000000000000");
+    try
+    {
+        UpdateCurrentBalance(Db(), KindRegister, "Big");
+        ADD_FAILURE() << "the sum did not overflow";
+    }
+    catch (const DatabaseError& error)
+    {
+        EXPECT_EQ(GetComExceptionMessage(error), "Overflow (-2147352566)");
+    }
+    EXPECT_EQ(CurrentBalance("Big"), "0") << "nothing is stored";
+    // The totals line adds the opening balance to the sum: past the range, Overflow too.
+    Db().Execute("DELETE FROM Trans WHERE Period = 2");
+    Db().Execute("UPDATE Account SET OpeningBalance = 900000000000000 WHERE AccountID = 'Big'");
+    UpdateCurrentBalance(Db(), KindRegister, "Big");
+    Variant first;
+    Variant second;
+    EXPECT_THROW(ComputeTotals(Db(), Register("Big", 2016, 1), first, second), DatabaseError);
+}

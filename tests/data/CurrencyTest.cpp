@@ -1,6 +1,11 @@
 #include "data/Currency.h"
 
+#include "data/DatabaseError.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
 
 TEST(Currency, ParsesAndWritesExactly)
 {
@@ -34,4 +39,43 @@ TEST(Currency, AddsAndMultipliesWithoutLosingUnits)
     EXPECT_EQ(quantity.MultipliedBy(price), *Currency::Parse("33.3663"));
     EXPECT_EQ(Currency::FromUnits(5).MultipliedBy(Currency::FromUnits(5000)),
               Currency::FromUnits(2)); // 0.00025 rounds to even
+}
+
+TEST(Currency, OverflowRaisesTheOverflowErrorInsteadOfWrapping)
+{
+    const Currency largest = Currency::FromUnits(INT64_MAX);
+    const Currency smallest = Currency::FromUnits(INT64_MIN);
+    auto expectOverflow = [](auto&& operation, const char* what)
+    {
+        try
+        {
+            operation();
+            ADD_FAILURE() << what << " did not overflow";
+        }
+        catch (const DatabaseError& error)
+        {
+            EXPECT_EQ(error.StatusCode(), Status::Overflow) << what;
+            EXPECT_EQ(GetComExceptionMessage(error), "Overflow (-2147352566)") << what;
+        }
+    };
+    expectOverflow([&] { return largest.MultipliedBy(Currency::FromWhole(2)); }, "max x 2");
+    expectOverflow([&] { return largest + Currency::FromUnits(1); }, "max + 1");
+    expectOverflow([&] { return smallest - Currency::FromUnits(1); }, "min - 1");
+    expectOverflow([&] { return -smallest; }, "-min");
+    expectOverflow([&] { return Currency::FromWhole(INT64_MAX / 1000); }, "whole");
+    expectOverflow([&] { return Currency::FromDouble(1e300); }, "1e300");
+    expectOverflow([&] { return Currency::FromDouble(std::nan("")); }, "NaN");
+    expectOverflow(
+        [&]
+        {
+            Currency sum = largest;
+            sum += Currency::FromUnits(1);
+            return sum;
+        },
+        "+=");
+    // The edges themselves are values.
+    EXPECT_EQ((largest - Currency::FromUnits(1)) + Currency::FromUnits(1), largest);
+    EXPECT_EQ(-largest - Currency::FromUnits(1), smallest);
+    EXPECT_EQ(Currency::FromWhole(922337203685477).Units(), 9223372036854770000);
+    EXPECT_EQ(largest.MultipliedBy(Currency::FromWhole(1)), largest);
 }

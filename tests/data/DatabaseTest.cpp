@@ -1,5 +1,4 @@
 #include "data/Database.h"
-#include "app/Settings.h"
 #include "data/DatabaseError.h"
 #include "data/Schema.h"
 #include "support/TempDir.h"
@@ -16,11 +15,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-std::string AppDataDir(const TempDir& home)
-{
-    return home.File("Quorvel/Tallybrook");
-}
-
 void MakeDatabase(const std::string& path)
 {
     std::ofstream(path).flush();
@@ -29,55 +23,40 @@ void MakeDatabase(const std::string& path)
 }
 } // namespace
 
-TEST(DatabaseOpen, FirstStartCreatesAnEmptyDatabaseUnderTheDataFolder)
+TEST(DatabaseOpen, NeverCreatesAMissingFile)
 {
-    TempDir home;
-    ScopedEnv xdg("XDG_DATA_HOME", home.Path().string());
-    std::string expected = AppDataDir(home) + "/db/qtb.mdb";
-    EXPECT_EQ(Database::LocateDatabasePath(), expected);
-    {
-        Database db;
-        EXPECT_EQ(db.Path(), expected);
-        EXPECT_EQ(ReadSchemaVersion(db), 5);
-        for (const char* table :
-             {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule"})
-            EXPECT_NO_THROW(db.Execute(std::string("SELECT * FROM ") + table)) << table;
-    }
-    EXPECT_TRUE(fs::exists(expected + ".bak"));
-    EXPECT_FALSE(fs::exists(expected + ".new"));
-    // The settings file is never created by opening the database.
-    EXPECT_FALSE(fs::exists(AppDataDir(home) + "/qvtb.ini"));
-}
-
-TEST(DatabaseOpen, UsesDatabasePathExactlyAndNeverCreatesIt)
-{
-    TempDir home;
-    ScopedEnv xdg("XDG_DATA_HOME", home.Path().string());
-    fs::create_directories(AppDataDir(home));
-    std::string missing = home.File("elsewhere/missing.mdb");
-    WriteSetting("DatabasePath", missing, "Settings");
-    EXPECT_EQ(Database::LocateDatabasePath(), missing);
+    TempDir dir;
+    std::string missing = dir.File("missing/qtb.mdb");
     try
     {
-        Database db;
+        Database db(missing);
         FAIL() << "opened a missing database";
     }
     catch (const DatabaseError& error)
     {
-        EXPECT_EQ(error.StatusCode(), Status::Fail);
-        std::string message = GetComExceptionMessage(error);
-        EXPECT_NE(message.find(missing), std::string::npos) << message;
-        EXPECT_EQ(message.substr(message.size() - 13), "(-2147467259)");
+        EXPECT_EQ(GetComExceptionMessage(error),
+                  "Could not find file '" + missing + "'. (-2147467259)");
     }
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_FALSE(fs::exists(missing + ".bak"));
-    EXPECT_FALSE(fs::exists(AppDataDir(home) + "/db"));
+    EXPECT_FALSE(fs::exists(dir.File("missing")));
+}
 
-    std::string present = home.File("mine.mdb");
-    MakeDatabase(present);
-    WriteSetting("DatabasePath", present, "Settings");
-    Database db;
-    EXPECT_EQ(db.Path(), present);
+TEST(DatabaseOpen, CreateDatabaseFileBuildsTheOldShapeThatOpeningMigrates)
+{
+    TempDir dir;
+    std::string path = dir.File("new/folder/qtb.mdb");
+    CreateDatabaseFile(path);
+    EXPECT_FALSE(fs::exists(path + ".new"));
+    {
+        Database raw(path, OpenOptions{false, false});
+        EXPECT_THROW(raw.Execute("SELECT * FROM CategoryRule"), DatabaseError);
+    }
+    Database db(path);
+    EXPECT_EQ(ReadSchemaVersion(db), 5);
+    for (const char* table : {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule"})
+        EXPECT_NO_THROW(db.Execute(std::string("SELECT * FROM ") + table)) << table;
+    EXPECT_TRUE(fs::exists(path + ".bak"));
 }
 
 TEST(DatabaseOpen, RefusesAFileThatIsNotADatabaseAndLeavesItAlone)

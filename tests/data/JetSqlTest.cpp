@@ -1,7 +1,9 @@
+#include "data/JetSql.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
+#include "support/ScopedLocale.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 
@@ -349,4 +351,35 @@ TEST(JetDialect, EngineFailuresRaiseDatabaseError)
         EXPECT_THROW(s.db.Execute(broken), DatabaseError) << broken;
     // Nothing half-done remains: the connection still works.
     EXPECT_FALSE(s.db.HasRows("Account", "AccountID = 'open'"));
+}
+
+TEST(JetDialect, NumberLiteralsReadTheSameInEveryLocale)
+{
+    Store s;
+    for (const char* locale : {"C", "C.UTF-8", "en_US.UTF-8", "de_DE.UTF-8"})
+    {
+        ScopedLocale scoped(locale);
+        if (!scoped.Ok())
+        {
+            ADD_FAILURE() << "locale " << locale << " is not installed";
+            continue;
+        }
+        SCOPED_TRACE(locale);
+        s.db.Execute("DELETE FROM Account");
+        AddAccount(s.db, "'E', 'Exponent', 'Bank', 1, 1.5E2, 2.5e-1, 0.5");
+        EXPECT_EQ(First(s.db, "SELECT OpeningBalance FROM Account", "OpeningBalance"),
+                  Money("150"));
+        EXPECT_EQ(First(s.db, "SELECT CurrentBalance FROM Account", "CurrentBalance"),
+                  Money("0.25"));
+        EXPECT_EQ(First(s.db, "SELECT BudgetInclude FROM Account", "BudgetInclude"),
+                  Variant::FromBool(true));
+        EXPECT_EQ(
+            First(s.db, "SELECT COUNT(1) AS N FROM Account WHERE OpeningBalance = 1.5E2", "N"),
+            Variant::FromLong(1));
+        EXPECT_EQ(First(s.db, "SELECT COUNT(1) AS N FROM Account WHERE BudgetInclude = 0.25", "N"),
+                  Variant::FromLong(1))
+            << "a non-zero number next to a yes/no column is true";
+        EXPECT_EQ(ScaleCurrencyLiteral("1.5E2"), "1500000");
+        EXPECT_EQ(ScaleCurrencyLiteral("12.5"), "125000");
+    }
 }

@@ -48,6 +48,10 @@ TEST(RecordHelpers, EscapesQuotesAndTrims)
     EXPECT_EQ(TrimToLength("\t\r\n\v\f x \t", 10), "x");
     EXPECT_EQ(TrimToLength("", 5), "");
     EXPECT_EQ(TrimToLength("abc", 0), "");
+    // Widths count characters of UTF-8 text; a character is never cut in two.
+    EXPECT_EQ(TrimToLength("Z\xC3\xBCrich", 2), "Z\xC3\xBC");
+    EXPECT_EQ(TrimToLength(" \xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", 2), "\xE2\x82\xAC\xE2\x82\xAC");
+    EXPECT_EQ(TrimToLength(std::string(300, 'a') + "\xC3\xA9", 300), std::string(300, 'a'));
 }
 
 TEST_F(RecordHelpersDb, NextSequenceFollowsTheHighestStoredNumber)

@@ -3,6 +3,7 @@
 #include "data/DatabaseError.h"
 #include "data/RecordHelpers.h"
 #include "data/Schema.h"
+#include "support/ScopedLocale.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 
@@ -61,26 +62,6 @@ const char* const ImportQuery =
     "SELECT AccountID, PostDate, Amount, Description, FITID, CheckID, Period, Year, Category, "
     "PayeeName AS Notes, Sequence FROM Trans WHERE AccountID = 'A1'";
 
-// Sets the locale for the life of the object and puts the C locale back after.
-struct ScopedLocale
-{
-    explicit ScopedLocale(const char* name) : set(std::setlocale(LC_ALL, name) != nullptr) {}
-    ~ScopedLocale() { std::setlocale(LC_ALL, "C"); }
-    bool set;
-};
-
-// Sets TZ for the life of the object; the C library re-reads it on both sides.
-class ScopedTimeZone
-{
-    struct Reread
-    {
-        ~Reread() { tzset(); }
-    } m_reread; // destroyed after m_env has put the old TZ back
-    ScopedEnv m_env;
-
-public:
-    explicit ScopedTimeZone(const char* zone) : m_env("TZ", zone) { tzset(); }
-};
 } // namespace
 
 TEST(Recordset, EmptyResultIsAtEndAtOnceAndNullFieldsReadAsEmptyOrZero)
@@ -168,7 +149,7 @@ TEST(Recordset, CurrencyTextFollowsTheLocale)
     EXPECT_EQ(amounts(), "-12.5 100");
 
     ScopedLocale german("de_DE.UTF-8");
-    if (!german.set)
+    if (!german.Ok())
         GTEST_SKIP() << "de_DE.UTF-8 is not installed";
     EXPECT_EQ(amounts(), "-12,5 100");
     // SQL literals keep the point whatever the user's decimal separator.

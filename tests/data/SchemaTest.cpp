@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
+#include "data/Statement.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +193,62 @@ TEST(SchemaMigration, NewTablesNumberRowsTypedWithoutSequence)
     }
     EXPECT_EQ(FirstValue(db, "SELECT MAX( Sequence ) FROM Budget"), "42");
     EXPECT_EQ(FirstValue(db, "SELECT SubSequence FROM Trans"), "0");
+}
+
+TEST(SchemaMigration, FitidsCompareByteForByteAndEveryOtherTextIgnoresCase)
+{
+    for (int version : {-1, 4, 5})
+    {
+        SCOPED_TRACE("from version " + std::to_string(version));
+        TempDir dir;
+        std::string path = dir.File("qtb.mdb");
+        BuildAtVersion(path, version);
+        {
+            // Files made before the rule, at version 5 too, compare FITIDs ignoring case.
+            Database plain(path, OpenOptions{false, false});
+            EXPECT_EQ(FirstValue(plain, "SELECT COUNT(1) FROM Trans WHERE FITID = 'f1'"), "1");
+        }
+        {
+            Database db(path);
+            db.Execute("INSERT INTO Trans (AccountID, Sequence, FITID, Description) VALUES "
+                       "('A-1', 8, 'f1', 'lower')");
+            EXPECT_EQ(FirstValue(db, "SELECT Description FROM Trans WHERE FITID = 'f1'"), "lower");
+            EXPECT_EQ(FirstValue(db, "SELECT COUNT(1) FROM Trans WHERE FITID = 'F1'"), "1");
+            EXPECT_EQ(FirstValue(db, "SELECT COUNT(1) FROM Trans WHERE AccountID = 'a-1' AND "
+                                     "Description = 'GROCER'"),
+                      "1")
+                << "other texts keep ignoring case";
+            EXPECT_EQ(FirstValue(db, "SELECT Description FROM Trans WHERE FITID = 'F1'"), "Grocer")
+                << "rows survive the rebuild";
+
+            // The lookup index compares the same way, and the engine uses it.
+            EXPECT_EQ(FirstValue(db, "SELECT coll FROM pragma_index_xinfo('TransAccountFitid') "
+                                     "WHERE name = 'FITID'"),
+                      "BINARY");
+            Statement plan(db.Handle(), "EXPLAIN QUERY PLAN SELECT * FROM Trans WHERE "
+                                        "AccountID = 'A-1' AND FITID = 'f1'");
+            ASSERT_TRUE(plan.Step());
+            EXPECT_NE(plan.ColumnText(3).find("TransAccountFitid"), std::string::npos)
+                << plan.ColumnText(3);
+
+            // A keyset Find on FITID is exact; on any other text it ignores case.
+            Recordset rs;
+            rs.Open("SELECT FITID, Description FROM Trans", db, OpenMode::KeysetEdit);
+            rs.Find("FITID = 'f1'");
+            ASSERT_FALSE(rs.IsEOF());
+            EXPECT_EQ(rs.GetText("Description"), "lower");
+            rs.MoveFirst();
+            rs.Find("FITID = 'F2'");
+            EXPECT_TRUE(rs.IsEOF());
+            rs.MoveFirst();
+            rs.Find("Description = 'LOWER'");
+            EXPECT_FALSE(rs.IsEOF());
+        }
+        // Later starts leave the file as it is.
+        std::string before = ReadFile(path);
+        {
+            Database again(path);
+        }
+        EXPECT_EQ(ReadFile(path), before);
+    }
 }

@@ -1,25 +1,11 @@
 #include "data/Variant.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
+#include "support/ScopedLocale.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
-
-namespace
-{
-// Switches every locale category for one test and back to "C" after it.
-class ScopedLocale
-{
-public:
-    explicit ScopedLocale(const char* name) : m_ok(std::setlocale(LC_ALL, name) != nullptr) {}
-    ~ScopedLocale() { std::setlocale(LC_ALL, "C"); }
-    bool Ok() const { return m_ok; }
-
-private:
-    bool m_ok;
-};
-} // namespace
 
 TEST(Variant, ConvertsWithTheNullRules)
 {

@@ -18,28 +18,6 @@ const char* const Ofx = "OFXHEADER:100\r\n\r\n<OFX><ACCTID>1001\r\n<STMTTRN>\r\n
 using ImportDriver = ImportTest;
 } // namespace
 
-TEST(ReadLine, SplitsAtLfCrAndCrLfAlikeAndEmptiesTheLineAtTheEnd)
-{
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"a\nb\rc\r\nd", {"a", "b", "c", "d"}},
-        {"a\n", {"a"}},
-        {"\n\n", {"", ""}},
-        {"\r\r\n", {"", ""}},
-        {"", {}},
-        {std::string("a\0b\n\xff", 5), {std::string("a\0b", 3), "\xff"}},
-    };
-    for (const auto& [text, expected] : cases)
-    {
-        std::istringstream stream(text);
-        std::vector<std::string> lines;
-        std::string line = "old";
-        while (ReadLine(stream, line))
-            lines.push_back(line);
-        EXPECT_EQ(lines, expected) << text;
-        EXPECT_EQ(line, "");
-    }
-}
-
 TEST_F(ImportDriver, DetectsTheFormat)
 {
     using F = StatementFormat;
@@ -53,12 +31,19 @@ TEST_F(ImportDriver, DetectsTheFormat)
         {"statement.QiF", Ofx, F::Qif},
         {"x.qif", "", F::Qif},
         {"x.qif.ofx", "!Type:Bank\n", F::Unknown},
-        // SGML after empty lines only.
+        // SGML after a byte-order mark and blanks, its header on lines or on one line.
         {"a.ofx", "\n\r\n\rOFXHEADER:100\r\nDATA:OFXSGML\r\n", F::OfxSgml},
-        {"b.ofx", "OFXHEADER:100 \r\n", F::Unknown},
-        {"c.ofx", "\xEF\xBB\xBFOFXHEADER:100\r\n", F::Unknown},
-        {"d.ofx", " \nOFXHEADER:100\n", F::Unknown},
+        {"b.ofx", "OFXHEADER:100 \r\n", F::OfxSgml},
+        {"c.ofx", "\xEF\xBB\xBFOFXHEADER:100\r\n", F::OfxSgml},
+        {"d.ofx", " \nOFXHEADER:100\n", F::OfxSgml},
+        {"one.ofx", "OFXHEADER:100 DATA:OFXSGML VERSION:102 CHARSET:1252<OFX><SIGNONMSGSRSV1>",
+         F::OfxSgml},
+        {"bare.ofx", "<OFX>\r\n<SIGNONMSGSRSV1>", F::OfxSgml},
+        {"bom.ofx", "\xEF\xBB\xBF\r\n<OFX>", F::OfxSgml},
         {"e.ofx", "ofxheader:100\n", F::Unknown},
+        {"g.ofx", "x OFXHEADER:100\n", F::Unknown},
+        {"h.ofx", "\xEF\xBB\xBF", F::Unknown},
+        {"i.ofx", "<ofx>", F::Unknown},
         {"f.qfx", "OFXHEADER:100", F::OfxSgml},
         {"a.ofc", "<OFC>\n", F::OfxSgml},
         {"b.ofc", "<OFC><ACCTSTMT>", F::OfxSgml},
@@ -67,7 +52,9 @@ TEST_F(ImportDriver, DetectsTheFormat)
         {"x1.ofx", "<?xml version=\"1.0\"?>\n\n<!-- c -->\n<?OFX OFXHEADER=\"200\"?>\n<OFX>",
          F::OfxXml},
         {"x2.ofx", "<?xml version=\"1.0\"?><?OFX OFXHEADER=\"200\"?>", F::OfxXml},
-        {"x3.ofx", "<?xml version=\"1.0\"?>\n<OFX>\n<?OFX\tOFXHEADER=\"200\"?>\n", F::Unknown},
+        {"x3.ofx", "<?xml version=\"1.0\"?>\n<OFX>\n<?OFX\tOFXHEADER=\"200\"?>\n", F::OfxXml},
+        {"x5.ofx", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-16\"?><OFX>", F::OfxXml},
+        {"x6.ofx", "<?xml version=\"1.0\"?>" + std::string(70000, ' ') + "<OFX>", F::Unknown},
         {"x4.ofx", "<?xml version=\"1.0\"?>\n<OFXHEADER>\n", F::Unknown},
         {"u1.ofx", "", F::Unknown},
         {"u2.ofx", "\r\n\n\r", F::Unknown},

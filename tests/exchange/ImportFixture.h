@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "exchange/ImportAccount.h"
 #include "exchange/ImportContext.h"
+#include "support/ScopedLocale.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 
@@ -101,24 +102,6 @@ public:
     std::deque<std::optional<AccountChoice>> answers;
     std::vector<AccountChoiceRequest> requests;
     std::function<void()> onChoose; ///< runs while the dialog is shown
-};
-
-/// Switches the C library's locale for the life of the object.
-class ScopedLocale
-{
-public:
-    explicit ScopedLocale(const char* name)
-        : m_old(std::setlocale(LC_ALL, nullptr)), m_ok(std::setlocale(LC_ALL, name) != nullptr)
-    {
-    }
-    ~ScopedLocale() { std::setlocale(LC_ALL, m_old.c_str()); }
-    ScopedLocale(const ScopedLocale&) = delete;
-    ScopedLocale& operator=(const ScopedLocale&) = delete;
-    bool Ok() const { return m_ok; }
-
-private:
-    std::string m_old;
-    bool m_ok;
 };
 
 /// A fresh database at the current schema, a recording user interface, a scripted

@@ -44,10 +44,26 @@ TEST(OfxText, TagsAndAggregates)
     EXPECT_EQ(TagValue("<a>1", "<A>"), "");
     EXPECT_EQ(TagValue("<A><B>x", "<A>"), "");
     EXPECT_EQ(TagValue("", "<A>"), "");
-    // Only &amp; is decoded, once.
+    // Entities are decoded in one pass: what one decodes is not read again.
     EXPECT_EQ(TagText("<NAME>A &amp; B", "<NAME>"), "A & B");
-    EXPECT_EQ(TagText("<NAME>A &lt; B &#38; C", "<NAME>"), "A &lt; B &#38; C");
     EXPECT_EQ(TagText("<NAME>&amp;amp;&amp;", "<NAME>"), "&amp;&");
+    EXPECT_EQ(TagText("<NAME>A &lt;&gt; B &#38; C&quot;&apos;", "<NAME>"), "A <> B & C\"'");
+    EXPECT_EQ(TagText("<NAME>Caf&#233; &#xE9;&#XE9; &#x20AC;&#128182;", "<NAME>"),
+              "Caf\xC3\xA9 \xC3\xA9\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x92\xB6");
+    // Anything else stays as written.
+    for (const char* kept : {"&", "a & b", "&nbsp;", "&AMP;", "&#;", "&#x;", "&#0;", "&#xD800;",
+                             "&#1114112;", "&#12a;", "&amp", "&#99999999999999999999;"})
+        EXPECT_EQ(TagText(std::string("<N>") + kept, "<N>"), kept);
+    // TagValue decodes nothing.
+    EXPECT_EQ(TagValue("<NAME>A &amp; B", "<NAME>"), "A &amp; B");
+
+    // CDATA sections are read as their text, markers dropped, entities left alone.
+    EXPECT_EQ(TagText("<NAME><![CDATA[EFTPOS WDL ALDI]]></NAME>", "<NAME>"), "EFTPOS WDL ALDI");
+    EXPECT_EQ(TagText("<NAME> <![CDATA[ a<b &amp; ]]> &amp; <![CDATA[c]]>x </NAME>", "<NAME>"),
+              "a<b &amp;  & cx");
+    EXPECT_EQ(TagValue("<FITID><![CDATA[A2]]></FITID>", "<FITID>"), "A2");
+    EXPECT_EQ(TagText("<NAME><![CDATA[never closed", "<NAME>"), "");
+    EXPECT_EQ(TagText("<NAME><![CDATA[]]></NAME>", "<NAME>"), "");
 
     std::string text = "x<T>a\r\nb</T><T>c</T><T>d";
     std::size_t position = 0;
@@ -72,16 +88,16 @@ TEST_F(OfxReader, ImportsEachFitidOncePerAccount)
                     Block("", "20160109", "-3"));
     ImportResult first = Read(file);
     EXPECT_TRUE(first.accountResolved);
-    EXPECT_EQ(first.added, 3);
+    EXPECT_EQ(first.added, 4);
     // Sequence follows the file's order.
     EXPECT_EQ(
         Stored("FITID, Amount, Description, PayeeName, Category, Sequence"),
         (std::vector<std::string>{"F1|-12.5|Shop|Food|(none)|42", "O'Brien's|100|Salary||(none)|43",
-                                  "|-1|Payee||(none)|44"}));
+                                  "|-1|Payee||(none)|44", "|-3|Payee||(none)|45"}));
     ImportResult second = Read(file);
     EXPECT_EQ(second.added, 0);
     EXPECT_EQ(second.duplicates, 5);
-    EXPECT_EQ(Count("Trans"), 4);
+    EXPECT_EQ(Count("Trans"), 5);
     // The same FITID in another account is no duplicate.
     EXPECT_EQ(Read(Statement("2002", Block("F1", "20160105", "-1"))).added, 1);
     EXPECT_TRUE(chooser.requests.empty()) << "a known ACCTID needs no dialog";
@@ -127,7 +143,6 @@ TEST_F(OfxReader, AnInvalidDateOrAmountEndsTheImportKeepingEarlierRows)
         {"ABCD0101", "-2", ""},
         {"19691231", "-2", ""},
         {"20160001", "-2", ""},
-        {"20160106", "12,34.5", mismatch},
         {"20160106", "abc", mismatch},
         {"20160106", "1e5", mismatch},
         {"20160106", "--1", mismatch},
@@ -172,10 +187,9 @@ TEST_F(OfxReader, StoresNamesMemosAndCheckNumbersByTheirRules)
                                Block("F3", "20160105", "-1", "", "", "-0") +
                                Block("F4", "20160105", "-1", "  ", "", "EFT") +
                                Block("F5", "20160105", "-1", "x", "", "-")));
-    EXPECT_EQ(
-        Stored("Description, PayeeName, CheckID"),
-        (std::vector<std::string>{"A & B|x & y|", "A &lt; B|" + std::string(255, 'm') + "|0012",
-                                  "(blank)||", "(blank)||EFT", "x||-"}));
+    EXPECT_EQ(Stored("Description, PayeeName, CheckID"),
+              (std::vector<std::string>{"A & B|x & y|", "A < B|" + std::string(255, 'm') + "|0012",
+                                        "(blank)||", "(blank)||EFT", "x||-"}));
 }
 
 TEST_F(OfxReader, FilesTwoStatementsUnderTheFirstAccountNumber)
@@ -269,4 +283,33 @@ TEST_F(OfxReader, AFiftyMegabyteStatementIsReadWhole)
             Block("B" + std::to_string(count), "20160105", "-1") + "<!--" + padding + "-->\r\n";
     EXPECT_EQ(Read(Statement("1001", blocks)).added, count);
     EXPECT_EQ(Count("Trans"), count);
+}
+
+TEST(OfxText, DeclaredCharsetNamesTheSetAsIconvKnowsIt)
+{
+    const struct
+    {
+        std::string text;
+        const char* charset;
+    } cases[] = {
+        {"OFXHEADER:100\r\nENCODING:USASCII\r\nCHARSET:1252\r\n\r\n<OFX>", "CP1252"},
+        {"OFXHEADER:100\nENCODING:USASCII\nCHARSET:ISO-8859-1\n<OFX>", "ISO-8859-1"},
+        {"OFXHEADER:100\nCHARSET:8859-1\n<OFX>", "ISO-8859-1"},
+        {"OFXHEADER:100\nENCODING:UTF-8\nCHARSET:NONE\n<OFX>", "UTF-8"},
+        {"OFXHEADER:100\nENCODING:USASCII\nCHARSET:NONE\n<OFX>", ""},
+        {"OFXHEADER:100 ENCODING:USASCII CHARSET: 1250 COMPRESSION:NONE<OFX>", "CP1250"},
+        {"OFXHEADER:100 CHARSET:1252<OFX>", "CP1252"},
+        {"\xEF\xBB\xBFOFXHEADER:100\nCHARSET:windows-1252\n<OFX>", "WINDOWS-1252"},
+        {"<OFX><NAME>CHARSET:1252", ""},
+        {"", ""},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><?OFX OFXHEADER=\"200\"?>", "ISO-8859-1"},
+        {"\n <?xml version='1.0' encoding='windows-1252' ?>", "windows-1252"},
+        {"<?xml version=\"1.0\"?><OFX><NAME>encoding=\"x\"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DeclaredCharset(c.text), c.charset) << c.text;
+
+    EXPECT_EQ(DecodeStatementFile("\xEF\xBB\xBFOFXHEADER:100\nCHARSET:1252\n<OFX>Caf\xE9"),
+              "OFXHEADER:100\nCHARSET:1252\n<OFX>Caf\xC3\xA9");
+    EXPECT_EQ(DecodeStatementFile("\xEF\xBB\xBF<OFX>"), "<OFX>");
 }

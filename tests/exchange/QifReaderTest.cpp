@@ -111,7 +111,7 @@ TEST_F(QifReader, StoresFieldsByTheirRules)
          "D1/1/16\nT4\nN0012\n^\nD1/1/16\nT5\nN77\nN-0\n^\n",
          "CheckID",
          {"", "", "EFT", "0012", "77"}},
-        {"!Type:Bank\nD1/1/16\nT7\nTabc\n^\nD1/1/16\nT\n^\n", "Amount", {"7", "0"}},
+        {"!Type:Bank\nD1/1/16\nT7\n^\nD1/1/16\n^\n", "Amount", {"7", "0"}},
         {"!Type:Bank\nD1/1/16\nT1\nP  " + std::string(60, 'p') + "\nM  memo  \n^\n",
          "Description, PayeeName",
          {std::string(50, 'p') + "|memo"}},
@@ -145,23 +145,27 @@ TEST_F(QifReader, StoresFieldsByTheirRules)
 TEST_F(QifReader, ReadsDatesByTheirRules)
 {
     const std::int64_t march4 = LocalTime(2016, 3, 4);
-    const std::string skipped1969 = "Invalid data was found while importing. The following "
-                                    "lines were skipped:\nD12/31/1969";
+    const std::string skipped = "Invalid data was found while importing. The following "
+                                "lines were skipped:";
     const struct
     {
         const char* file;
         std::vector<std::int64_t> dates;
         std::string message;
     } cases[] = {
-        // A record without a D line takes the date before it; time 0 before any.
-        {"!Type:Bank\nT1\nPFirst\n^\nD3/4/2016\nT2\n^\nT3\n^\n", {0, march4, march4}, ""},
-        {"!Type:Bank\nD3/4/2016\nT1\n^\nDnot a date\nT2\n^\nD1/1/1899\nT3\n^\n",
-         {march4, 0, 0},
-         ""},
+        // A record without a D line takes the date before it; before any, it is skipped whole.
+        {"!Type:Bank\nT1\nPFirst\n^\nD3/4/2016\nT2\n^\nT3\n^\n",
+         {march4, march4},
+         skipped + "\nT1\nPFirst"},
+        // A D line that cannot be read skips its record, and the undated ones after it.
+        {"!Type:Bank\nD3/4/2016\nT1\n^\nDnot a date\nT2\n^\nD1/1/1899\nT3\n^\nT4\n^\n"
+         "D3/4/16\nT5\n^\n",
+         {march4, march4},
+         skipped + "\nDnot a date\nD1/1/1899\nT4"},
         {"!Type:Bank\nD3/4/2016 10:30\nT1\n^\n", {LocalTime(2016, 3, 4, 10, 30)}, ""},
         {"!Type:Bank\nD12/31/1969\nT1\n^\nD1/1/1970\nT2\n^\n",
-         {0, LocalTime(1970, 1, 1)},
-         skipped1969},
+         {LocalTime(1970, 1, 1)},
+         skipped + "\nD12/31/1969"},
     };
     for (const auto& c : cases)
     {
@@ -186,11 +190,15 @@ TEST_F(QifReader, ACategoryListAddsBudgetLinesToTheSelectedMonth)
     ImportResult result = Read("!Type:Cat\nNAuto:Fuel\nB100\nB50\n^\nNFuel\nB10\n^\n"
                                "NAuto:Parts:Extra\n^\nNHome:Rent\nB5\n^\nNAuto:Tax\nBabc\n^\n");
     EXPECT_EQ(result.added, 0);
-    EXPECT_EQ(Rows("SELECT CategoryGroup, Category, Amount FROM Budget WHERE Year = 2016 AND "
-                   "Period = 5 ORDER BY Category"),
-              (std::vector<std::string>{"|(none)|10", "Auto|Fuel|150", "Auto|Parts|0",
-                                        "Home|Rent|900", "Auto|Tax|0"}));
+    EXPECT_EQ(
+        Rows("SELECT CategoryGroup, Category, Amount FROM Budget WHERE Year = 2016 AND "
+             "Period = 5 ORDER BY Category"),
+        (std::vector<std::string>{"|(none)|10", "Auto|Fuel|150", "Auto|Parts|0", "Home|Rent|900"}));
     EXPECT_EQ(Count("Trans"), 0);
+    // A B line that cannot be read leaves its record out and is listed.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Invalid data was found while importing. The following lines "
+                                   "were skipped:\nBabc");
 }
 
 TEST_F(QifReader, FindsDuplicatesByAccountDateAmountMemoAndCheckNumber)
@@ -227,7 +235,6 @@ TEST_F(QifReader, FindsDuplicatesByAccountDateAmountMemoAndCheckNumber)
         {"1/6/16", "12.5", "it's", "0", true},
         {"1/6/16", "12.5", "IT'S", "x", false},
         {"1/7/16", "0", "", "", false},
-        {"1/7/16", "", "", "", false},
         {"1/8/16", "1", "case", "", true},
         {"1/9/16", "2", "other", "", false},
         {"1/10/16", "3", "timed", "", false},

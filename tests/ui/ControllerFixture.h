@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Controller.h"
+#include "app/DatabaseLocation.h"
 #include "app/Paths.h"
 #include "app/Trace.h"
 #include "data/Database.h"
@@ -39,7 +40,7 @@ protected:
     /// Runs SQL on the program's database before the main window opens it.
     void Prepare(const std::vector<std::string>& statements)
     {
-        Database database;
+        Database database(PrepareProgramDatabase());
         for (const std::string& sql : statements)
             database.Execute(sql);
     }

@@ -1,4 +1,5 @@
 #include "register/QvGrid.h"
+#include "app/DatabaseLocation.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Regional.h"
@@ -67,7 +68,7 @@ protected:
     {
         REQUIRE_DISPLAY();
         m_env.emplace("XDG_DATA_HOME", m_dir.Path().string());
-        m_db = std::make_unique<Database>();
+        m_db = OpenProgramDatabase();
         m_frame = new wxFrame(nullptr, wxID_ANY, "grid", wxDefaultPosition, wxSize(800, 500));
         m_grid = new QvGrid(m_frame, wxID_ANY, &m_host);
         m_frame->Show();
