@@ -1,6 +1,8 @@
 // tallybrook-bench import: times statement imports and the category rules on generated
 // files, one line "CASE SECONDS" per figure.
 
+#include "PagesBench.h"
+
 #include "app/UserInterface.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
@@ -391,6 +393,10 @@ int main(int argc, char** argv)
         g_only.assign(argv + 2, argv + argc);
         return RunImportBench();
     }
-    std::fprintf(stderr, "usage: tallybrook-bench import [CASE...]\n");
+    if (int code = RunPagesBench(command); code >= 0)
+        return code;
+    std::fprintf(stderr, "usage: tallybrook-bench import [CASE...]\n"
+                         "       tallybrook-bench home-1000 | report-100000 | quotes-50x200ms | "
+                         "pages\n");
     return 2;
 }

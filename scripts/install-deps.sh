@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libwxgtk3.2-dev libwxgtk-webview3.2-dev
+  libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev
   libsqlite3-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev
   xvfb xauth locales
+  desktop-file-utils shared-mime-info
 )
 
 sudo_cmd=()

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=${1:-build}
-if [ ! -x "$build_dir/src/tallybrook" ]; then
+if [ ! -x "$build_dir/src/tallybrook-screenshot" ]; then
   bash scripts/build.sh "$build_dir"
 fi
 
@@ -49,5 +49,5 @@ add 15 "Transfer to savings" -400 "(none)" "" ""
 mkdir -p docs
 TALLYBROOK_SCREENSHOT="${SCREENSHOT_FILE:-$PWD/docs/screenshot.png}" \
   TALLYBROOK_SCREENSHOT_ACCOUNT=${SCREENSHOT_VIEW:-1} \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build_dir/src/tallybrook"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build_dir/src/tallybrook-screenshot"
 echo "saved ${SCREENSHOT_FILE:-docs/screenshot.png}"

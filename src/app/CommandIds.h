@@ -29,17 +29,6 @@ constexpr int CheckForUpdates = 32813;
 constexpr int CategoryRules = 32814;
 constexpr int Donate = 32815;
 
-/// The toolkit keeps menu and tool identifiers below 32767, so each command travels under
-/// its number less this offset.
-constexpr int ToolkitOffset = 20000;
-constexpr int ToToolkitId(int command)
-{
-    return command - ToolkitOffset;
-}
-constexpr int FromToolkitId(int id)
-{
-    return id + ToolkitOffset;
-}
 } // namespace Command
 
 /// Control identifiers of the main window.

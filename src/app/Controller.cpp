@@ -3,23 +3,24 @@
 #include "app/AppImages.h"
 #include "app/AppText.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/CompactStyle.h"
 #include "app/DatabaseLocation.h"
 #include "app/Paths.h"
 #include "app/QvMenuStrip.h"
 #include "app/QvStatusBar.h"
 #include "app/QvToolBar.h"
-#include "app/Screenshot.h"
 #include "app/Settings.h"
 #include "app/Trace.h"
 #include "budget/BudgetPeriods.h"
+#include "dashboard/QvDashboard.h"
+#include "dashboard/ReportPages.h"
 #include "data/Database.h"
 #include "data/DateTime.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 
 #include <wx/choice.h>
-#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
@@ -27,13 +28,13 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
-#include <wx/webview.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 Controller* frmController = nullptr;
@@ -42,6 +43,9 @@ Database* db = nullptr;
 
 namespace
 {
+/// The average character width of the narrow font the window's default sizes were made for.
+constexpr double DesignCharWidth = 5.5;
+
 const char* const MonthNames[] = {"January",   "February", "March",    "April",
                                   "May",       "June",     "July",     "August",
                                   "September", "October",  "November", "December"};
@@ -58,6 +62,8 @@ Controller::Controller()
     wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
     font.SetPointSize(8);
     SetFont(font);
+    // Wider characters get wider panes and default columns, so that figures show whole.
+    m_fontScale = std::max(1.0, GetCharWidth() / DesignCharWidth);
     CreateControls();
 
     Trace("[2] Before setlocale");
@@ -80,22 +86,24 @@ Controller::Controller()
     m_tree->SetImageList(&m_imageList);
 
     Trace("[6] Before GetMenu()");
-    CreateMenu();
+    CommandTable::BuildMenus(*m_menu);
 
     Trace("[7] Before Toolbar.Create()");
     m_toolBar = new QvToolBar(m_body);
+    CommandTable::BuildToolBar(*m_toolBar);
 
     Trace("[8] StatusBar.Create()");
     m_statusBar = new QvStatusBar(m_body);
 
     Trace("[9] StatusBar.SetPaneInfo()");
-    m_statusBar->SetPaneInfo();
+    m_statusBar->SetPaneInfo(m_fontScale);
 
     Trace("[10] Grid.Create()");
-    m_grid = new QvGrid(m_body, ControlId::Grid, this);
+    m_gridHost = std::make_unique<RegisterGridHost>(*m_tree, *this);
+    m_grid = new QvGrid(m_body, ControlId::Grid, m_gridHost.get());
     m_grid->SetShading(true);
     m_grid->SetTabTarget(m_tree);
-    m_grid->SetSize(173, 25, 619, 376);
+    m_grid->SetSize(m_browser->GetRect().x, 25, m_browser->GetRect().width, 376);
     m_grid->SetLabelFont(GetFont().Bold());
     for (wxWindow* window : {static_cast<wxWindow*>(m_tree), static_cast<wxWindow*>(m_statusBar),
                              static_cast<wxWindow*>(m_menu)})
@@ -126,13 +134,14 @@ Controller::Controller()
     controls.totalsLabel = m_totalsLabel;
     controls.firstTotal = m_firstTotal;
     controls.secondTotal = m_secondTotal;
-    m_view = std::make_unique<View>(*this, controls);
+    m_view = std::make_unique<View>(*this, controls, m_fontScale);
     cView = m_view.get();
 
     Trace("[15] db = new Database()");
     m_db = OpenProgramDatabase();
     db = m_db.get();
-    m_view->SetDatabase(db);
+    m_view->SetDatabase(m_db.get());
+    m_gridHost->Attach(*m_view, *m_db, *m_grid);
     CreateBrowser();
 
     Trace("[16] cView->SetHoldRefresh()");
@@ -145,7 +154,10 @@ Controller::Controller()
 
     Trace("[18] BuildTree()");
     m_view->BuildTree();
-    m_tree->SelectItem(m_tree->GetRootItem());
+    {
+        View::TreeGuard guard(*m_view);
+        m_tree->SelectItem(m_tree->GetRootItem());
+    }
 
     Trace("[19] cView.SetView()");
     m_view->SetView(KindHome);
@@ -153,25 +165,24 @@ Controller::Controller()
     Trace("[20] cView.SetHoldRefresh()");
     m_view->SetHoldRefresh(false);
     m_view->Refresh();
-    m_treeGuard = false;
     m_ready = true;
     BindEvents();
 
     Trace("[21] //Pixel-accurate fix-ups");
-    m_tree->SetSize(0, 25, 169, 390);
-    m_grid->SetSize(173, 25, 619, 376);
+    m_tree->SetSize(0, 25, m_tree->GetSize().x, 390);
+    m_grid->SetSize(m_browser->GetRect().x, 25, m_browser->GetRect().width, 376);
     m_grid->ForceRefresh();
 
     Trace("[22] //Resize the window");
     RestorePlacement();
 
     Trace("[23] Dashboard.Refresh()");
-    ShowPage(KindHome);
+    m_dashboard->Refresh(*m_db, m_view->Year(), m_view->Month());
 
     Trace("[24] //Copy the last budget");
-    if (!db->HasRows("Budget", "Year = " + std::to_string(m_view->Year()) +
-                                   " and Period = " + std::to_string(m_view->Month())))
-        CopyPreviousBudget(*db, m_view->Year(), m_view->Month());
+    if (!m_db->HasRows("Budget", "Year = " + std::to_string(m_view->Year()) +
+                                     " and Period = " + std::to_string(m_view->Month())))
+        CopyPreviousBudget(*m_db, m_view->Year(), m_view->Month());
 
     Trace("[25] //checkForUpdates()");
 
@@ -182,6 +193,9 @@ Controller::~Controller()
 {
     m_tree->SetImageList(nullptr);
     m_grid->ClearBinding();
+    // The controls go first: while they are destroyed they may still report to the grid's
+    // host and the View.
+    DestroyChildren();
     cView = nullptr;
     m_view.reset();
     frmController = nullptr;
@@ -195,6 +209,10 @@ Controller::~Controller()
 
 void Controller::CreateControls()
 {
+    // The tree takes the extra width that a wider font needs; the right-hand side the rest.
+    int treeWidth = static_cast<int>(std::lround(169 * m_fontScale));
+    int right = treeWidth + 4;
+    int rightWidth = std::max(100, 619 - (treeWidth - 169));
     m_menu = new QvMenuStrip(this);
     m_body = new wxPanel(this, wxID_ANY);
     wxArrayString months;
@@ -206,10 +224,11 @@ void Controller::CreateControls()
     m_spinner = new wxSpinButton(m_body, ControlId::YearSpinner, wxPoint(368, 1), wxSize(-1, 23),
                                  wxSP_VERTICAL | wxSP_ARROW_KEYS);
     m_tree = new QvTreeView(m_body, ControlId::AccountTree);
-    m_tree->SetSize(0, 25, 169, 390);
+    m_tree->SetSize(0, 25, treeWidth, 390);
     // The browser pane's place; the browser itself comes once the database is open.
-    m_browser = new wxPanel(m_body, ControlId::Browser, wxPoint(173, 25), wxSize(619, 390));
-    m_totalsLabel = new wxStaticText(m_body, ControlId::TotalsLabel, "Totals:", wxPoint(173, 401),
+    m_browser =
+        new wxPanel(m_body, ControlId::Browser, wxPoint(right, 25), wxSize(rightWidth, 390));
+    m_totalsLabel = new wxStaticText(m_body, ControlId::TotalsLabel, "Totals:", wxPoint(right, 401),
                                      wxSize(120, 14), wxST_NO_AUTORESIZE);
     long totalStyle = wxTE_READONLY | wxTE_RIGHT | wxBORDER_NONE;
     m_firstTotal = new wxTextCtrl(m_body, ControlId::FirstTotal, "", wxPoint(400, 401),
@@ -221,67 +240,14 @@ void Controller::CreateControls()
 
 void Controller::CreateBrowser()
 {
-    // Created after the database opened: a start that fails leaves no browser processes
-    // behind that would hold on to the program's output.
-    wxWindow* web = wxWebView::New(m_body, ControlId::Browser, wxWebViewDefaultURLStr,
-                                   m_browser->GetPosition(), m_browser->GetSize());
-    if (!web)
-        return;
+    // Made once the database is open: a start that fails leaves no browser processes behind
+    // that would hold on to the program's output.
+    m_dashboard =
+        new QvDashboard(m_body, ControlId::Browser, m_browser->GetPosition(), m_browser->GetSize());
+    m_dashboard->SetEventHandler([this](const EventLink& link) { m_events.Run(link); });
     m_browser->Destroy();
-    m_browser = web;
-    m_view->SetBrowser(web);
-}
-
-void Controller::CreateMenu()
-{
-    auto* file = new wxMenu;
-    file->Append(Command::ToToolkitId(Command::Import), "&Import...\tCtrl+I");
-    file->Append(Command::ToToolkitId(Command::Export), "&Export...\tCtrl+E");
-    file->Append(Command::ToToolkitId(Command::Print), "&Print...\tCtrl+P");
-    file->AppendSeparator();
-    file->Append(Command::ToToolkitId(Command::Exit), "E&xit");
-    auto* edit = new wxMenu;
-    edit->Append(Command::ToToolkitId(Command::NewRecord), "&New Record\tCtrl+N");
-    edit->Append(Command::ToToolkitId(Command::DeleteRecord), "&Delete Record\tDel");
-    edit->AppendSeparator();
-    edit->Append(Command::ToToolkitId(Command::CopyPreviousBudget),
-                 "&Copy Previous Budget\tCtrl+B");
-    edit->Append(Command::ToToolkitId(Command::MovePreviousMonth), "Move To &Previous Month");
-    edit->Append(Command::ToToolkitId(Command::MoveNextMonth), "Move To N&ext Month");
-    edit->AppendSeparator();
-    edit->Append(Command::ToToolkitId(Command::SplitTransaction), "&Split Transaction\tCtrl+S");
-    auto* tools = new wxMenu;
-    tools->Append(Command::ToToolkitId(Command::UpdateQuotes), "&Update Quotes");
-    tools->Append(Command::ToToolkitId(Command::Options), "&Options...");
-    tools->Append(Command::ToToolkitId(Command::CategoryRules), "&Category Rules...");
-    auto* help = new wxMenu;
-    help->Append(Command::ToToolkitId(Command::HelpTopics), "&Help Topics");
-    help->Append(Command::ToToolkitId(Command::QuorvelOnTheWeb), "Quorvel on the &Web");
-    help->Append(Command::ToToolkitId(Command::OnlineTutorial), "&Online Tutorial");
-    help->Append(Command::ToToolkitId(Command::CheckForUpdates), "Check for &Updates");
-    help->Append(Command::ToToolkitId(Command::Donate), "&Donate");
-    help->AppendSeparator();
-    help->Append(Command::ToToolkitId(Command::About), "&About");
-    m_menu->Append(file, "&File");
-    m_menu->Append(edit, "&Edit");
-    m_menu->Append(tools, "&Tools");
-    m_menu->Append(help, "&Help");
-
-    // Their work belongs to parts of the program not built yet.
-    m_unavailable = {Command::Export, Command::SplitTransaction, Command::UpdateQuotes,
-                     Command::Options, Command::CategoryRules};
-    for (int id : m_unavailable)
-        m_menu->Enable(id, false);
-
-    wxAcceleratorEntry keys[] = {
-        {wxACCEL_CTRL, 'I', Command::ToToolkitId(Command::Import)},
-        {wxACCEL_CTRL, 'E', Command::ToToolkitId(Command::Export)},
-        {wxACCEL_CTRL, 'P', Command::ToToolkitId(Command::Print)},
-        {wxACCEL_CTRL, 'N', Command::ToToolkitId(Command::NewRecord)},
-        {wxACCEL_CTRL, 'B', Command::ToToolkitId(Command::CopyPreviousBudget)},
-        {wxACCEL_CTRL, 'S', Command::ToToolkitId(Command::SplitTransaction)},
-    };
-    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+    m_browser = m_dashboard;
+    m_view->SetBrowser(m_dashboard);
 }
 
 void Controller::BindEvents()
@@ -290,12 +256,10 @@ void Controller::BindEvents()
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { CloseWindow(); });
-    Bind(wxEVT_MENU,
-         [this](wxCommandEvent& event)
-         {
-             if (IsCommandEnabled(event.GetId()) || m_menu->FindMenuOf(event.GetId()) == nullptr)
-                 RunCommand(event.GetId());
-         });
+    // Menu items and tool-bar buttons alike.
+    Bind(wxEVT_MENU, &Controller::OnMenu, this);
+    // Key chords reach the window first, whichever control holds the focus.
+    Bind(wxEVT_CHAR_HOOK, &Controller::OnCharHook, this);
     Bind(wxEVT_SIZE,
          [this](wxSizeEvent& event)
          {
@@ -319,18 +283,8 @@ void Controller::BindEvents()
                      wxSize client = m_body->GetClientSize();
                      LayoutClient(client.x, client.y);
                  });
-    m_month->Bind(wxEVT_CHOICE,
-                  [this](wxCommandEvent&)
-                  {
-                      if (m_ready && m_month->GetSelection() >= 0)
-                          m_view->SetPeriod(m_month->GetSelection() + 1);
-                  });
-    m_year->Bind(wxEVT_TEXT,
-                 [this](wxCommandEvent&)
-                 {
-                     if (m_ready)
-                         m_view->SetYear(std::atoi(m_year->GetValue().utf8_string().c_str()));
-                 });
+    m_month->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnMonthChosen(); });
+    m_year->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { OnYearTyped(); });
     m_spinner->Bind(wxEVT_SPIN_UP, &Controller::OnSpin, this);
     m_spinner->Bind(wxEVT_SPIN_DOWN, &Controller::OnSpin, this);
     m_spinner->Bind(wxEVT_SPIN,
@@ -347,6 +301,63 @@ void Controller::BindEvents()
                      event.Skip();
                      m_view->UpdateCommands();
                  });
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+void Controller::OnMenu(wxCommandEvent& event)
+{
+    int id = CommandTable::CommandOf(event.GetId());
+    if (!CommandTable::Find(id))
+    {
+        event.Skip();
+        return;
+    }
+    Dispatch(id);
+}
+
+void Controller::OnCharHook(wxKeyEvent& event)
+{
+    const CommandEntry* entry = nullptr;
+    if (event.GetModifiers() == wxMOD_CONTROL)
+        entry = CommandTable::FindChord(event.GetKeyCode());
+    if (!entry)
+    {
+        event.Skip();
+        return;
+    }
+    Dispatch(entry->id);
+}
+
+void Controller::Dispatch(int id)
+{
+    const CommandEntry* entry = CommandTable::Find(id);
+    if (!entry || !entry->run || !IsCommandEnabled(id))
+        return;
+    (m_commands.*(entry->run))();
+}
+
+bool Controller::IsCommandEnabled(int id) const
+{
+    auto state = m_enabled.find(id);
+    if (state != m_enabled.end())
+        return state->second;
+    const CommandEntry* entry = CommandTable::Find(id);
+    return entry && !entry->enabled;
+}
+
+void Controller::ApplyCommandStates(const CommandContext& context)
+{
+    for (const CommandEntry& entry : CommandTable::Entries())
+    {
+        bool enabled = !entry.enabled || entry.enabled(context);
+        m_enabled[entry.id] = enabled;
+        int toolkitId = CommandTable::ToolkitId(entry.id);
+        if (entry.menu)
+            m_menu->Enable(toolkitId, enabled);
+        if (entry.toolPosition > 0)
+            m_toolBar->EnableTool(toolkitId, enabled);
+    }
 }
 
 // ---- layout and placement --------------------------------------------------------------
@@ -406,30 +417,33 @@ void Controller::CloseWindow()
     m_grid->EndCellEdit();
     if (m_grid->HasPendingChanges())
     {
-        if (ValidatePendingRow(false))
+        if (m_gridHost->ValidatePendingRow(false))
             m_grid->Commit();
         else
             m_grid->DataSource().ClearPending();
     }
+    EndWithoutClosingSteps();
+    wxRect rect = m_normalRect;
+    WriteIntListSetting("Placement", {rect.x, rect.y, rect.width, rect.height});
+    m_view->SaveColumnWidths();
+}
+
+void Controller::EndWithoutClosingSteps()
+{
     if (IsModal())
         EndModal(wxID_CANCEL);
     else
         Hide();
-    wxRect rect = m_normalRect;
-    WriteIntListSetting("Placement", {rect.x, rect.y, rect.width, rect.height});
-    m_view->SaveColumnWidths();
 }
 
 // ---- start-up idle and focus ---------------------------------------------------------
 
 void Controller::OnStartupIdle()
 {
-    ScheduleScreenshot(*this);
     if (!GetBoolSetting("UpdateQuotesOnStartup"))
         return;
     m_browser->Update();
-    if (IsCommandEnabled(Command::UpdateQuotes))
-        RunCommand(Command::UpdateQuotes);
+    Dispatch(Command::UpdateQuotes);
 }
 
 void Controller::OnChildFocus()
@@ -447,20 +461,54 @@ bool Controller::IsFocusExempt(wxWindow* window) const
     return false;
 }
 
-// ---- tree ----------------------------------------------------------------------------
+// ---- month, year and tree --------------------------------------------------------------
+
+bool Controller::CommitBeforeLeaving()
+{
+    // The toolkit tells of no focus change for some controls (the month selector under
+    // GTK), so the row is written here rather than on the focus notice.
+    return m_grid->Commit();
+}
+
+void Controller::OnMonthChosen()
+{
+    if (!m_ready || m_month->GetSelection() < 0)
+        return;
+    if (!CommitBeforeLeaving())
+    {
+        m_month->SetSelection(m_view->Month() - 1);
+        return;
+    }
+    m_view->SetPeriod(m_month->GetSelection() + 1);
+}
+
+void Controller::OnYearTyped()
+{
+    if (!m_ready)
+        return;
+    if (!CommitBeforeLeaving())
+    {
+        m_year->ChangeValue(wxString::Format("%d", m_view->Year()));
+        return;
+    }
+    m_view->SetYear(std::atoi(m_year->GetValue().utf8_string().c_str()));
+}
 
 void Controller::OnTreeSelChanging(wxTreeEvent& event)
 {
-    if (m_treeGuard || !m_ready)
+    if (m_view->TreeGuarded() || !m_ready)
         return;
     m_grid->EndCellEdit();
-    if (m_grid->HasPendingChanges() && !ValidatePendingRow(false))
+    if (!m_grid->HasPendingChanges())
+        return;
+    // A row the rules refuse keeps the old node, silently; one the database refuses too.
+    if (!m_gridHost->ValidatePendingRow(false) || !m_grid->Commit())
         event.Veto();
 }
 
 void Controller::OnTreeSelChanged(wxTreeEvent& event)
 {
-    if (m_treeGuard || !m_ready)
+    if (m_view->TreeGuarded() || !m_ready)
         return;
     m_grid->Commit();
     wxTreeItemId item = event.GetItem();
@@ -477,36 +525,15 @@ void Controller::SelectNode(const wxTreeItemId& item)
         m_tree->SelectItem(item);
 }
 
-// ---- year spinner --------------------------------------------------------------------
-
 void Controller::OnSpin(wxSpinEvent& event)
 {
-    if (!m_grid->Commit())
+    if (!CommitBeforeLeaving())
         event.Veto();
     else
         event.Skip();
 }
 
 // ---- ViewHost ------------------------------------------------------------------------
-
-void Controller::EnableCommand(int id, bool enabled)
-{
-    m_menu->Enable(id, enabled && m_unavailable.count(id) == 0);
-}
-
-bool Controller::IsCommandEnabled(int id) const
-{
-    return m_menu->IsEnabled(id);
-}
-
-void Controller::SyncToolBar()
-{
-    m_toolBar->EnableTool(Command::ToToolkitId(Command::ToolNew),
-                          IsCommandEnabled(Command::NewRecord));
-    m_toolBar->EnableTool(Command::ToToolkitId(Command::ToolDelete),
-                          IsCommandEnabled(Command::DeleteRecord));
-    m_toolBar->EnableTool(Command::ToToolkitId(Command::Print), IsCommandEnabled(Command::Print));
-}
 
 void Controller::SetStatusHint(const std::string& text)
 {
@@ -515,19 +542,14 @@ void Controller::SetStatusHint(const std::string& text)
 
 void Controller::ShowPage(int kind)
 {
-    // A plain page until the generated home and report pages take its place.
-    const char* title = kind == KindReports              ? "Reports"
-                        : kind == KindTransactionsReport ? "Transactions"
-                                                         : "Quorvel Tallybrook";
-    std::string path = JoinPath(GetTempDir(), "home.html");
-    {
-        std::ofstream page(path, std::ios::trunc);
-        page << "<html><head><style>body{font-family:sans-serif;font-size:small}</style></head>"
-             << "<body><h3>" << title << "</h3><p>Select an account, the budget or a report in "
-             << "the tree on the left.</p></body></html>";
-    }
-    if (auto* web = dynamic_cast<wxWebView*>(m_browser))
-        web->LoadURL("file://" + wxString::FromUTF8(path));
+    if (!m_dashboard)
+        return;
+    if (kind == KindHome)
+        m_dashboard->Refresh(*m_db, m_view->Year(), m_view->Month());
+    else if (kind == KindReports)
+        m_dashboard->Navigate(WriteReportPage(ReportsMenuBody()));
+    else if (kind == KindTransactionsReport)
+        m_dashboard->Navigate(WriteReportPage(BuildParametersPage(std::time(nullptr))));
 }
 
 // ---- UserInterface -------------------------------------------------------------------

@@ -1,20 +1,22 @@
 #pragma once
 
+#include "app/EventLinkHandler.h"
+#include "app/MainCommands.h"
 #include "app/MainFormBase.h"
 #include "app/UserInterface.h"
-#include "budget/BudgetActual.h"
-#include "register/GridMessages.h"
+#include "register/RegisterGridHost.h"
 #include "register/View.h"
 
 #include <wx/icon.h>
 #include <wx/imaglist.h>
 #include <wx/treectrl.h>
 
+#include <map>
 #include <memory>
-#include <set>
 
 class Database;
 class QvGrid;
+class QvDashboard;
 class QvMenuStrip;
 class QvStatusBar;
 class QvToolBar;
@@ -27,12 +29,10 @@ class wxStaticText;
 class wxTextCtrl;
 
 /// The main window: runs the traced start-up, owns the View and the Database, lays out its
-/// controls, dispatches commands and the register grid's messages, and saves its placement
-/// and the column widths when it closes.
-class Controller : public Quorvel::MainFormBase,
-                   public ViewHost,
-                   public GridMessageSink,
-                   public UserInterface
+/// controls, dispatches the commands of the command table, and saves its placement and the
+/// column widths when it closes. The commands' work is MainCommands'; the register grid's
+/// questions are answered by RegisterGridHost.
+class Controller : public Quorvel::MainFormBase, public ViewHost, public UserInterface
 {
 public:
     /// The traced start-up sequence; a failure in any step propagates to the caller.
@@ -40,18 +40,25 @@ public:
     /// Deletes the View and the Database, then the temporary directory with all its contents.
     ~Controller() override;
 
-    /// Runs a menu, accelerator or tool-bar command.
-    void RunCommand(int id);
+    /// Runs a command of the command table when it is enabled.
+    void Dispatch(int id);
+    bool IsCommandEnabled(int id) const;
     /// The closing sequence of the close box.
     void CloseWindow();
+    /// Ends the dialog without the closing sequence (the Exit command).
+    void EndWithoutClosingSteps();
     /// The layout rule for a client area (below the menu) of width w and height h.
     void LayoutClient(int w, int h);
     bool IsReady() const { return m_ready; }
 
     View& GetView() { return *m_view; }
+    Database& Data() { return *m_db; }
+    MainCommands& Commands() { return m_commands; }
     QvGrid* Grid() const { return m_grid; }
     QvTreeView* Tree() const { return m_tree; }
     wxWindow* Browser() const { return m_browser; }
+    /// The browser pane; nullptr until start-up step 15 made it.
+    QvDashboard* Dashboard() const { return m_dashboard; }
     wxWindow* Body() const { return m_body; }
     wxChoice* MonthSelector() const { return m_month; }
     wxTextCtrl* YearField() const { return m_year; }
@@ -63,25 +70,19 @@ public:
     QvToolBar* ToolBar() const { return m_toolBar; }
     QvMenuStrip* Menu() const { return m_menu; }
     const wxImageList& TreeImages() const { return m_imageList; }
+    const wxIcon& LargeIcon() const { return m_largeIcon; }
+    /// How many times wider this window's characters are than those the default sizes
+    /// were made for.
+    double FontScale() const { return m_fontScale; }
     /// The window's rectangle when neither maximised nor minimised.
     wxRect NormalRect() const { return m_normalRect; }
     /// Selects a tree node as a click does.
     void SelectNode(const wxTreeItemId& item);
-    /// The Import command: the file dialog, the import, then the category rules.
-    void ImportTransactions();
-    /// Imports one statement file as the Import command does once a file was chosen; an
-    /// empty path imports nothing and only runs the category rules.
-    void ImportStatement(const std::string& path);
 
     // ViewHost
-    void EnableCommand(int id, bool enabled) override;
-    bool IsCommandEnabled(int id) const override;
-    void SyncToolBar() override;
+    void ApplyCommandStates(const CommandContext& context) override;
     void SetStatusHint(const std::string& text) override;
     void ShowPage(int kind) override;
-
-    // GridMessageSink
-    long OnGridMessage(unsigned message, void* parameter) override;
 
     // UserInterface
     void ShowMessage(const std::string& text, Icon icon) override;
@@ -98,20 +99,19 @@ protected:
 
 private:
     void CreateControls();
-    void CreateMenu();
     void CreateBrowser();
     void BindEvents();
     void RestorePlacement();
     void TrackNormalRect();
+    void OnMenu(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnMonthChosen();
+    void OnYearTyped();
     void OnTreeSelChanging(wxTreeEvent& event);
     void OnTreeSelChanged(wxTreeEvent& event);
     void OnSpin(wxSpinEvent& event);
-    void StepMonth(int direction);
-    void PrintView();
-    void MoveTransaction(int direction);
-    /// Whether the grid's pending row may be written (record rules); fills its defaults.
-    bool ValidatePendingRow(bool showMessage);
-    void DeleteNotedTreeNode();
+    /// Writes the grid's pending row before the month, year or tree node changes.
+    bool CommitBeforeLeaving();
 
     QvMenuStrip* m_menu = nullptr;
     wxPanel* m_body = nullptr;
@@ -122,22 +122,24 @@ private:
     wxSpinButton* m_spinner = nullptr;
     QvTreeView* m_tree = nullptr;
     QvGrid* m_grid = nullptr;
-    wxWindow* m_browser = nullptr;
+    wxWindow* m_browser = nullptr; ///< the browser pane, or its place until it is made
+    QvDashboard* m_dashboard = nullptr;
     wxStaticText* m_totalsLabel = nullptr;
     wxTextCtrl* m_firstTotal = nullptr;
     wxTextCtrl* m_secondTotal = nullptr;
     wxIcon m_largeIcon;
     wxImageList m_imageList;
     wxFont m_boldFont;
+    double m_fontScale = 1.0;
+    std::unique_ptr<RegisterGridHost> m_gridHost;
     std::unique_ptr<View> m_view;
     std::unique_ptr<Database> m_db;
-    BudgetFigures m_figures;
+    MainCommands m_commands{*this};
+    EventLinkHandler m_events{*this, m_commands};
+    std::map<int, bool> m_enabled; ///< the state each command's rule last gave
     bool m_ready = false;
-    bool m_treeGuard = true;
-    wxTreeItemId m_pendingTreeItem;
     wxRect m_normalRect;
-    wxSize m_laidOut;            ///< the client size of the last layout
-    std::set<int> m_unavailable; ///< commands whose work is not built yet: always greyed
+    wxSize m_laidOut; ///< the client size of the last layout
 };
 
 /// The main window, from start-up step 13 until it is destroyed.

@@ -1,7 +1,5 @@
 #include "app/QvMenuStrip.h"
 
-#include "app/CommandIds.h"
-
 #include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/sizer.h>
@@ -39,22 +37,28 @@ void QvMenuStrip::OpenMenu(std::size_t index)
     GetParent()->PopupMenu(m_menus[index], title->GetPosition().x, GetRect().GetBottom());
 }
 
-wxMenu* QvMenuStrip::FindMenuOf(int id) const
+wxMenu* QvMenuStrip::FindMenuOf(int itemId) const
 {
-    for (wxMenu* menu : m_menus)
-        if (menu->FindItem(Command::ToToolkitId(id)))
-            return menu;
-    return nullptr;
+    int index = MenuIndexOf(itemId);
+    return index < 0 ? nullptr : m_menus[static_cast<std::size_t>(index)];
 }
 
-void QvMenuStrip::Enable(int id, bool enabled)
+int QvMenuStrip::MenuIndexOf(int itemId) const
 {
-    if (wxMenu* menu = FindMenuOf(id))
-        menu->Enable(Command::ToToolkitId(id), enabled);
+    for (std::size_t i = 0; i < m_menus.size(); ++i)
+        if (m_menus[i]->FindItem(itemId))
+            return static_cast<int>(i);
+    return -1;
 }
 
-bool QvMenuStrip::IsEnabled(int id) const
+void QvMenuStrip::Enable(int itemId, bool enabled)
 {
-    wxMenu* menu = FindMenuOf(id);
-    return menu && menu->IsEnabled(Command::ToToolkitId(id));
+    if (wxMenu* menu = FindMenuOf(itemId))
+        menu->Enable(itemId, enabled);
+}
+
+bool QvMenuStrip::IsEnabled(int itemId) const
+{
+    wxMenu* menu = FindMenuOf(itemId);
+    return menu && menu->IsEnabled(itemId);
 }

@@ -18,11 +18,15 @@ public:
 
     /// Adds a menu under a title ("&File"); the strip owns it.
     void Append(wxMenu* menu, const wxString& title);
-    /// The menu that holds a command (by its command number), or nullptr.
-    wxMenu* FindMenuOf(int id) const;
-    void Enable(int id, bool enabled);
-    bool IsEnabled(int id) const;
-    /// Opens the menu at a position of the strip (0 File, 1 Edit, ...).
+    /// The menu that holds an item (by its toolkit identifier), or nullptr.
+    wxMenu* FindMenuOf(int itemId) const;
+    /// The position of the menu that holds an item, or -1.
+    int MenuIndexOf(int itemId) const;
+    /// The title button of the menu at a position (0 File, 1 Edit, ...).
+    wxWindow* Title(std::size_t index) const { return m_titles.at(index); }
+    void Enable(int itemId, bool enabled);
+    bool IsEnabled(int itemId) const;
+    /// Opens the menu at a position of the strip.
     void OpenMenu(std::size_t index);
 
 private:

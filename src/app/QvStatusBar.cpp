@@ -4,6 +4,7 @@
 #include "data/DateTime.h"
 #include "data/Regional.h"
 
+#include <cmath>
 #include <ctime>
 
 QvStatusBar::QvStatusBar(wxWindow* parent)
@@ -22,9 +23,10 @@ QvStatusBar::~QvStatusBar()
     m_clock.Stop();
 }
 
-void QvStatusBar::SetPaneInfo()
+void QvStatusBar::SetPaneInfo(double fontScale)
 {
-    const int widths[] = {-1, 60, 45};
+    const int widths[] = {-1, static_cast<int>(std::lround(60 * fontScale)),
+                          static_cast<int>(std::lround(45 * fontScale))};
     SetStatusWidths(3, widths);
 }
 

@@ -16,8 +16,8 @@ public:
     explicit QvStatusBar(wxWindow* parent);
     ~QvStatusBar() override;
 
-    /// Pane 0 widths: stretching, 60 and 45 pixels.
-    void SetPaneInfo();
+    /// Pane widths: 0 stretches; 1 and 2 are 60 and 45 pixels, times the font's scale.
+    void SetPaneInfo(double fontScale = 1.0);
     /// Shows a text in pane 0, keeping the text it replaces.
     void PushStatus(const std::string& text);
     /// Shows again the text that the last PushStatus replaced.

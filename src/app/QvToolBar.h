@@ -2,7 +2,7 @@
 
 #include <wx/toolbar.h>
 
-/// The main window's tool bar: New, Delete, Print, the bank's web site, Back and Forward.
+/// The main window's tool bar; its buttons come from the command table.
 class QvToolBar : public wxToolBar
 {
 public:

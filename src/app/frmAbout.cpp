@@ -1,6 +1,7 @@
 #include "app/frmAbout.h"
 
 #include "app/OpenDocument.h"
+#include "app/SiteAddress.h"
 #include "app/Version.h"
 
 #include <wx/button.h>
@@ -18,7 +19,8 @@ frmAbout::frmAbout(wxWindow* owner, const wxIcon& largeIcon)
         wxPoint(50, 10), wxSize(210, 13));
     new wxStaticText(this, 1019, wxString::FromUTF8(GetVersionString("LegalCopyright")),
                      wxPoint(50, 30), wxSize(210, 13));
-    m_link = new wxStaticText(this, 1021, MakerWebSite, wxPoint(50, 50), wxSize(210, 13));
+    m_link = new wxStaticText(this, 1021, wxString::FromUTF8(MakerSiteUrl()), wxPoint(50, 50),
+                              wxSize(210, 13));
     wxFont underlined = m_link->GetFont();
     underlined.SetUnderlined(true);
     m_link->SetFont(underlined);

@@ -5,9 +5,6 @@
 
 class wxStaticText;
 
-/// The maker's web site: the About link and the help, tutorial, update and donation pages.
-inline constexpr const char* MakerWebSite = "https://www.quorvel.example";
-
 /// The About dialog: the program's icon, name and version, copyright and the maker's link.
 class frmAbout : public wxDialog
 {

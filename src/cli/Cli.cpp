@@ -2,12 +2,21 @@
 
 #include "app/DatabaseLocation.h"
 #include "budget/BudgetReport.h"
+#include "dashboard/HomePage.h"
+#include "dashboard/ReportCommandLine.h"
+#include "dashboard/ReportPages.h"
+#include "dashboard/TransactionsReport.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
+#include "data/DateTime.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "exchange/ImportCommandLine.h"
+#include "rules/RulesCommandLine.h"
+#include "update/UpdateCommandLine.h"
+#include "quotes/QuotesCommandLine.h"
 
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -124,6 +133,54 @@ int RunImport(const CliOptions& options, std::span<const std::string> args, std:
     return RunImportCommandLine(*db, std::get<ImportCommandLine>(command), out, *options.err);
 }
 
+int RunRules(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseRulesCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    return RunRulesCommandLine(*db, std::get<RulesCommandLine>(command), out, *options.err);
+}
+
+int RunUpdateCheck(const CliOptions&, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseUpdateCheckCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    return RunUpdateCheckCommandLine(std::get<UpdateCheckCommandLine>(command), out);
+}
+
+int RunHome(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (!args.empty())
+        throw UsageError{"home takes no arguments, got '" + args.front() + "'"};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    // The budget period the program selects at start: this month.
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    out << BuildHomePage(*db, today.year, today.month);
+    return 0;
+}
+
+int RunReport(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseReportCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    WriteReportDocument(
+        out, BuildTransactionsReport(*db, std::get<ReportCommandLine>(command).arguments));
+    return 0;
+}
+
+int RunQuotes(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseQuotesCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    return RunQuotesCommandLine(*db, std::get<QuotesCommandLine>(command), out, *options.err);
+}
+
 // New commands are added here; the dispatcher and the usage text follow the table.
 constexpr Command Commands[] = {
     {"check", "",
@@ -133,6 +190,17 @@ constexpr Command Commands[] = {
     {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
     {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]",
      "import a statement file as the Import command does", RunImport},
+    {"rules", "", "list the category rules: SEQUENCE COLUMN RULE VALUE CATEGORY", RunRules},
+    {"rules", " add COLUMN RULE VALUE CATEGORY", "add a rule after all others", RunRules},
+    {"rules", " delete|up|down SEQUENCE", "delete a rule or move it one place", RunRules},
+    {"rules", " apply", "categorise the uncategorised transactions by the rules", RunRules},
+    {"update-check", " [--site URL]", "ask the maker's web site for a newer version now",
+     RunUpdateCheck},
+    {"home", "", "the home page as the program writes it", RunHome},
+    {"report", " [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--categories TEXT]",
+     "the Transactions report page for those dates and categories", RunReport},
+    {"quotes", " [--service csv|stooq] [--url BASE]",
+     "update the holdings' prices as Update Quotes does and list them", RunQuotes},
 };
 
 void PrintUsage(std::ostream& os)

@@ -43,16 +43,24 @@ constexpr int SubSequence = 11;
 
 namespace InvestmentColumn
 {
+constexpr int Symbol = 0;
+constexpr int Name = 1;
+constexpr int PurchaseDate = 2;
+constexpr int PurchasePrice = 3;
 constexpr int Quantity = 4;
 constexpr int LastPrice = 5;
 constexpr int Total = 6;
 constexpr int AccountId = 7;
+constexpr int Sequence = 8;
 } // namespace InvestmentColumn
 
 namespace LoanColumn
 {
+constexpr int Description = 0;
 constexpr int OriginalAmount = 1;
 constexpr int PaidAmount = 2;
+constexpr int InterestRate = 3;
 constexpr int AccountId = 4;
+constexpr int Sequence = 5;
 constexpr int Balance = 6; ///< computed
 } // namespace LoanColumn

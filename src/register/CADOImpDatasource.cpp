@@ -78,8 +78,6 @@ void CADOImpDatasource::Bind(std::unique_ptr<Recordset> recordset, const std::st
     m_query = SplitQuery(sql);
     ReadBlock();
     SyncGridSize();
-    if (m_listener && m_recordset)
-        m_listener->OnDataSourceNotice(NoticeOpened, nullptr);
 }
 
 void CADOImpDatasource::ReadBlock()
@@ -252,7 +250,7 @@ bool CADOImpDatasource::RowChange(int oldRow, [[maybe_unused]] int newRow)
     std::string prompt = "An error occured while updating the database.\nDo you want to lose "
                          "changes and continue to another record?";
     if (m_listener)
-        m_listener->OnDataSourceNotice(NoticeWriteFailed, &prompt);
+        m_listener->WriteFailed(prompt);
     if (!prompt.empty() && wxMessageBox(wxString::FromUTF8(prompt), "Error while updating.",
                                         wxYES_NO | wxICON_QUESTION, GetView()) == wxYES)
     {
@@ -268,10 +266,7 @@ int CADOImpDatasource::WritePendingRow()
 {
     if (!m_recordset || !HasPending())
         return m_recordset ? 0 : 1;
-    bool cancel = false;
-    if (m_listener)
-        m_listener->OnDataSourceNotice(NoticeBeforeWrite, &cancel);
-    if (cancel)
+    if (m_listener && !m_listener->BeforeWrite())
         return 1;
     try
     {
@@ -294,15 +289,16 @@ int CADOImpDatasource::WritePendingRow()
         // Re-run so that the new record takes its place in the query's order.
         m_recordset->Requery();
     }
-    catch (const DatabaseError&)
+    catch (const DatabaseError& error)
     {
+        m_lastError = GetComExceptionMessage(error);
         if (m_recordset->IsEditing())
             m_recordset->CancelUpdate();
         return 1;
     }
     Reread();
     if (m_listener)
-        m_listener->OnDataSourceNotice(NoticeWritten, nullptr);
+        m_listener->RowWritten();
     return 0;
 }
 
@@ -320,8 +316,9 @@ int CADOImpDatasource::DeleteRow(int row)
         m_recordset->SetAbsolutePosition(static_cast<std::size_t>(record));
         m_recordset->Delete();
     }
-    catch (const DatabaseError&)
+    catch (const DatabaseError& error)
     {
+        m_lastError = GetComExceptionMessage(error);
         if (m_recordset->IsEditing())
             m_recordset->CancelUpdate();
         return 1;
@@ -330,37 +327,40 @@ int CADOImpDatasource::DeleteRow(int row)
     return 0;
 }
 
-void CADOImpDatasource::SortBy(const std::vector<int>& cols, const std::vector<bool>& ascending)
+bool CADOImpDatasource::SortBy(const std::vector<int>& cols, const std::vector<bool>& ascending)
 {
     if (!m_recordset)
-        return;
+        return false;
     std::vector<std::string> names;
     for (int col : cols)
         names.push_back(ColumnName(col));
     std::string order = BuildOrderText(names, ascending);
     if (m_listener)
-        m_listener->OnDataSourceNotice(NoticeSortOrder, &order);
+        m_listener->RewriteSortOrder(order);
     QueryParts parts = m_query;
     parts.order = order;
+    Database& owner = m_recordset->Owner();
+    OpenMode mode = m_recordset->Mode();
+    ClearPending();
     try
     {
-        Database& owner = m_recordset->Owner();
-        OpenMode mode = m_recordset->Mode();
-        ClearPending();
         m_recordset->Open(JoinQuery(parts), owner, mode);
+        m_query = parts;
     }
     catch (const DatabaseError& error)
     {
-        wxMessageBox(wxString::FromUTF8(error.Description()), MessageCaption, wxOK | wxICON_ERROR,
+        m_lastError = error.Description();
+        wxMessageBox(wxString::FromUTF8(m_lastError), MessageCaption, wxOK | wxICON_ERROR,
                      GetView());
-        return;
+        // The grid stays usable on the query it showed before.
+        m_recordset->Open(JoinQuery(m_query), owner, mode);
+        Reread();
+        return false;
     }
     Reread();
     if (m_listener)
-    {
-        m_listener->OnDataSourceNotice(NoticeOpened, nullptr);
-        m_listener->OnDataSourceNotice(NoticeSorted, nullptr);
-    }
+        m_listener->Sorted();
+    return true;
 }
 
 void CADOImpDatasource::SetOption(int code, long value)

@@ -16,16 +16,6 @@
 class CADOImpDatasource : public wxGridTableBase
 {
 public:
-    /// Notices sent to the grid that owns the data source.
-    enum Notice
-    {
-        NoticeOpened = 100,      ///< the query was opened or re-run
-        NoticeSortOrder = 102,   ///< argument: std::string*, the order text, may be changed
-        NoticeBeforeWrite = 103, ///< argument: bool*, cancel flag, false on entry
-        NoticeWriteFailed = 104, ///< argument: std::string*, prompt text; "" shows none
-        NoticeWritten = 105,     ///< a pending row was written and the block re-read
-        NoticeSorted = 106       ///< a sort re-ran the query and re-read
-    };
     enum Option
     {
         OptionEditing = 110,
@@ -38,12 +28,22 @@ public:
     static constexpr int NewRecord = -1;
     static constexpr int InsertedRow = -2;
 
-    /// The grid side: answers notices and supplies the text of every cell shown.
+    /// The grid side: told of what the data source does, and supplies the text of every
+    /// cell shown.
     class Listener
     {
     public:
         virtual ~Listener() = default;
-        virtual void OnDataSourceNotice(int code, void* argument) = 0;
+        /// The order text a heading sort built; the grid may rewrite it.
+        virtual void RewriteSortOrder(std::string& /*order*/) {}
+        /// Before a pending row is written; false stops the write and keeps the row pending.
+        virtual bool BeforeWrite() { return true; }
+        /// A pending row could not be written; an empty prompt asks the user nothing.
+        virtual void WriteFailed(std::string& /*prompt*/) {}
+        /// A pending row was written and every record read again.
+        virtual void RowWritten() {}
+        /// A sort re-ran the query and read every record again.
+        virtual void Sorted() {}
         /// The displayed text of a cell (inserted rows and extra columns included).
         virtual wxString CellText(int row, int gridCol) = 0;
         /// The column (field, then extra columns) shown in a grid column.
@@ -75,10 +75,13 @@ public:
     bool RowChange(int oldRow, int newRow);
     /// Writes the pending row; 0 on success, 1 on failure or when the grid cancelled.
     int WritePendingRow();
-    /// Deletes the record of a grid row; 0 on success, 1 on failure.
+    /// Deletes the record of a grid row; 0 on success, 1 on failure (LastError says why).
     int DeleteRow(int row);
-    /// Re-runs the query ordered by the columns and re-reads.
-    void SortBy(const std::vector<int>& cols, const std::vector<bool>& ascending);
+    /// Re-runs the query ordered by the columns and re-reads; false when the engine refused
+    /// the order (LastError says why), the previous query then being open again.
+    bool SortBy(const std::vector<int>& cols, const std::vector<bool>& ascending);
+    /// The message of the last failed write, delete or sort.
+    const std::string& LastError() const { return m_lastError; }
 
     void SetOption(int code, long value);
     long GetOption(int code) const;
@@ -148,6 +151,7 @@ private:
     long m_blockSize = 50;
     bool m_appendAllowed = true;
     wxString m_rowMarker;
+    std::string m_lastError;
 
     int m_gridRows = 0; ///< what the grid was last told
     int m_gridCols = 0;

@@ -28,9 +28,9 @@ private:
     QvGrid* m_grid;
 };
 
-QvGrid::QvGrid(wxWindow* parent, wxWindowID id, GridMessageSink* sink)
+QvGrid::QvGrid(wxWindow* parent, wxWindowID id, QvGridHost* host)
     : wxGrid(parent, id, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS | wxBORDER_SUNKEN),
-      m_sink(sink)
+      m_host(host ? host : &m_noHost)
 {
     m_source = new CADOImpDatasource(this);
     m_source->SetAttrProvider(new AttrProvider(this));
@@ -56,30 +56,16 @@ QvGrid::QvGrid(wxWindow* parent, wxWindowID id, GridMessageSink* sink)
          });
     Bind(wxEVT_SIZE, &QvGrid::OnSize, this);
     GetGridWindow()->Bind(wxEVT_MOTION, &QvGrid::ShowHint, this);
-    GetGridWindow()->Bind(wxEVT_SET_FOCUS,
-                          [this](wxFocusEvent& event)
-                          {
-                              Send(GridMessage::FocusGained);
-                              event.Skip();
-                          });
-    GetGridWindow()->Bind(wxEVT_KILL_FOCUS,
-                          [this](wxFocusEvent& event)
-                          {
-                              Send(GridMessage::FocusLost);
-                              event.Skip();
-                          });
+    TrackFocus();
 }
 
 QvGrid::~QvGrid()
 {
+    if (m_topLevel)
+        m_topLevel->Unbind(wxEVT_CHILD_FOCUS, &QvGrid::OnChildFocus, this);
     for (wxGridCellEditor* editor : m_editors)
         if (editor)
             editor->DecRef();
-}
-
-long QvGrid::Send(unsigned message, void* parameter)
-{
-    return m_sink ? m_sink->OnGridMessage(message, parameter) : 0;
 }
 
 // ---- binding and columns -------------------------------------------------------------
@@ -134,6 +120,7 @@ void QvGrid::ResetBindingState()
     m_headerRows.clear();
     m_totalsRows.clear();
     m_groupCol = -1;
+    m_groupTotalsCols.clear();
 }
 
 void QvGrid::RefreshColumnLabels()
@@ -389,8 +376,7 @@ wxGridCellAttr* QvGrid::MakeAttr(int row, int gridCol)
             attr->SetFont(m_boldFont);
             return attr;
         }
-        int col = LogicalColumn(gridCol);
-        if (col == 1 || col == 6)
+        if (IsGroupTotalsColumn(LogicalColumn(gridCol)))
         {
             attr->SetFont(m_boldFont);
             attr->SetAlignment(wxALIGN_RIGHT, wxALIGN_CENTRE);
@@ -453,11 +439,11 @@ wxString QvGrid::CellText(int row, int gridCol)
         if (header != m_headerRows.end())
             return gridCol == 0 ? header->second : wxString();
         const std::vector<Variant>& totals = CachedValues(row);
-        if (col == 6 && !totals.empty())
-            return FormatValue(Variant::FromCurrency(totals[0].ToCurrency()), col);
-        if (col == 1 && totals.size() > 1)
-            return FormatValue(Variant::FromCurrency(totals[1].ToCurrency()), col);
-        return wxString();
+        auto at = std::find(m_groupTotalsCols.begin(), m_groupTotalsCols.end(), col);
+        std::size_t index = static_cast<std::size_t>(at - m_groupTotalsCols.begin());
+        if (at == m_groupTotalsCols.end() || index >= totals.size())
+            return wxString();
+        return FormatValue(Variant::FromCurrency(totals[index].ToCurrency()), col);
     }
     if (IsColumnComputed(col))
     {
@@ -527,13 +513,7 @@ void QvGrid::RecomputeRow(int row)
     std::vector<Variant>& values = m_cache[static_cast<std::size_t>(row)];
     values.clear();
     for (int col = m_firstComputed; col < LogicalColumnCount(); ++col)
-    {
-        ComputedCellRequest request;
-        request.row = row;
-        request.column = col;
-        Send(GridMessage::ComputedCell, &request);
-        values.push_back(request.value);
-    }
+        values.push_back(m_host->ComputedCell(row, col));
 }
 
 void QvGrid::RecomputeCache()
@@ -546,17 +526,11 @@ void QvGrid::RecomputeCache()
     {
         if (IsGroupTotalsRow(row))
         {
-            GroupTotalRequest actual;
-            actual.group = m_totalsRows[row].utf8_string();
-            actual.column = 6;
-            Send(GridMessage::GroupTotal, &actual);
-            GroupTotalRequest budgeted;
-            budgeted.group = actual.group;
-            budgeted.column = 1;
-            Send(GridMessage::GroupTotal, &budgeted);
-            m_cache[static_cast<std::size_t>(row)] = {
-                Variant::FromCurrency(actual.value.ToCurrency()),
-                Variant::FromCurrency(budgeted.value.ToCurrency())};
+            std::string group = m_totalsRows[row].utf8_string();
+            std::vector<Variant>& totals = m_cache[static_cast<std::size_t>(row)];
+            for (int col : m_groupTotalsCols)
+                totals.push_back(
+                    Variant::FromCurrency(m_host->GroupTotal(group, col).ToCurrency()));
         }
         else if (!m_source->IsInsertedRow(row))
             RecomputeRow(row);
@@ -568,9 +542,16 @@ wxString QvGrid::GroupTextOfRow(int row) const
     return wxString::FromUTF8(m_source->GetCell(m_groupCol, row).ToText());
 }
 
-void QvGrid::GroupBy(int col)
+bool QvGrid::IsGroupTotalsColumn(int col) const
+{
+    return std::find(m_groupTotalsCols.begin(), m_groupTotalsCols.end(), col) !=
+           m_groupTotalsCols.end();
+}
+
+void QvGrid::GroupBy(int col, const std::vector<int>& totalsColumns)
 {
     m_groupCol = col;
+    m_groupTotalsCols = totalsColumns;
     m_groupAscending = true;
     RebuildGrouping();
 }
@@ -641,57 +622,51 @@ void QvGrid::Reload(int offset)
     if (!m_inRowChange && last >= 0 && GetNumberCols() > 0)
         MoveCursorQuietly(std::clamp(target, 0, last),
                           std::clamp(GetGridCursorCol(), 0, GetNumberCols() - 1));
-    Send(GridMessage::EditStarted);
+    m_host->CommandStateChanged();
     m_cacheDirty = true;
     PaintingOn();
 }
 
 // ---- data source notices -----------------------------------------------------------
 
-void QvGrid::OnDataSourceNotice(int code, void* argument)
+void QvGrid::RewriteSortOrder(std::string& order)
 {
-    switch (code)
-    {
-    case CADOImpDatasource::NoticeSortOrder:
-    {
-        auto* order = static_cast<std::string*>(argument);
-        *order = RewriteSortOrder(*order, m_groupCol >= 0, m_groupAscending);
-        break;
-    }
-    case CADOImpDatasource::NoticeBeforeWrite:
-    {
-        auto* cancel = static_cast<bool*>(argument);
-        Send(GridMessage::ValidateRow, cancel);
-        if (*cancel)
+    order = m_host->SortOrder(order, m_groupCol >= 0, m_groupAscending);
+}
+
+bool QvGrid::BeforeWrite()
+{
+    if (m_host->ValidateRow(m_source->PendingRow()))
+        return true;
+    int row = m_source->PendingRow();
+    // Back into the row in error, editing the column the host chose.
+    CallAfter(
+        [this, row]
         {
-            int row = m_source->PendingRow();
-            // Back into the row in error, editing the column the main window chose.
-            CallAfter(
-                [this, row]
-                {
-                    if (row < 0 || row >= GetNumberRows() || !m_source->HasPending())
-                        return;
-                    MoveCursorQuietly(row, GetGridCursorCol());
-                    if (!IsCellEditControlEnabled() && CanEnableCellControl())
-                        EnableCellEditControl();
-                });
-        }
-        break;
-    }
-    case CADOImpDatasource::NoticeWriteFailed:
-        // No prompt: the user stays on the row until it can be written or Esc drops it.
-        static_cast<std::string*>(argument)->clear();
-        break;
-    case CADOImpDatasource::NoticeWritten:
-        Send(GridMessage::RowsWritten);
-        Reload(0);
-        break;
-    case CADOImpDatasource::NoticeSorted:
-        if (m_groupCol >= 0)
-            RebuildGrouping();
-        m_cacheDirty = true;
-        break;
-    default:
-        break;
-    }
+            if (row < 0 || row >= GetNumberRows() || !m_source->HasPending())
+                return;
+            MoveCursorQuietly(row, GetGridCursorCol());
+            if (!IsCellEditControlEnabled() && CanEnableCellControl())
+                EnableCellEditControl();
+        });
+    return false;
+}
+
+void QvGrid::WriteFailed(std::string& prompt)
+{
+    // No prompt: the user stays on the row until it can be written or Esc drops it.
+    prompt.clear();
+}
+
+void QvGrid::RowWritten()
+{
+    m_host->RowsWritten();
+    Reload(0);
+}
+
+void QvGrid::Sorted()
+{
+    if (m_groupCol >= 0)
+        RebuildGrouping();
+    m_cacheDirty = true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "register/CADOImpDatasource.h"
-#include "register/GridMessages.h"
+#include "register/QvGridHost.h"
 
 #include <wx/grid.h>
 
@@ -14,12 +14,13 @@ class QvCurrencyEditor;
 class QvDropListEditor;
 
 /// The register grid: shows the bound Recordset through its data source with the new-record
-/// row at the top, edits in place, sorts by its headings, groups budget lines, caches the
-/// computed cells and reports to the main window through the grid messages.
+/// row at the top, edits in place, sorts by its headings, groups rows, caches the computed
+/// cells and asks its host (the main window or a dialog) through QvGridHost. It knows no
+/// view's columns: the host names them.
 class QvGrid : public wxGrid, private CADOImpDatasource::Listener
 {
 public:
-    QvGrid(wxWindow* parent, wxWindowID id, GridMessageSink* sink);
+    QvGrid(wxWindow* parent, wxWindowID id, QvGridHost* host);
     ~QvGrid() override;
 
     CADOImpDatasource& DataSource() { return *m_source; }
@@ -57,8 +58,10 @@ public:
     /// The grid column (shown position) of a logical column.
     int GridColumn(int col) const;
     int LogicalColumn(int gridCol) const;
-    /// Groups the rows by a column with a header row before and a totals row after each group.
-    void GroupBy(int col);
+    /// Groups the rows by a column with a header row before and a totals row after each group;
+    /// the totals rows show the host's group totals under the given columns, asked in that
+    /// order, in bold.
+    void GroupBy(int col, const std::vector<int>& totalsColumns);
     int GroupColumn() const { return m_groupCol; }
     bool GroupAscending() const { return m_groupAscending; }
     /// Places a totals field horizontally under a column.
@@ -80,7 +83,8 @@ public:
     /// The pending row while one exists, else the cursor row.
     int CurrentRow() const;
     bool IsEditing() const { return IsCellEditControlEnabled(); }
-    /// Whether the keyboard focus is in the grid or one of its windows.
+    /// Whether the window's keyboard focus is in the grid or one of its windows (also while
+    /// a menu has lent it away).
     bool HasFocusInside() const;
     /// New Record: focus, column 0 of the new-record row, editing.
     void StartNewRecord();
@@ -133,11 +137,15 @@ private:
     class AttrProvider;
     friend class AttrProvider;
 
-    void OnDataSourceNotice(int code, void* argument) override;
+    void RewriteSortOrder(std::string& order) override;
+    bool BeforeWrite() override;
+    void WriteFailed(std::string& prompt) override;
+    void RowWritten() override;
+    void Sorted() override;
     wxString CellText(int row, int col) override;
     int FieldOfGridColumn(int gridCol) override;
 
-    long Send(unsigned message, void* parameter = nullptr);
+    bool IsGroupTotalsColumn(int col) const;
     wxGridCellAttr* MakeAttr(int row, int col);
     void RefreshColumnLabels();
     void RebuildGrouping();
@@ -163,8 +171,12 @@ private:
     void OnEditorShown(wxGridEvent& event);
     void OnEditorHidden(wxGridEvent& event);
     void OnSize(wxSizeEvent& event);
+    void TrackFocus();
+    void OnChildFocus(wxChildFocusEvent& event);
+    bool IsInside(const wxWindow* window) const;
 
-    GridMessageSink* m_sink;
+    QvGridHost* m_host;
+    QvGridHost m_noHost;         ///< answers for a grid without a host
     CADOImpDatasource* m_source; ///< owned by the grid as its table
     bool m_bound = false;
     bool m_shading = true;
@@ -176,6 +188,7 @@ private:
     std::vector<std::vector<Variant>> m_cache;
     bool m_cacheDirty = true;
     int m_groupCol = -1;
+    std::vector<int> m_groupTotalsCols; ///< logical columns of the group totals, asked in order
     bool m_groupAscending = true;
     std::map<int, wxString> m_headerRows; ///< inserted row to its group's text
     std::map<int, wxString> m_totalsRows;
@@ -183,6 +196,8 @@ private:
     bool m_sortAscending = true;
     int m_batch = 0;
     bool m_writeBusy = false;
+    bool m_focusInside = false;     ///< where the window's focus last was, known or not
+    wxWindow* m_topLevel = nullptr; ///< whose focus changes are followed
     bool m_completing = false;
     bool m_inRowChange = false;
     bool m_editFinishPending = false;

@@ -1,9 +1,12 @@
 // The register grid's editing, keys, sorting, hints and clipboard.
 #include "register/QvGrid.h"
 
+#include "app/AppText.h"
+
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataobj.h>
+#include <wx/msgdlg.h>
 #include <wx/tooltip.h>
 
 #include <algorithm>
@@ -60,7 +63,7 @@ void QvGrid::FinishEdit()
     RecomputeRow(row);
     if (row >= 0 && row < GetNumberRows())
         RefreshBlock(row, 0, row, std::max(0, GetNumberCols() - 1));
-    Send(GridMessage::CellEdited);
+    m_host->CellEdited(row);
 }
 
 bool QvGrid::Commit()
@@ -133,19 +136,24 @@ void QvGrid::DeleteCurrentRow()
     int row = GetGridCursorRow();
     if (row <= 0 || m_source->IsInsertedRow(row))
         return;
-    bool cancel = false;
-    Send(GridMessage::ConfirmDelete, &cancel);
-    if (cancel)
+    if (!m_host->ConfirmDelete(row))
         return;
     PaintingOff();
-    m_source->DeleteRow(row);
+    if (m_source->DeleteRow(row) != 0)
+    {
+        // The row stays; the user learns why rather than seeing it reported gone.
+        PaintingOn();
+        wxMessageBox(wxString::FromUTF8(m_source->LastError()), MessageCaption, wxOK | wxICON_ERROR,
+                     this);
+        return;
+    }
     if (m_groupCol >= 0)
         RebuildGrouping();
     if (GetNumberRows() > 0)
         MoveCursorQuietly(std::min(row, GetNumberRows() - 1), std::max(0, GetGridCursorCol()));
     m_cacheDirty = true;
     PaintingOn();
-    Send(GridMessage::RowDeleted);
+    m_host->RowDeleted();
 }
 
 void QvGrid::CancelPendingRow()
@@ -168,12 +176,61 @@ void QvGrid::OnPendingWriteRequest()
     m_writeBusy = false;
 }
 
-bool QvGrid::HasFocusInside() const
+bool QvGrid::IsInside(const wxWindow* window) const
 {
-    for (wxWindow* window = wxWindow::FindFocus(); window; window = window->GetParent())
+    for (; window; window = window->GetParent())
         if (window == this)
             return true;
     return false;
+}
+
+namespace
+{
+/// The control that holds the keyboard focus; nullptr while a menu or another program has
+/// the keyboard (the toolkit then names no window, or the top-level window itself).
+wxWindow* FocusedControl(wxWindow* focus)
+{
+    return focus && !focus->IsTopLevel() ? focus : nullptr;
+}
+} // namespace
+
+bool QvGrid::HasFocusInside() const
+{
+    // While the keyboard is lent away, the window's focus is where it last was, and where
+    // it comes back to.
+    if (wxWindow* focus = FocusedControl(wxWindow::FindFocus()))
+        return IsInside(focus);
+    return m_focusInside;
+}
+
+void QvGrid::TrackFocus()
+{
+    GetGridWindow()->Bind(wxEVT_SET_FOCUS,
+                          [this](wxFocusEvent& event)
+                          {
+                              m_focusInside = true;
+                              m_host->CommandStateChanged();
+                              event.Skip();
+                          });
+    GetGridWindow()->Bind(wxEVT_KILL_FOCUS,
+                          [this](wxFocusEvent& event)
+                          {
+                              // Focus taken by no control of ours is only lent (a menu).
+                              if (wxWindow* next = FocusedControl(event.GetWindow()))
+                                  m_focusInside = IsInside(next);
+                              m_host->CommandStateChanged();
+                              event.Skip();
+                          });
+    m_topLevel = wxGetTopLevelParent(this);
+    if (m_topLevel)
+        m_topLevel->Bind(wxEVT_CHILD_FOCUS, &QvGrid::OnChildFocus, this);
+}
+
+void QvGrid::OnChildFocus(wxChildFocusEvent& event)
+{
+    event.Skip();
+    if (wxWindow* focus = FocusedControl(wxWindow::FindFocus()))
+        m_focusInside = IsInside(focus);
 }
 
 void QvGrid::OnEnterKey()
@@ -241,7 +298,9 @@ void QvGrid::SortByHeading(int gridCol)
     if (!Commit())
         return;
     PaintingOff();
-    UnsetSortingColumn();
+    int previousCol = m_sortCol;
+    bool previousAscending = m_sortAscending;
+    bool previousGroupAscending = m_groupAscending;
     bool ascending;
     if (col == m_groupCol)
     {
@@ -252,8 +311,20 @@ void QvGrid::SortByHeading(int gridCol)
         ascending = col != m_sortCol ? true : !m_sortAscending;
     m_sortCol = col;
     m_sortAscending = ascending;
-    SetSortingColumn(gridCol, ascending);
-    m_source->SortBy({col}, {ascending});
+    if (m_source->SortBy({col}, {ascending}))
+    {
+        UnsetSortingColumn();
+        SetSortingColumn(gridCol, ascending);
+    }
+    else
+    {
+        // The previous order is shown again, so its state comes back with it.
+        m_sortCol = previousCol;
+        m_sortAscending = previousAscending;
+        m_groupAscending = previousGroupAscending;
+        if (m_groupCol >= 0)
+            RebuildGrouping();
+    }
     m_cacheDirty = true;
     PaintingOn();
 }
@@ -270,10 +341,7 @@ void QvGrid::ShowHint(wxMouseEvent& event)
         GetGridWindow()->UnsetToolTip();
         return;
     }
-    CellHintRequest request;
-    request.row = row;
-    Send(GridMessage::CellHint, &request);
-    wxString text = wxString::FromUTF8(request.text);
+    wxString text = wxString::FromUTF8(m_host->CellHint(row));
     wxToolTip* tip = GetGridWindow()->GetToolTip();
     if (!tip || tip->GetTip() != text)
         GetGridWindow()->SetToolTip(text);
@@ -341,7 +409,11 @@ void QvGrid::OnSelectCell(wxGridEvent& event)
         return;
     int oldRow = GetGridCursorRow();
     int newRow = event.GetRow();
-    if (oldRow == newRow || !m_source->HasPending())
+    if (oldRow == newRow)
+        return;
+    // The commands that depend on the current row follow it once the cursor has moved.
+    CallAfter([this] { m_host->CommandStateChanged(); });
+    if (!m_source->HasPending())
         return;
     EndCellEdit();
     m_inRowChange = true;
@@ -366,7 +438,7 @@ void QvGrid::OnLabelClick(wxGridEvent& event)
 void QvGrid::OnEditorShown(wxGridEvent& event)
 {
     event.Skip();
-    Send(GridMessage::EditStarted);
+    m_host->CommandStateChanged();
 }
 
 void QvGrid::OnEditorHidden(wxGridEvent& event)

@@ -15,6 +15,19 @@ wxTreeItemId QvTreeView::AddNode(const wxTreeItemId& parent, const std::string& 
     return AppendItem(parent, label, 1, 0, data);
 }
 
+wxTreeItemId QvTreeView::InsertSorted(const wxTreeItemId& parent, const std::string& text,
+                                      NodeData* data)
+{
+    wxString label = wxString::FromUTF8(text);
+    std::size_t position = 0;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = GetFirstChild(parent, cookie); child.IsOk();
+         child = GetNextChild(parent, cookie), ++position)
+        if (GetItemText(child).CmpNoCase(label) > 0)
+            break;
+    return InsertItem(parent, position, label, 1, 0, data);
+}
+
 const NodeData* QvTreeView::Data(const wxTreeItemId& item) const
 {
     if (!item.IsOk())

@@ -32,6 +32,8 @@ public:
 
     /// Appends a node (image 1, image 0 when selected); a null parent makes the root.
     wxTreeItemId AddNode(const wxTreeItemId& parent, const std::string& text, NodeData* data);
+    /// Inserts a child among its siblings in the order of their texts, ignoring case.
+    wxTreeItemId InsertSorted(const wxTreeItemId& parent, const std::string& text, NodeData* data);
     /// The node's data; nullptr for an invalid item.
     const NodeData* Data(const wxTreeItemId& item) const;
     /// The first node with that name and kind, depth first from the root.

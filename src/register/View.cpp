@@ -1,10 +1,10 @@
 #include "register/View.h"
 
-#include "app/CommandIds.h"
 #include "app/Settings.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Regional.h"
+#include "data/ViewColumns.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 #include "register/ViewQuery.h"
@@ -25,7 +25,8 @@ wxString TotalText(const Variant& value)
 }
 } // namespace
 
-View::View(ViewHost& host, const ViewControls& controls) : m_host(host), m_controls(controls)
+View::View(ViewHost& host, const ViewControls& controls, double fontScale)
+    : m_host(host), m_controls(controls), m_fontScale(fontScale)
 {
     LoadColumnWidths();
 }
@@ -120,84 +121,96 @@ void View::SetUpColumns()
         for (const auto& [col, text] : list)
             grid.SetHeading(col, text);
     };
-    auto hide = [&grid](int first, int last)
+    auto hide = [&grid](std::initializer_list<int> cols)
     {
-        for (int col = first; col <= last; ++col)
+        for (int col : cols)
             grid.SetColumnHidden(col);
+    };
+    auto addComputed = [&grid](const char* heading)
+    {
+        int col = grid.AddComputedColumn();
+        grid.SetHeading(col, heading);
+        grid.SetColumnCurrency(col);
+        grid.SetColumnReadOnly(col);
+        return col;
     };
     bool second = false;
     wxString label;
     switch (m_kind)
     {
     case KindBudget:
-    {
-        headings({{0, "Category"}, {1, "Budgeted"}, {5, "Group"}});
-        for (const char* heading : {"Actual", "Difference"})
-        {
-            int col = grid.AddComputedColumn();
-            grid.SetHeading(col, heading);
-            grid.SetColumnCurrency(col);
-            grid.SetColumnReadOnly(col);
-            grid.MoveColumn(col, 5);
-        }
-        hide(2, 4);
-        grid.GroupBy(5);
+        headings({{BudgetColumn::Category, "Category"},
+                  {BudgetColumn::Budgeted, "Budgeted"},
+                  {BudgetColumn::Group, "Group"}});
+        // Shown in front of the group, which takes the width that is left.
+        grid.MoveColumn(addComputed("Actual"), BudgetColumn::Group);
+        grid.MoveColumn(addComputed("Difference"), BudgetColumn::Group);
+        hide({BudgetColumn::Sequence, BudgetColumn::Year, BudgetColumn::Period});
+        grid.GroupBy(BudgetColumn::Group, {BudgetColumn::Actual, BudgetColumn::Budgeted});
         grid.EnableHints(true);
         label = "Month to date:";
         second = true;
         break;
-    }
     case KindAccountList:
-        headings(
-            {{0, "Description"}, {1, "Account #"}, {2, "Opening Balance"}, {3, "Current Balance"}});
-        grid.SetColumnReadOnly(3);
-        hide(4, 5);
+        headings({{AccountColumn::Description, "Description"},
+                  {AccountColumn::AccountId, "Account #"},
+                  {AccountColumn::OpeningBalance, "Opening Balance"},
+                  {AccountColumn::CurrentBalance, "Current Balance"}});
+        grid.SetColumnReadOnly(AccountColumn::CurrentBalance);
+        hide({AccountColumn::Sequence, AccountColumn::Type});
         label = "Totals:";
         second = true;
         break;
     case KindRegister:
-    {
-        headings({{0, "Date"}, {1, "Description"}, {2, "Amount"}, {3, "Check #"}, {4, "Category"}});
-        grid.SetDropList(4);
-        Recordset categories;
-        categories.Open("SELECT Category FROM Budget WHERE Budget.Year = " +
-                            std::to_string(m_year) + " AND Period = " + std::to_string(m_month),
-                        *m_db, OpenMode::ReadOnly);
-        for (; !categories.IsEOF(); categories.MoveNext())
-            grid.AddDropListItem(4, wxString::FromUTF8(categories.GetText("Category")), true);
-        hide(6, 11);
+        headings({{RegisterColumn::PostDate, "Date"},
+                  {RegisterColumn::Description, "Description"},
+                  {RegisterColumn::Amount, "Amount"},
+                  {RegisterColumn::CheckId, "Check #"},
+                  {RegisterColumn::Category, "Category"}});
+        SetUpCategoryList();
+        hide({RegisterColumn::AccountId, RegisterColumn::Year, RegisterColumn::Period,
+              RegisterColumn::Fitid, RegisterColumn::Sequence, RegisterColumn::SubSequence});
         label = "Balance:";
         break;
-    }
     case KindInvestment:
-        headings({{0, "Symbol"},
-                  {1, "Name"},
-                  {2, "Purchase Date"},
-                  {3, "Purchase Price"},
-                  {4, "Quantity"},
-                  {5, "Last Price"},
-                  {6, "Total"}});
-        grid.SetColumnReadOnly(6);
-        hide(7, 8);
+        headings({{InvestmentColumn::Symbol, "Symbol"},
+                  {InvestmentColumn::Name, "Name"},
+                  {InvestmentColumn::PurchaseDate, "Purchase Date"},
+                  {InvestmentColumn::PurchasePrice, "Purchase Price"},
+                  {InvestmentColumn::Quantity, "Quantity"},
+                  {InvestmentColumn::LastPrice, "Last Price"},
+                  {InvestmentColumn::Total, "Total"}});
+        grid.SetColumnReadOnly(InvestmentColumn::Total);
+        hide({InvestmentColumn::AccountId, InvestmentColumn::Sequence});
         label = "Total Investment:";
         break;
     case KindLoan:
-    {
-        headings(
-            {{0, "Description"}, {1, "Original Amount"}, {2, "Paid Amount"}, {3, "Interest %"}});
-        int col = grid.AddComputedColumn();
-        grid.SetHeading(col, "Balance");
-        grid.SetColumnCurrency(col);
-        grid.SetColumnReadOnly(col);
-        hide(4, 5);
+        headings({{LoanColumn::Description, "Description"},
+                  {LoanColumn::OriginalAmount, "Original Amount"},
+                  {LoanColumn::PaidAmount, "Paid Amount"},
+                  {LoanColumn::InterestRate, "Interest %"}});
+        addComputed("Balance");
+        hide({LoanColumn::AccountId, LoanColumn::Sequence});
         label = "Total Loans:";
         break;
-    }
     default:
         break;
     }
     m_controls.totalsLabel->SetLabel(label);
     m_controls.secondTotal->Show(second);
+}
+
+void View::SetUpCategoryList()
+{
+    QvGrid& grid = *m_controls.grid;
+    grid.SetDropList(RegisterColumn::Category);
+    Recordset categories;
+    categories.Open("SELECT Category FROM Budget WHERE Budget.Year = " + std::to_string(m_year) +
+                        " AND Period = " + std::to_string(m_month),
+                    *m_db, OpenMode::ReadOnly);
+    for (; !categories.IsEOF(); categories.MoveNext())
+        grid.AddDropListItem(RegisterColumn::Category,
+                             wxString::FromUTF8(categories.GetText("Category")), true);
 }
 
 void View::ShowTotals()
@@ -257,33 +270,16 @@ void View::UpdateCommands()
 {
     RecomputeContext();
     QvGrid& grid = *m_controls.grid;
-    std::string hint;
-    if (IsGridKind(m_kind) && grid.IsShown() && grid.HasFocusInside())
-    {
-        int row = grid.CurrentRow();
-        m_host.EnableCommand(Command::NewRecord, row != 0);
-        m_host.EnableCommand(Command::DeleteRecord, row != 0);
-        bool registerRow = m_kind == KindRegister && row != 0;
-        m_host.EnableCommand(Command::MoveNextMonth, registerRow);
-        m_host.EnableCommand(Command::MovePreviousMonth, registerRow);
-        m_host.EnableCommand(Command::SplitTransaction, registerRow);
-        hint = "Double click or press F2 to edit cell content.";
-    }
-    else
-    {
-        m_host.EnableCommand(Command::NewRecord, m_kind != KindHome);
-        m_host.EnableCommand(Command::DeleteRecord, false);
-        m_host.EnableCommand(Command::MoveNextMonth, false);
-        m_host.EnableCommand(Command::MovePreviousMonth, false);
-        m_host.EnableCommand(Command::SplitTransaction, false);
-        hint = "Select an item to work with.";
-    }
-    m_host.SetStatusHint(hint);
-    bool exportable =
-        m_accountType == "Bank" || m_accountType == "Cash" || m_accountType == "Credit Card";
-    m_host.EnableCommand(Command::Export, !grid.IsEditing() && m_accountInContext && exportable);
-    m_host.EnableCommand(Command::Print, m_kind != KindHome);
-    m_host.SyncToolBar();
+    CommandContext context;
+    context.kind = m_kind;
+    context.gridFocused = IsGridKind(m_kind) && grid.IsShown() && grid.HasFocusInside();
+    context.row = grid.CurrentRow();
+    context.editing = grid.IsEditing();
+    context.accountInContext = m_accountInContext;
+    context.accountType = m_accountType;
+    m_host.SetStatusHint(context.gridFocused ? "Double click or press F2 to edit cell content."
+                                             : "Select an item to work with.");
+    m_host.ApplyCommandStates(context);
 }
 
 std::string View::CurrentAccountID() const
@@ -291,7 +287,8 @@ std::string View::CurrentAccountID() const
     if (m_kind == KindAccountList)
     {
         QvGrid& grid = *m_controls.grid;
-        return grid.IsBound() ? grid.CellTextValue(grid.CurrentRow(), 1) : std::string();
+        return grid.IsBound() ? grid.CellTextValue(grid.CurrentRow(), AccountColumn::AccountId)
+                              : std::string();
     }
     if (m_kind >= KindRegister && m_kind <= KindLoan)
         if (const NodeData* data = m_controls.tree->Data(m_selectedItem))
@@ -304,7 +301,7 @@ int View::CurrentSequence() const
     if (m_kind == KindAccountList)
     {
         QvGrid& grid = *m_controls.grid;
-        Variant value = grid.CellValue(grid.CurrentRow(), 4);
+        Variant value = grid.CellValue(grid.CurrentRow(), AccountColumn::Sequence);
         return value.IsNull() ? 0 : value.ToLong();
     }
     if (const NodeData* data = m_controls.tree->Data(m_selectedItem))
@@ -327,6 +324,7 @@ RecordContext View::MakeRecordContext() const
 
 void View::BuildTree()
 {
+    TreeGuard guard(*this);
     QvTreeView& tree = *m_controls.tree;
     tree.Freeze();
     tree.DeleteAllItems();
@@ -356,6 +354,7 @@ void View::BuildTree()
 
 void View::RebuildTree()
 {
+    TreeGuard guard(*this);
     QvTreeView& tree = *m_controls.tree;
     std::string name;
     int kind = KindNone;
@@ -402,19 +401,24 @@ void View::ApplyColumnWidths()
     for (std::size_t i = 0; i < list.size(); ++i)
         grid.SetWidthFraction(static_cast<int>(i), list[i]);
     grid.StretchLastColumn();
-    int firstUnder = m_kind == KindBudget ? 1 : (m_kind <= KindRegister ? 2 : 6);
+    // The totals stand under the money they add up.
+    int firstUnder = m_kind == KindBudget        ? BudgetColumn::Budgeted
+                     : m_kind == KindAccountList ? AccountColumn::OpeningBalance
+                     : m_kind == KindRegister    ? RegisterColumn::Amount
+                     : m_kind == KindInvestment  ? InvestmentColumn::Total
+                                                 : LoanColumn::Balance;
     grid.PlaceUnderColumn(m_controls.firstTotal, firstUnder);
     if (m_kind == KindBudget)
-        grid.PlaceUnderColumn(m_controls.secondTotal, 6);
+        grid.PlaceUnderColumn(m_controls.secondTotal, BudgetColumn::Actual);
     else if (m_kind == KindAccountList)
-        grid.PlaceUnderColumn(m_controls.secondTotal, 3);
+        grid.PlaceUnderColumn(m_controls.secondTotal, AccountColumn::CurrentBalance);
 }
 
 void View::LoadColumnWidths()
 {
     for (int kind = KindBudget; kind <= KindLoan; ++kind)
         m_widths[static_cast<std::size_t>(kind)] =
-            CheckedColumnWidths(kind, GetColumnWidths(ColumnWidthKey(kind)));
+            CheckedColumnWidths(kind, GetColumnWidths(ColumnWidthKey(kind)), m_fontScale);
 }
 
 void View::SaveColumnWidths()

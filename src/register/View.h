@@ -18,16 +18,24 @@ class wxStaticText;
 class wxTextCtrl;
 class wxWindow;
 
+/// What the commands' enabling rules look at, as the View sees it.
+struct CommandContext
+{
+    int kind = KindNone;
+    bool gridFocused = false;      ///< the grid or one of its windows has the keyboard focus
+    int row = 0;                   ///< the grid's current row (the pending row while one exists)
+    bool editing = false;          ///< a cell edit is in progress
+    bool accountInContext = false; ///< an account is current (see View)
+    std::string accountType;       ///< the account type in context
+};
+
 /// What the View asks of the main window.
 class ViewHost
 {
 public:
     virtual ~ViewHost() = default;
-    /// Enables or greys a menu command; the tool bar follows through SyncToolBar.
-    virtual void EnableCommand(int id, bool enabled) = 0;
-    virtual bool IsCommandEnabled(int id) const = 0;
-    /// Gives the tool-bar buttons New, Delete and Print the state of their menu items.
-    virtual void SyncToolBar() = 0;
+    /// Enables or greys every command (menu items and buttons) by its rule.
+    virtual void ApplyCommandStates(const CommandContext& context) = 0;
     /// Writes the status hint into the first status-bar pane.
     virtual void SetStatusHint(const std::string& text) = 0;
     /// Shows the page of a browser kind (home page, report list, report parameters).
@@ -54,7 +62,9 @@ struct ViewControls
 class View
 {
 public:
-    View(ViewHost& host, const ViewControls& controls);
+    /// fontScale: how many times wider the window's characters are than those of the narrow
+    /// font the default column widths were made for.
+    View(ViewHost& host, const ViewControls& controls, double fontScale = 1.0);
 
     /// The Database the views read (valid from start-up step 15).
     void SetDatabase(Database* database) { m_db = database; }
@@ -71,6 +81,25 @@ public:
     void BuildTree();
     /// BuildTree, then selects the node that was selected before.
     void RebuildTree();
+
+    /// While one exists, selection changes of the tree come from the program itself and the
+    /// main window ignores them.
+    class TreeGuard
+    {
+    public:
+        explicit TreeGuard(View& view) : m_view(view), m_was(view.m_treeGuard)
+        {
+            view.m_treeGuard = true;
+        }
+        ~TreeGuard() { m_view.m_treeGuard = m_was; }
+        TreeGuard(const TreeGuard&) = delete;
+        TreeGuard& operator=(const TreeGuard&) = delete;
+
+    private:
+        View& m_view;
+        bool m_was;
+    };
+    bool TreeGuarded() const { return m_treeGuard; }
     void UpdateCommands();
     void ShowTotals();
     std::string CurrentAccountID() const;
@@ -95,12 +124,16 @@ public:
 private:
     void RecomputeContext();
     void SetUpColumns();
+    /// The register's Category column: a drop list of the budget period's categories.
+    void SetUpCategoryList();
     void ShowGridSide(bool grid);
 
     ViewHost& m_host;
     ViewControls m_controls;
     Database* m_db = nullptr;
     bool m_holdRefresh = false;
+    bool m_treeGuard = false;
+    double m_fontScale = 1.0;
     int m_kind = KindNone;
     int m_month = 1;
     int m_year = 2000;

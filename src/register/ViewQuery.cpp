@@ -3,6 +3,7 @@
 #include "data/RecordHelpers.h"
 #include "data/ViewKind.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace
@@ -18,12 +19,32 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first);
 }
 
+// The first occurrence of a keyword outside quoted text ('...', "...") and bracketed
+// names, ignoring case: an account id such as 'order by' must not split the query.
 std::size_t FindNoCase(const std::string& text, const std::string& word)
 {
-    if (word.size() > text.size())
-        return std::string::npos;
-    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
+    char closing = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
     {
+        char c = text[i];
+        if (closing)
+        {
+            if (c == closing)
+                closing = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"')
+        {
+            closing = c;
+            continue;
+        }
+        if (c == '[')
+        {
+            closing = ']';
+            continue;
+        }
+        if (i + word.size() > text.size())
+            break;
         std::size_t k = 0;
         while (k < word.size() && std::toupper(static_cast<unsigned char>(text[i + k])) ==
                                       std::toupper(static_cast<unsigned char>(word[k])))
@@ -188,8 +209,23 @@ std::vector<double> DefaultColumnWidths(int kind)
     }
 }
 
-std::vector<double> CheckedColumnWidths(int kind, const std::vector<double>& stored)
+std::vector<double> ScaledDefaultColumnWidths(int kind, double scale)
 {
-    std::vector<double> defaults = DefaultColumnWidths(kind);
+    std::vector<double> widths = DefaultColumnWidths(kind);
+    double sum = 0;
+    for (double width : widths)
+        sum += width;
+    // The stretched last column keeps a tenth of the grid however wide the font.
+    if (sum > 0)
+        scale = std::min(scale, MaxLeadingShare / sum);
+    scale = std::max(scale, 1.0);
+    for (double& width : widths)
+        width *= scale;
+    return widths;
+}
+
+std::vector<double> CheckedColumnWidths(int kind, const std::vector<double>& stored, double scale)
+{
+    std::vector<double> defaults = ScaledDefaultColumnWidths(kind, scale);
     return stored.size() == defaults.size() ? stored : defaults;
 }

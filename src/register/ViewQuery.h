@@ -42,5 +42,12 @@ std::string RewriteSortOrder(const std::string& order, bool grouped, bool groupA
 std::string ColumnWidthKey(int kind);
 /// The default width fractions of a kind's leading columns; empty for non-grid kinds.
 std::vector<double> DefaultColumnWidths(int kind);
-/// The stored list when it has exactly the kind's count, else the defaults.
-std::vector<double> CheckedColumnWidths(int kind, const std::vector<double>& stored);
+/// The share of the grid that the default widths of the leading columns take at most.
+inline constexpr double MaxLeadingShare = 0.9;
+/// The default widths for a font whose characters are `scale` times as wide as the narrow
+/// font the defaults were made for; never narrower than the defaults, and together at most
+/// MaxLeadingShare of the grid.
+std::vector<double> ScaledDefaultColumnWidths(int kind, double scale);
+/// The stored list when it has exactly the kind's count, else the scaled defaults.
+std::vector<double> CheckedColumnWidths(int kind, const std::vector<double>& stored,
+                                        double scale = 1.0);

@@ -106,6 +106,39 @@ TEST(ViewQuery, ColumnWidthDefaultsAndKeys)
     EXPECT_EQ(DefaultColumnWidths(KindLoan), (std::vector<double>{0.4, 0.16, 0.16, 0.1, 0, 0, 0}));
 }
 
+TEST(ViewQuery, SplittingSkipsKeywordsInsideQuotedTextAndNames)
+{
+    QueryParts parts = SplitQuery("SELECT a FROM Trans WHERE AccountID = 'Joe''s order by "
+                                  "where' AND [where x] = 1 ORDER BY PostDate DESC");
+    EXPECT_EQ(parts.base, "SELECT a FROM Trans");
+    EXPECT_EQ(parts.condition, "AccountID = 'Joe''s order by where' AND [where x] = 1");
+    EXPECT_EQ(parts.order, "PostDate DESC");
+    EXPECT_EQ(JoinQuery(parts), "SELECT a FROM Trans WHERE AccountID = 'Joe''s order by where' "
+                                "AND [where x] = 1 ORDER BY PostDate DESC;");
+}
+
+TEST(ViewQuery, DefaultWidthsGrowWithTheFontButLeaveTheLastColumnATenth)
+{
+    EXPECT_EQ(ScaledDefaultColumnWidths(KindRegister, 1.0), DefaultColumnWidths(KindRegister));
+    // A font narrower than the one the defaults were made for keeps them.
+    EXPECT_EQ(ScaledDefaultColumnWidths(KindRegister, 0.8), DefaultColumnWidths(KindRegister));
+    std::vector<double> wide = ScaledDefaultColumnWidths(KindRegister, 1.2);
+    ASSERT_EQ(wide.size(), 5u);
+    EXPECT_DOUBLE_EQ(wide[2], 0.12);
+    for (int kind = KindBudget; kind <= KindLoan; ++kind)
+    {
+        double sum = 0;
+        for (double width : ScaledDefaultColumnWidths(kind, 3.0))
+            sum += width;
+        EXPECT_LE(sum, MaxLeadingShare + 1e-9) << kind;
+        EXPECT_GE(sum, 0.8) << kind;
+    }
+    // A stored list is used as stored, whatever the font.
+    std::vector<double> stored{0.2, 0.2, 0.2, 0.2, 0.2};
+    EXPECT_EQ(CheckedColumnWidths(KindRegister, stored, 1.5), stored);
+    EXPECT_EQ(CheckedColumnWidths(KindRegister, {0}, 1.2), wide);
+}
+
 TEST(ViewQuery, StoredWidthListOfWrongLengthGivesTheDefaults)
 {
     EXPECT_EQ(CheckedColumnWidths(KindRegister, {0.2, 0.2, 0.2, 0.2}),

@@ -29,8 +29,7 @@ class ControllerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartWxForTests())
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        REQUIRE_DISPLAY();
         m_env.emplace("XDG_DATA_HOME", m_dir.Path().string());
         std::filesystem::create_directories(AppDir());
     }
@@ -114,12 +113,12 @@ protected:
     }
     long long Scalar(const std::string& sql)
     {
-        Recordset rs = db->Execute(sql);
+        Recordset rs = m_controller->Data().Execute(sql);
         return rs.IsEOF() || rs.GetValue(0).IsNull() ? -1 : rs.GetValue(0).ToLong();
     }
     std::string Text(const std::string& sql)
     {
-        Recordset rs = db->Execute(sql);
+        Recordset rs = m_controller->Data().Execute(sql);
         return rs.IsEOF() ? "<none>" : rs.GetValue(0).ToText();
     }
 

@@ -1,8 +1,11 @@
 #include "app/Controller.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/OpenDocument.h"
 #include "app/Paths.h"
 #include "app/QvMenuStrip.h"
 #include "app/QvStatusBar.h"
+#include "app/QvToolBar.h"
 #include "app/Settings.h"
 #include "app/Trace.h"
 #include "data/Database.h"
@@ -10,7 +13,9 @@
 #include "data/Regional.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
+#include "register/ViewQuery.h"
 #include "ui/ControllerFixture.h"
+#include "ui/RealInput.h"
 #include "ui/UiTestSupport.h"
 
 #include "support/TempDir.h"
@@ -62,21 +67,34 @@ TEST_F(ControllerTest, FirstStartWithoutSettingsOpensAtDefaultsAndTracesEverySte
 
 TEST_F(ControllerTest, ClosingWritesPlacementAndWidthsAndStoredPlacementIsRestored)
 {
-    Start().CloseWindow();
+    Controller& first = Start();
+    double scale = first.FontScale();
+    EXPECT_GE(scale, 1.0);
+    first.Close(); // the close box
     EXPECT_EQ(GetSetting("Placement", "Settings"), "0,0,800,489");
-    EXPECT_EQ(GetSetting("Trans", "ColumnWidths"), "0.12,0.3,0.1,0.1,0.1");
-    EXPECT_EQ(GetSetting("Budget", "ColumnWidths"), "0.25,0.2,0,0,0,0,0.2,0.2");
-    EXPECT_EQ(GetSetting("Account", "ColumnWidths"), "0.4,0.2,0.2,0");
-    EXPECT_EQ(GetSetting("Investment", "ColumnWidths"), "0.1,0.3,0.1,0.1,0.1,0.1");
-    EXPECT_EQ(GetSetting("Loan", "ColumnWidths"), "0.4,0.16,0.16,0.1,0,0,0");
+    for (int kind = KindBudget; kind <= KindLoan; ++kind)
+    {
+        // Never written before: the defaults, widened for the font.
+        std::vector<double> written = GetColumnWidths(ColumnWidthKey(kind));
+        std::vector<double> defaults = ScaledDefaultColumnWidths(kind, scale);
+        ASSERT_EQ(written.size(), defaults.size()) << kind;
+        for (std::size_t i = 0; i < written.size(); ++i)
+            EXPECT_NEAR(written[i], defaults[i], 1e-5) << kind;
+    }
     Destroy();
     EXPECT_FALSE(std::filesystem::exists(AppDir() / "temp"));
 
+    // Widths saved before are used as saved.
     WriteSetting("Placement", "40,30,700,450", "Settings");
+    WriteColumnWidths("Trans", {0.2, 0.2, 0.2, 0.2, 0.05});
     Controller& window = Start();
     EXPECT_EQ(window.GetRect(), wxRect(40, 30, 700, 450));
-    window.RunCommand(Command::Exit); // Exit leaves the stored placement alone
-    EXPECT_EQ(GetSetting("Placement", "Settings"), "40,30,700,450");
+    EXPECT_EQ(window.GetView().ColumnWidths(KindRegister),
+              (std::vector<double>{0.2, 0.2, 0.2, 0.2, 0.05}));
+    RealInput input(window);
+    ASSERT_TRUE(input.ClickMenuItem(*window.Menu(), CommandTable::ToolkitId(Command::Exit)));
+    EXPECT_FALSE(window.IsShown());
+    EXPECT_EQ(GetSetting("Placement", "Settings"), "40,30,700,450"); // Exit leaves it alone
     WriteSetting("Placement", "10,20,300", "Settings");
     Destroy();
     EXPECT_EQ(Start().GetRect(), wxRect(0, 0, 800, 489));
@@ -109,27 +127,28 @@ TEST_F(ControllerTest, RegisterShowsThePeriodWithTheBalanceAndBackAndForwardCros
     EXPECT_TRUE(Grid().IsColumnHidden(11));
     EXPECT_EQ(Grid().GetCellValue(1, 1), "Food");
 
-    window.RunCommand(Command::Back);
+    RealInput input(window);
+    auto click = [&](int command)
+    { input.ClickTool(*window.ToolBar(), CommandTable::ToolkitId(command)); };
+    click(Command::Back);
     EXPECT_EQ(window.MonthSelector()->GetSelection(), 3);
     EXPECT_EQ(Grid().GetCellValue(1, 1), "Gas");
     EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
               FormatCurrency(Currency::FromWhole(70)));
 
     ShowPeriod(1, 2016);
-    window.RunCommand(Command::Back);
+    click(Command::Back);
     EXPECT_EQ(window.GetView().Month(), 12);
     EXPECT_EQ(window.GetView().Year(), 2015);
     EXPECT_EQ(window.MonthSelector()->GetSelection(), 11);
     EXPECT_EQ(window.YearField()->GetValue(), "2015");
-    window.RunCommand(Command::Forward);
+    click(Command::Forward);
     EXPECT_EQ(window.GetView().Month(), 1);
     EXPECT_EQ(window.GetView().Year(), 2016);
-    window.YearField()->SetValue("2020"); // taken at once
-    EXPECT_EQ(window.GetView().Year(), 2020);
     // Typed digit by digit: the field keeps what the user types, the year follows it.
-    window.YearField()->SetValue("");
-    for (const char* digit : {"2", "0", "1", "7"})
-        window.YearField()->WriteText(digit); // typed at the caret
+    input.Click(window.YearField());
+    window.YearField()->SelectAll();
+    input.Type("2017");
     EXPECT_EQ(window.YearField()->GetValue(), "2017");
     EXPECT_EQ(window.GetView().Year(), 2017);
 }
@@ -141,26 +160,27 @@ TEST_F(ControllerTest, TypingANewTransactionAndEnterStoresItWithTheViewedPeriod)
              "Description) VALUES ('X9', 41, 2010, 1, #1/3/2010#, '(none)', 1, 'Other')"});
     Controller& window = Start();
     ShowPeriod(5, 2016);
-    window.SelectNode(Node("1", KindRegister));
-    RunPendingEvents();
-    window.RunCommand(Command::NewRecord);
+    RealInput input(window);
+    input.ClickTreeItem(Tree(), Node("1", KindRegister));
+    input.Key('N', wxMOD_CONTROL);
     ASSERT_TRUE(Grid().IsEditing());
     EXPECT_EQ(Grid().GetGridCursorRow(), 0);
-    Type(FormatShortDate(DateTime{2016, 6, 2}));
-    Press(WXK_TAB);
-    Type("Groceries at the market");
-    Press(WXK_TAB);
+    input.Type(FormatShortDate(DateTime{2016, 6, 2}));
+    input.Key(WXK_TAB);
+    input.Type("Groceries at the market");
+    input.Key(WXK_TAB);
     EXPECT_EQ(Grid().GetGridCursorCol(), 2);
-    Type("-12.5");
-    Press(WXK_RETURN);
+    input.Type("-12.5");
+    input.Key(WXK_RETURN);
 
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE AccountID = 'A1'"), 1);
     EXPECT_EQ(Text("SELECT [Year] & '/' & Period & '/' & Sequence & '/' & Category & '/' & "
                    "Description FROM Trans WHERE AccountID = 'A1'"),
               "2016/5/42/(none)/Groceries at the market");
     const Variant spent = Variant::FromCurrency(Currency::FromUnits(-125000));
-    EXPECT_EQ(db->Execute("SELECT Amount FROM Trans WHERE AccountID = 'A1'").GetValue(0), spent);
-    EXPECT_EQ(db->Execute("SELECT CurrentBalance FROM Account WHERE AccountID = 'A1'").GetValue(0),
+    Database& data = window.Data();
+    EXPECT_EQ(data.Execute("SELECT Amount FROM Trans WHERE AccountID = 'A1'").GetValue(0), spent);
+    EXPECT_EQ(data.Execute("SELECT CurrentBalance FROM Account WHERE AccountID = 'A1'").GetValue(0),
               spent);
     EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
               FormatCurrency(Currency::FromUnits(875000)));
@@ -172,7 +192,7 @@ TEST_F(ControllerTest, TypingANewTransactionAndEnterStoresItWithTheViewedPeriod)
     ASSERT_EQ(Grid().GetNumberRows(), 2);
     EXPECT_EQ(Grid().GetCellValue(1, 1), "Groceries at the market");
     EXPECT_EQ(Grid().GetCellValue(1, 4), "(none)");
-    Press(WXK_ESCAPE);
+    input.Key(WXK_ESCAPE);
 }
 
 TEST_F(ControllerTest, DeleteAsksAndUpdatesTheBalanceOnYesOnly)
@@ -184,22 +204,21 @@ TEST_F(ControllerTest, DeleteAsksAndUpdatesTheBalanceOnYesOnly)
              "Description) VALUES ('A1', 2, 2016, 5, #5/4/2016#, '(none)', -5, 'Bus')"});
     Controller& window = Start();
     ShowPeriod(5, 2016);
-    window.SelectNode(Node("1", KindRegister));
-    RunPendingEvents();
+    RealInput input(window);
+    input.ClickTreeItem(Tree(), Node("1", KindRegister));
     MessageBoxAnswers answers;
-    Grid().GetGridWindow()->SetFocus();
-    Grid().GoToCell(1, 1);
+    input.ClickCell(Grid(), 1, 1);
     answers.Queue(wxID_NO);
-    Press(WXK_DELETE);
+    input.Key(WXK_DELETE);
     ASSERT_EQ(answers.Messages().size(), 1u);
     EXPECT_EQ(answers.Messages()[0].text, "Are you sure you want to delete this record?");
     EXPECT_EQ(answers.Messages()[0].caption, "Quorvel Tallybrook");
     EXPECT_TRUE(answers.Messages()[0].style & wxICON_QUESTION);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
     answers.Queue(wxID_YES);
-    Press(WXK_DELETE);
+    input.Key(WXK_DELETE);
     EXPECT_EQ(Text("SELECT Description FROM Trans"), "Food");
-    EXPECT_EQ(db->Execute("SELECT CurrentBalance FROM Account").GetValue(0),
+    EXPECT_EQ(window.Data().Execute("SELECT CurrentBalance FROM Account").GetValue(0),
               Variant::FromCurrency(Currency::FromWhole(-20)));
     EXPECT_EQ(window.FirstTotal()->GetValue().utf8_string(),
               FormatCurrency(Currency::FromWhole(-20)));
@@ -224,53 +243,53 @@ TEST_F(ControllerTest, TreeFollowsTheAccountsAndARowWithoutDescriptionIsRefused)
     EXPECT_EQ(Tree().GetItemImage(Node("4", KindLoan), wxTreeItemIcon_Selected), 0);
 
     MessageBoxAnswers answers;
-    window.SelectNode(Node("Cash", KindAccountList));
-    RunPendingEvents();
+    RealInput input(window);
+    input.ClickTreeItem(Tree(), Node("Cash", KindAccountList));
     EXPECT_EQ(window.TotalsLabel()->GetLabel(), "Totals:");
     EXPECT_TRUE(window.SecondTotal()->IsShown());
     ASSERT_EQ(Grid().GetNumberRows(), 2);
     EXPECT_EQ(Grid().GetCellValue(1, 0), "Wallet");
-    Grid().GetGridWindow()->SetFocus();
-    Grid().GoToCell(1, 0);
-    Press(WXK_DELETE);
+    input.ClickCell(Grid(), 1, 0);
+    input.Key(WXK_DELETE);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account WHERE AccountID = 'C1'"), 0);
     EXPECT_FALSE(Node("Cash", KindAccountList).IsOk());
     EXPECT_FALSE(Node("3", KindRegister).IsOk());
 
-    window.SelectNode(Node("Bank", KindAccountList));
-    RunPendingEvents();
-    Grid().GoToCell(0, 0);
-    Grid().StartEdit();
-    Type("Savings");
-    Press(WXK_TAB);
-    Type("S-1");
-    Press(WXK_RETURN);
+    input.ClickTreeItem(Tree(), Node("Bank", KindAccountList));
+    input.ClickCell(Grid(), 0, 0);
+    input.Type("Savings");
+    input.Key(WXK_TAB);
+    input.Type("S-1");
+    input.Key(WXK_RETURN);
     EXPECT_EQ(Text("SELECT Type FROM Account WHERE AccountID = 'S-1'"), "Bank");
     EXPECT_EQ(Children(Node("Bank", KindAccountList)),
               (std::vector<std::string>{"Alpha Checking", "Savings", "Zeta Savings"}));
     EXPECT_EQ(window.GetView().Kind(), KindAccountList);
     EXPECT_EQ(Tree().GetSelection(), Node("Bank", KindAccountList));
-    Press(WXK_ESCAPE);
+    input.Key(WXK_ESCAPE);
+    Grid().EndCellEdit();
 
     answers.Clear();
-    Grid().GoToCell(0, 1);
-    Grid().StartEdit();
-    Type("NEW-1");
-    Press(WXK_RETURN);
+    input.ClickCell(Grid(), 0, 1);
+    input.Type("NEW-1");
+    input.Key(WXK_RETURN);
     ASSERT_EQ(answers.Messages().size(), 1u);
     EXPECT_EQ(answers.Messages()[0].text, "Please enter an account description.");
     EXPECT_TRUE(answers.Messages()[0].style & wxICON_ERROR);
     EXPECT_TRUE(Grid().HasPendingChanges());
     EXPECT_EQ(Grid().GetGridCursorRow(), 0);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 4);
-    // A tree change is refused silently while the row cannot be written; closing drops it.
+    // A tree change is refused while the row cannot be written: the selection stays, and the
+    // focus leaving the grid tried to write the row, which says why. Closing drops the row.
     Grid().EndCellEdit();
-    window.SelectNode(Node("", KindBudget));
-    RunPendingEvents();
+    input.ClickTreeItem(Tree(), Node("", KindBudget));
     EXPECT_EQ(window.GetView().Kind(), KindAccountList);
-    window.CloseWindow();
+    EXPECT_EQ(Tree().GetSelection(), Node("Bank", KindAccountList));
+    ASSERT_EQ(answers.Messages().size(), 2u);
+    EXPECT_EQ(answers.Messages()[1].text, "Please enter an account description.");
+    window.Close();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 4);
-    EXPECT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages().size(), 2u);
 }
 
 TEST_F(ControllerTest, BudgetViewTotalsTheMonthAndRegisterCategoriesCompleteFromItsLines)
@@ -284,8 +303,8 @@ TEST_F(ControllerTest, BudgetViewTotalsTheMonthAndRegisterCategoriesCompleteFrom
              "Description) VALUES ('A1', 1, 2016, 5, #5/3/2016#, 'Groceries', -120, 'Shop')"});
     Controller& window = Start();
     ShowPeriod(5, 2016);
-    window.SelectNode(Node("", KindBudget));
-    RunPendingEvents();
+    RealInput input(window);
+    input.ClickTreeItem(Tree(), Node("", KindBudget));
     EXPECT_EQ(window.TotalsLabel()->GetLabel(), "Month to date:");
     auto money = [](int whole)
     { return wxString::FromUTF8(FormatCurrency(Currency::FromWhole(whole))); };
@@ -294,8 +313,7 @@ TEST_F(ControllerTest, BudgetViewTotalsTheMonthAndRegisterCategoriesCompleteFrom
     EXPECT_EQ(Grid().Heading(6), "Actual");
     EXPECT_EQ(Grid().Heading(5), "Group");
 
-    window.SelectNode(Node("1", KindRegister));
-    RunPendingEvents();
+    input.ClickTreeItem(Tree(), Node("1", KindRegister));
     EXPECT_EQ(Grid().DropListItems(4), (std::vector<wxString>{"Fuel", "Groceries"}));
 }
 
@@ -307,13 +325,19 @@ TEST_F(ControllerTest, MenuCommandsDialogsStatusTextAndResizeLayout)
     EXPECT_TRUE(window.IsCommandEnabled(Command::Import));
     EXPECT_FALSE(window.IsCommandEnabled(Command::Options));
     EXPECT_TRUE(window.IsCommandEnabled(Command::About));
+    RealInput input(window);
+    std::vector<std::string> opened;
+    DocumentOpener previous =
+        SetDocumentOpener([&opened](const std::string& target) { opened.push_back(target); });
 
+    // The bank button with no address set asks for one and opens nothing.
     MessageBoxAnswers answers;
-    window.RunCommand(Command::BankWebSite);
+    input.ClickTool(*window.ToolBar(), CommandTable::ToolkitId(Command::BankWebSite));
     ASSERT_EQ(answers.Messages().size(), 1u);
     EXPECT_EQ(answers.Messages()[0].text,
               "You have not yet set your bank's URL, please do so from Tools|Options...");
     EXPECT_TRUE(answers.Messages()[0].style & wxICON_EXCLAMATION);
+    EXPECT_TRUE(opened.empty());
 
     std::string product;
     std::string link;
@@ -327,23 +351,27 @@ TEST_F(ControllerTest, MenuCommandsDialogsStatusTextAndResizeLayout)
             if (auto* text = dynamic_cast<wxStaticText*>(dialog->FindWindow(1021)))
                 link = text->GetLabel().utf8_string();
         });
-    window.RunCommand(Command::About);
+    ASSERT_TRUE(input.ClickMenuItem(*window.Menu(), CommandTable::ToolkitId(Command::About)));
     ASSERT_EQ(answers.OtherDialogs(), (std::vector<std::string>{"About Quorvel Tallybrook"}));
     EXPECT_EQ(product, "Quorvel Tallybrook 8.1.0");
-    EXPECT_TRUE(link.starts_with("https://")) << link;
+    EXPECT_EQ(link, "https://www.quorvel.example");
     EXPECT_EQ(size, wxSize(273, 135));
 
-    window.SelectNode(Node("", KindBudget));
-    RunPendingEvents();
+    input.ClickTreeItem(Tree(), Node("", KindBudget));
     EXPECT_TRUE(window.IsCommandEnabled(Command::Print));
     EXPECT_TRUE(window.IsCommandEnabled(Command::NewRecord));
     EXPECT_FALSE(window.IsCommandEnabled(Command::DeleteRecord));
     EXPECT_EQ(window.StatusBar()->GetStatusText(0), "Select an item to work with.");
-    window.RunCommand(Command::DeleteRecord); // does nothing while the tree has the focus
+    // Delete Record does nothing while the tree has the focus: its item is greyed.
+    EXPECT_FALSE(
+        input.ClickMenuItem(*window.Menu(), CommandTable::ToolkitId(Command::DeleteRecord)));
+    EXPECT_TRUE(answers.Messages().size() == 1u);
     // Print asks for the printer; Cancel prints nothing.
-    window.RunCommand(Command::Print);
+    input.Key('P', wxMOD_CONTROL);
     EXPECT_EQ(answers.OtherDialogs().size(), 2u);
     EXPECT_EQ(answers.Messages().size(), 1u);
+    SetDocumentOpener(std::move(previous));
+
     // Resizing keeps the totals line and the tree above the status bar.
     window.LayoutClient(700, 300);
     EXPECT_EQ(window.TotalsLabel()->GetRect().y, 266);
@@ -351,7 +379,7 @@ TEST_F(ControllerTest, MenuCommandsDialogsStatusTextAndResizeLayout)
     EXPECT_EQ(Tree().GetRect().GetBottom() + 1, 280);
     EXPECT_EQ(Grid().GetRect().GetBottom() + 1, 266);
     EXPECT_EQ(Grid().GetRect().GetRight() + 1, 700);
-    EXPECT_EQ(Grid().GetRect().x, 173);
+    EXPECT_EQ(Grid().GetRect().x, Tree().GetRect().GetRight() + 1 + 4);
     EXPECT_EQ(window.Browser()->GetRect().GetBottom() + 1, 280);
 
     window.StatusBar()->SetStatusText("before", 0);
@@ -374,18 +402,19 @@ TEST_F(ControllerTest, MoveToNextMonthTakesTheRowOutOfThisMonthsRegister)
              "'Gifts', -40, 'Presents')"});
     Controller& window = Start();
     ShowPeriod(12, 2016);
-    window.SelectNode(Node("1", KindRegister));
-    RunPendingEvents();
+    RealInput input(window);
+    input.ClickTreeItem(Tree(), Node("1", KindRegister));
     ASSERT_EQ(Grid().GetNumberRows(), 2);
-    Grid().GoToCell(1, 1);
-    window.RunCommand(Command::MoveNextMonth);
+    input.ClickCell(Grid(), 1, 1);
+    ASSERT_TRUE(
+        input.ClickMenuItem(*window.Menu(), CommandTable::ToolkitId(Command::MoveNextMonth)));
     EXPECT_EQ(Scalar("SELECT [Year] FROM Trans"), 2017);
     EXPECT_EQ(Scalar("SELECT Period FROM Trans"), 1);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Budget WHERE [Year] = 2017 AND Period = 1 AND "
                      "Category = 'Gifts'"),
               1);
     EXPECT_EQ(Grid().GetNumberRows(), 1);
-    window.RunCommand(Command::Forward);
+    input.ClickTool(*window.ToolBar(), CommandTable::ToolkitId(Command::Forward));
     ASSERT_EQ(Grid().GetNumberRows(), 2);
     EXPECT_EQ(Grid().GetCellValue(1, 1), "Presents");
 }

@@ -1,6 +1,7 @@
 #include "app/CommandIds.h"
 #include "exchange/frmSelectAccount.h"
 #include "ui/ControllerFixture.h"
+#include "ui/RealInput.h"
 
 #include <wx/choice.h>
 #include <wx/filedlg.h>
@@ -58,13 +59,6 @@ template <typename Control> Control& Find(wxWindow& dialog, int id)
     return *control;
 }
 
-void Send(wxWindow& window, wxEventType type, int id)
-{
-    wxCommandEvent event(type, id);
-    event.SetEventObject(window.FindWindow(id));
-    window.FindWindow(id)->GetEventHandler()->ProcessEvent(event);
-}
-
 std::string Statement(const std::string& accountId)
 {
     return "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX>\r\n<BANKMSGSRSV1>\r\n"
@@ -86,7 +80,7 @@ protected:
     {
         std::string path = m_dir.File("statement.ofx");
         std::ofstream(path, std::ios::binary) << Statement(accountId);
-        m_controller->ImportStatement(path);
+        m_controller->Commands().ImportStatement(path);
         RunPendingEvents();
     }
 };
@@ -100,14 +94,16 @@ TEST_F(ImportCommand, ImportsIntoANewAccountChosenInTheDialogAndShowsItInTheTree
     ImportAnswers answers;
     answers.selectAccount = [&answers](frmSelectAccount& dialog)
     {
+        RealInput input(dialog);
         EXPECT_EQ(dialog.GetTitle(), "Select Account");
         EXPECT_FALSE(Find<wxRadioButton>(dialog, IdMapAccount).IsEnabled()); // no accounts yet
-        Send(dialog, wxEVT_BUTTON, wxID_OK); // no description: refused, the dialog stays
+        input.Click(dialog.FindWindow(wxID_OK)); // no description: refused, the dialog stays
         EXPECT_EQ(answers.messages,
                   std::vector<std::string>{"You must enter an account description."});
-        Find<wxChoice>(dialog, IdAccountType).SetStringSelection("Cash");
-        Find<wxTextCtrl>(dialog, IdDescription).ChangeValue("Savings");
-        Send(dialog, wxEVT_BUTTON, wxID_OK);
+        input.ChooseItem(Find<wxChoice>(dialog, IdAccountType), "Cash");
+        input.Click(&Find<wxTextCtrl>(dialog, IdDescription));
+        input.Type("Savings");
+        input.Click(dialog.FindWindow(wxID_OK));
     };
     Import("77-100");
     EXPECT_EQ(answers.selectAccountShown, 1);
@@ -139,13 +135,13 @@ TEST_F(ImportCommand, MappingReKeysTheAccountWithItsHistoryAndCancelImportsNothi
 
     answers.selectAccount = [](frmSelectAccount& dialog)
     {
+        RealInput input(dialog);
         EXPECT_EQ(Find<wxChoice>(dialog, IdExistingAccount).GetStringSelection(),
                   "O'Neil Checking");
-        Find<wxRadioButton>(dialog, IdMapAccount).SetValue(true);
-        Send(dialog, wxEVT_RADIOBUTTON, IdMapAccount);
+        input.Click(&Find<wxRadioButton>(dialog, IdMapAccount), wxPoint(8, 8));
         EXPECT_FALSE(Find<wxTextCtrl>(dialog, IdDescription).IsEnabled());
         EXPECT_TRUE(Find<wxChoice>(dialog, IdExistingAccount).IsEnabled());
-        Send(dialog, wxEVT_BUTTON, wxID_OK);
+        input.Click(dialog.FindWindow(wxID_OK));
     };
     Import("55-1");
     EXPECT_EQ(Text("SELECT AccountID FROM Account"), "55-1");
@@ -162,8 +158,8 @@ TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsRe
              "('Description', 'begins with', 'Corner', 'Food', 1)"});
     Controller& window = Start();
     ImportAnswers answers;
-    window.RunCommand(Command::Import);
-    RunPendingEvents();
+    RealInput input(window);
+    input.Key('I', wxMOD_CONTROL);
     EXPECT_EQ(answers.fileDialogTitle, "Import");
     EXPECT_EQ(answers.fileDialogWildcard,
               "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*");
@@ -172,7 +168,7 @@ TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsRe
 
     std::string notes = m_dir.File("notes.txt");
     std::ofstream(notes) << "just some notes\n";
-    window.ImportStatement(notes);
+    window.Commands().ImportStatement(notes);
     EXPECT_EQ(answers.messages, std::vector<std::string>{"Invalid file format."});
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 1);
 }

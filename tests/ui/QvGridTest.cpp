@@ -5,6 +5,7 @@
 #include "data/Regional.h"
 #include "grid/GridPrintout.h"
 #include "register/ViewQuery.h"
+#include "ui/RealInput.h"
 #include "ui/UiTestSupport.h"
 
 #include "support/TempDir.h"
@@ -20,33 +21,44 @@
 
 namespace
 {
-/// Records the grid's messages; refuses to validate when told to.
-class RecordingSink : public GridMessageSink
+/// Counts what the grid asks; refuses rows and deletes when told to.
+class RecordingHost : public QvGridHost
 {
 public:
-    long OnGridMessage(unsigned message, void* parameter) override
+    bool ConfirmDelete(int) override
     {
-        messages.push_back(message);
-        if (message == GridMessage::ValidateRow)
-            *static_cast<bool*>(parameter) = refuseRows;
-        if (message == GridMessage::ConfirmDelete)
-            *static_cast<bool*>(parameter) = !confirmDeletes;
-        if (message == GridMessage::ComputedCell) // a row's number as money
-            static_cast<ComputedCellRequest*>(parameter)->value = Variant::FromCurrency(
-                Currency::FromWhole(static_cast<ComputedCellRequest*>(parameter)->row));
-        if (message == GridMessage::GroupTotal) // a column's number as money
-            static_cast<GroupTotalRequest*>(parameter)->value = Variant::FromCurrency(
-                Currency::FromWhole(static_cast<GroupTotalRequest*>(parameter)->column));
-        return 0;
+        ++confirms;
+        return confirmDeletes;
     }
-    int Count(unsigned message) const
+    void RowDeleted() override { ++deleted; }
+    bool ValidateRow(int) override
     {
-        return static_cast<int>(std::ranges::count(messages, message));
+        ++validations;
+        return !refuseRows;
+    }
+    void RowsWritten() override { ++written; }
+    // A row's number as money.
+    Variant ComputedCell(int row, int) override
+    {
+        return Variant::FromCurrency(Currency::FromWhole(row));
+    }
+    // A column's number as money.
+    Variant GroupTotal(const std::string&, int column) override
+    {
+        return Variant::FromCurrency(Currency::FromWhole(column));
+    }
+    std::string SortOrder(const std::string& order, bool grouped, bool ascending) override
+    {
+        return forcedOrder.empty() ? RewriteSortOrder(order, grouped, ascending) : forcedOrder;
     }
 
-    std::vector<unsigned> messages;
+    int confirms = 0;
+    int deleted = 0;
+    int validations = 0;
+    int written = 0;
     bool refuseRows = false;
     bool confirmDeletes = true;
+    std::string forcedOrder; ///< an order text to sort by instead of the heading's
 };
 
 class QvGridTest : public ::testing::Test
@@ -54,14 +66,14 @@ class QvGridTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartWxForTests())
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        REQUIRE_DISPLAY();
         m_env.emplace("XDG_DATA_HOME", m_dir.Path().string());
         m_db = OpenProgramDatabase();
         m_frame = new wxFrame(nullptr, wxID_ANY, "grid", wxDefaultPosition, wxSize(800, 500));
-        m_grid = new QvGrid(m_frame, wxID_ANY, &m_sink);
+        m_grid = new QvGrid(m_frame, wxID_ANY, &m_host);
         m_frame->Show();
         RunPendingEvents();
+        m_input.emplace(*m_frame);
     }
     void TearDown() override
     {
@@ -98,8 +110,9 @@ protected:
     std::unique_ptr<Database> m_db;
     wxFrame* m_frame = nullptr;
     QvGrid* m_grid = nullptr;
-    RecordingSink m_sink;
+    RecordingHost m_host;
     std::string m_sql;
+    std::optional<RealInput> m_input;
 };
 } // namespace
 
@@ -155,39 +168,58 @@ TEST_F(QvGridTest, EditsArePendingUntilTheRowIsLeftAndEscapeRestoresEveryCell)
     AddTrans(1, "5/1/2016", "coffee", 3);
     AddTrans(2, "5/2/2016", "tea", 4);
     BindRegister();
-    m_grid->SetGridCursor(1, 1);
-    m_grid->GetTable()->SetValue(1, 1, "tea"); // the stored value
-    m_grid->GetTable()->SetValue(1, 0, "not a date");
+    RealInput& input = *m_input;
+    // Typing the stored value, or a text that is no date, changes nothing.
+    input.ClickCell(*m_grid, 1, 1);
+    input.Type("tea");
+    input.Key(WXK_RETURN);
+    m_grid->EndCellEdit();
+    input.ClickCell(*m_grid, 1, 0);
+    input.Type("no date");
+    input.Key(WXK_RETURN);
+    m_grid->EndCellEdit();
     EXPECT_FALSE(m_grid->HasPendingChanges());
     EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 2}));
 
-    m_grid->GetTable()->SetValue(1, 1, "chai");
-    m_grid->GetTable()->SetValue(1, 2, "7");
-    wxKeyEvent escape(wxEVT_KEY_DOWN);
-    escape.m_keyCode = WXK_ESCAPE;
-    m_grid->GetEventHandler()->ProcessEvent(escape);
+    // Esc after editing two cells restores both stored values.
+    input.ClickCell(*m_grid, 1, 1);
+    input.Type("chai");
+    input.Key(WXK_TAB);
+    input.Key(WXK_DELETE);
+    input.Type("7");
+    input.Key(WXK_RETURN);
+    m_grid->EndCellEdit();
+    EXPECT_TRUE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 1), "chai");
+    input.Key(WXK_ESCAPE);
     EXPECT_FALSE(m_grid->HasPendingChanges());
     EXPECT_EQ(Text(1, 1), "tea");
     EXPECT_EQ(Text(1, 2), FormatCurrency(Currency::FromWhole(4)));
 
-    m_sink.refuseRows = true;
-    m_grid->GetTable()->SetValue(1, 1, "espresso");
+    m_host.refuseRows = true;
+    input.ClickCell(*m_grid, 1, 1);
+    input.Type("espresso");
+    input.Key(WXK_RETURN);
     EXPECT_FALSE(m_grid->Commit());
     EXPECT_TRUE(m_grid->HasPendingChanges());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'espresso'"), 0);
 
     // Both edited cells are written in one update when the row is left.
-    m_sink.refuseRows = false;
-    m_sink.messages.clear();
-    m_grid->GetTable()->SetValue(1, 3, "1001");
+    m_host.refuseRows = false;
+    m_host.validations = 0;
+    m_grid->EndCellEdit();
+    input.ClickCell(*m_grid, 1, 3);
+    input.Type("1001");
+    input.Key(WXK_RETURN);
+    m_grid->EndCellEdit();
     EXPECT_EQ(m_grid->CurrentRow(), 1);
-    m_grid->SetGridCursor(2, 1);
+    input.ClickCell(*m_grid, 2, 1);
     EXPECT_FALSE(m_grid->HasPendingChanges());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'espresso' AND CheckID = "
                      "'1001'"),
               1);
-    EXPECT_EQ(m_sink.Count(GridMessage::ValidateRow), 1);
-    EXPECT_EQ(m_sink.Count(GridMessage::RowsWritten), 1);
+    EXPECT_EQ(m_host.validations, 1);
+    EXPECT_EQ(m_host.written, 1);
 }
 
 TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowAndDeleteAsksFirst)
@@ -195,41 +227,64 @@ TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowAndDeleteAsksFirst)
     AddTrans(1, "5/1/2016", "a", 1);
     AddTrans(2, "5/2/2016", "b", 2);
     BindRegister();
+    RealInput& input = *m_input;
     ASSERT_EQ(sqlite3_exec(m_db->Handle(),
                            "CREATE TRIGGER refuse BEFORE UPDATE ON Trans BEGIN SELECT "
                            "RAISE(ABORT, 'refused'); END",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     MessageBoxAnswers answers;
-    m_grid->SetGridCursor(1, 1);
-    m_grid->GetTable()->SetValue(1, 1, "changed");
-    m_grid->SetGridCursor(2, 1);
+    input.ClickCell(*m_grid, 1, 1);
+    input.Type("changed");
+    input.Key(WXK_RETURN);
+    m_grid->EndCellEdit();
+    input.ClickCell(*m_grid, 2, 1);
     EXPECT_EQ(m_grid->GetGridCursorRow(), 1);
     EXPECT_TRUE(m_grid->HasPendingChanges());
     EXPECT_EQ(Text(1, 1), "changed");
     EXPECT_TRUE(answers.Messages().empty());
     // Esc drops the changes; the stored value shows again and the row can be left.
-    m_grid->CancelPendingRow();
+    input.Key(WXK_ESCAPE);
     EXPECT_EQ(Text(1, 1), "b");
-    m_grid->SetGridCursor(2, 1);
+    input.ClickCell(*m_grid, 2, 1);
     EXPECT_EQ(m_grid->GetGridCursorRow(), 2);
 
     // Delete asks first and skips the new-record row.
-    wxKeyEvent del(wxEVT_KEY_DOWN);
-    del.m_keyCode = WXK_DELETE;
-    m_grid->SetGridCursor(0, 1);
-    m_grid->GetEventHandler()->ProcessEvent(del);
-    EXPECT_EQ(m_sink.Count(GridMessage::ConfirmDelete), 0);
-    m_sink.confirmDeletes = false;
-    m_grid->SetGridCursor(1, 1);
-    m_grid->GetEventHandler()->ProcessEvent(del);
+    input.ClickCell(*m_grid, 0, 1);
+    input.Key(WXK_DELETE);
+    EXPECT_EQ(m_host.confirms, 0);
+    m_host.confirmDeletes = false;
+    input.ClickCell(*m_grid, 1, 1);
+    input.Key(WXK_DELETE);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
-    m_sink.confirmDeletes = true;
-    m_grid->GetEventHandler()->ProcessEvent(del);
+    m_host.confirmDeletes = true;
+    input.Key(WXK_DELETE);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'b'"), 0);
-    EXPECT_EQ(m_sink.Count(GridMessage::RowDeleted), 1);
+    EXPECT_EQ(m_host.deleted, 1);
     EXPECT_EQ(m_grid->GetNumberRows(), 2);
+}
+
+TEST_F(QvGridTest, DeleteTheDatabaseRefusesKeepsTheRowAndSaysWhy)
+{
+    AddTrans(1, "5/1/2016", "kept", 1);
+    BindRegister();
+    ASSERT_EQ(sqlite3_exec(m_db->Handle(),
+                           "CREATE TRIGGER keep BEFORE DELETE ON Trans BEGIN SELECT "
+                           "RAISE(ABORT, 'rows are kept'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    MessageBoxAnswers answers;
+    m_input->ClickCell(*m_grid, 1, 1);
+    m_input->Key(WXK_DELETE);
+    EXPECT_EQ(m_host.confirms, 1);
+    EXPECT_EQ(m_host.deleted, 0); // not reported as done
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
+    ASSERT_EQ(m_grid->GetNumberRows(), 2);
+    EXPECT_EQ(Text(1, 1), "kept");
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_NE(answers.Messages()[0].text.find("rows are kept"), std::string::npos);
+    EXPECT_TRUE(answers.Messages()[0].style & wxICON_ERROR);
 }
 
 TEST_F(QvGridTest, SortingByTheNotesHeadingOrdersByPayeeName)
@@ -238,54 +293,78 @@ TEST_F(QvGridTest, SortingByTheNotesHeadingOrdersByPayeeName)
     AddTrans(2, "5/2/2016", "y", 2, "Abe");
     AddTrans(3, "5/3/2016", "z", 3, "Moe");
     BindRegister();
-    wxGridEvent click(m_grid->GetId(), wxEVT_GRID_LABEL_LEFT_CLICK, m_grid, -1, 5);
-    m_grid->GetEventHandler()->ProcessEvent(click);
+    m_input->ClickHeading(*m_grid, 5);
     EXPECT_EQ(Text(1, 5), "Abe");
     EXPECT_EQ(Text(3, 5), "Zed");
     EXPECT_EQ(m_grid->GetSortingColumn(), 5);
     EXPECT_TRUE(m_grid->IsSortOrderAscending());
-    m_grid->GetEventHandler()->ProcessEvent(click);
+    m_input->ClickHeading(*m_grid, 5);
     EXPECT_EQ(Text(1, 5), "Zed");
     EXPECT_FALSE(m_grid->IsSortOrderAscending());
+}
+
+TEST_F(QvGridTest, ASortTheEngineRefusesLeavesTheGridOnItsPreviousQuery)
+{
+    AddTrans(1, "5/1/2016", "first", 1, "Zed");
+    AddTrans(2, "5/2/2016", "second", 2, "Abe");
+    BindRegister();
+    MessageBoxAnswers answers;
+    m_host.forcedOrder = "[NoSuchColumn]";
+    m_input->ClickHeading(*m_grid, 1);
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_TRUE(answers.Messages()[0].style & wxICON_ERROR);
+    ASSERT_EQ(m_grid->GetNumberRows(), 3);
+    EXPECT_EQ(Text(1, 1), "second");
+    EXPECT_EQ(m_grid->GetSortingColumn(), wxNOT_FOUND);
+    // The grid stays usable: the next edit is written.
+    m_host.forcedOrder.clear();
+    m_input->ClickCell(*m_grid, 1, 1);
+    m_input->Type("edited");
+    m_input->Key(WXK_RETURN);
+    EXPECT_TRUE(m_grid->Commit());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'edited'"), 1);
 }
 
 TEST_F(QvGridTest, EditorsShowPlainNumbersAndDropListsCompleteTheFirstLongerItem)
 {
     AddTrans(1, "5/1/2016", "big", 1234567);
     BindRegister();
+    RealInput& input = *m_input;
     EXPECT_EQ(m_grid->PlainEditText(1, 2), "1234567");
-    m_grid->SetGridCursor(1, 2);
-    m_grid->StartEdit();
+    input.ClickCell(*m_grid, 1, 2);
+    input.Key(WXK_F2);
     ASSERT_TRUE(m_grid->IsEditing());
     auto* text = dynamic_cast<wxTextCtrl*>(m_grid->EditorWindow());
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->GetValue(), "1234567");
-    text->ChangeValue("-12.5");
+    text->SelectAll();
+    input.Type("-12");
+    input.Key(WXK_RETURN);
     m_grid->EndCellEdit();
-    EXPECT_EQ(m_grid->CellValue(1, 2), Variant::FromCurrency(Currency::FromUnits(-125000)));
+    EXPECT_EQ(m_grid->CellValue(1, 2), Variant::FromCurrency(Currency::FromWhole(-12)));
+    input.Key(WXK_ESCAPE);
+
     m_grid->SetDropList(4);
     m_grid->AddDropListItem(4, "Groceries", true);
     m_grid->AddDropListItem(4, "Gas", true);
     EXPECT_EQ(m_grid->DropListItems(4), (std::vector<wxString>{"Gas", "Groceries"}));
-    m_grid->SetGridCursor(0, 4);
-    m_grid->StartEdit();
+    input.ClickCell(*m_grid, 0, 4);
+    input.Type("Gro");
     auto* combo = dynamic_cast<wxComboBox*>(m_grid->EditorWindow());
     ASSERT_NE(combo, nullptr);
-    combo->ChangeValue("Gro");
-    m_grid->RequestAutoComplete(4);
-    RunPendingEvents();
     EXPECT_EQ(combo->GetValue(), "Groceries");
     long from = 0;
     long to = 0;
     combo->GetSelection(&from, &to);
     EXPECT_EQ(from, 3);
     EXPECT_EQ(to, 9);
-    combo->ChangeValue("Gas");
-    m_grid->RequestAutoComplete(4);
-    RunPendingEvents();
+    combo->SelectAll();
+    input.Type("Gas");
     EXPECT_EQ(combo->GetValue(), "Gas");
+    input.Key(WXK_ESCAPE);
     m_grid->EndCellEdit();
 }
+
 TEST_F(QvGridTest, BudgetGroupingInsertsHeaderAndTotalsRows)
 {
     Exec("INSERT INTO Budget ([Year], Period, Category, CategoryGroup, Amount, Sequence) VALUES "
@@ -301,7 +380,7 @@ TEST_F(QvGridTest, BudgetGroupingInsertsHeaderAndTotalsRows)
     m_grid->BindRecordset(std::move(recordset), sql);
     for (int i = 0; i < 2; ++i)
         m_grid->MoveColumn(m_grid->AddComputedColumn(), 5);
-    m_grid->GroupBy(5);
+    m_grid->GroupBy(5, {6, 1});
     m_grid->PaintingOn();
     // new row, Home header, Power, Rent, Home totals, Travel header, Bus, Travel totals
     ASSERT_EQ(m_grid->GetNumberRows(), 8);
@@ -319,17 +398,16 @@ TEST_F(QvGridTest, BudgetGroupingInsertsHeaderAndTotalsRows)
     // Shown order: Category, Budgeted, hidden, Actual, Difference, Group.
     EXPECT_EQ(m_grid->GridColumn(6), 5);
     EXPECT_EQ(m_grid->GridColumn(5), 7);
+    // The totals row shows the host's totals under the columns the View named.
     EXPECT_EQ(Text(4, m_grid->GridColumn(6)), FormatCurrency(Currency::FromWhole(6)));
+    EXPECT_EQ(Text(4, m_grid->GridColumn(1)), FormatCurrency(Currency::FromWhole(1)));
     EXPECT_EQ(Text(2, m_grid->GridColumn(6)), FormatCurrency(Currency::FromWhole(2)));
     // Sorting by Budgeted keeps the groups; the first click on Group turns them round.
-    wxGridEvent budgeted(m_grid->GetId(), wxEVT_GRID_LABEL_LEFT_CLICK, m_grid, -1, 1);
-    m_grid->GetEventHandler()->ProcessEvent(budgeted);
+    m_input->ClickHeading(*m_grid, 1);
     EXPECT_EQ(Text(2, 0), "Power");
     EXPECT_EQ(Text(3, 0), "Rent");
     EXPECT_EQ(Text(6, 0), "Bus");
-    wxGridEvent group(m_grid->GetId(), wxEVT_GRID_LABEL_LEFT_CLICK, m_grid, -1,
-                      m_grid->GridColumn(5));
-    m_grid->GetEventHandler()->ProcessEvent(group);
+    m_input->ClickHeading(*m_grid, m_grid->GridColumn(5));
     EXPECT_EQ(Text(1, 0), "Travel");
     EXPECT_EQ(Text(2, 0), "Bus");
     EXPECT_EQ(Text(4, 0), "Home");

@@ -2,6 +2,7 @@
 #include "app/Controller.h"
 
 #include "support/TempDir.h"
+#include "ui/UiTestSupport.h"
 
 #include <wx/init.h>
 #include <wx/modalhook.h>
@@ -9,12 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -79,7 +84,11 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
+        {
+            if (IsCiRun())
+                GTEST_FAIL() << "no display: the window tests need one (xvfb-run)";
             GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        }
         if (const char* inherited = std::getenv(HomeVariable))
             m_home = inherited;
         else
@@ -140,10 +149,41 @@ TEST_F(StartupTest, MissingDatabaseFileEndsWithMessageBoxAndTrace)
     EXPECT_FALSE(std::filesystem::exists(m_home / "missing.mdb"));
 }
 
+/// The processes other than this one whose environment holds the text (the program's helper
+/// processes inherit its environment).
+std::vector<int> ProcessesWithEnvironment(const std::string& text)
+{
+    std::vector<int> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc"))
+    {
+        std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        int pid = std::stoi(name);
+        if (pid == static_cast<int>(getpid()))
+            continue;
+        std::ifstream environ(entry.path() / "environ", std::ios::binary);
+        std::string all((std::istreambuf_iterator<char>(environ)),
+                        std::istreambuf_iterator<char>());
+        if (all.find(text) != std::string::npos)
+            found.push_back(pid);
+    }
+    return found;
+}
+
 TEST_F(StartupTest, FirstStartCreatesDatabaseAndCloseRemovesTempDir)
 {
     EXPECT_EXIT(RunProgram(true), testing::ExitedWithCode(0), "");
 
     EXPECT_TRUE(std::filesystem::exists(AppDir() / "db/qtb.mdb"));
     EXPECT_FALSE(std::filesystem::exists(AppDir() / "temp"));
+    // The browser's helper processes end with the program.
+    std::string marker = std::string(HomeVariable) + "=" + m_home.string();
+    std::vector<int> left = ProcessesWithEnvironment(marker);
+    for (int wait = 0; wait < 100 && !left.empty(); ++wait)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        left = ProcessesWithEnvironment(marker);
+    }
+    EXPECT_TRUE(left.empty()) << left.size() << " helper processes are still running";
 }

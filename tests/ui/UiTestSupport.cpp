@@ -2,12 +2,14 @@
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/filedlg.h>
 #include <wx/init.h>
 #include <wx/msgdlg.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -46,6 +48,12 @@ bool StartWxForTests()
     return available;
 }
 
+bool IsCiRun()
+{
+    const char* ci = std::getenv("CI");
+    return ci && *ci && std::string(ci) != "false" && std::string(ci) != "0";
+}
+
 void RunPendingEvents()
 {
     for (int round = 0; round < 50; ++round)
@@ -78,7 +86,11 @@ int MessageBoxAnswers::Enter(wxDialog* dialog)
     auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
     if (!box)
     {
-        m_otherTitles.push_back(dialog->GetTitle().utf8_string());
+        wxString title = dialog->GetTitle();
+        // A file dialog keeps its title as its message.
+        if (auto* files = dynamic_cast<wxFileDialogBase*>(dialog); files && title.empty())
+            title = files->GetMessage();
+        m_otherTitles.push_back(title.utf8_string());
         if (m_other)
             m_other(dialog);
         return wxID_CANCEL;

@@ -2,6 +2,8 @@
 
 #include <wx/modalhook.h>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -11,6 +13,21 @@ class wxWindow;
 
 /// Starts wx once in the test process; false without a display.
 bool StartWxForTests();
+/// Whether this is a CI run (CI=true), where a window test without a display fails.
+bool IsCiRun();
+
+/// Starts wx, or ends the test: skipped on a developer's machine without a display, failed
+/// in CI, where a broken Xvfb must not pass for a green run.
+#define REQUIRE_DISPLAY()                                                                          \
+    do                                                                                             \
+    {                                                                                              \
+        if (!StartWxForTests())                                                                    \
+        {                                                                                          \
+            if (IsCiRun())                                                                         \
+                GTEST_FAIL() << "no display: the window tests need one (xvfb-run)";                \
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";                                \
+        }                                                                                          \
+    } while (false)
 /// Runs posted work (CallAfter, queued events) until none is left.
 void RunPendingEvents();
 

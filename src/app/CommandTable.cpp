@@ -1,0 +1,157 @@
+#include "app/CommandTable.h"
+
+#include "app/AppImages.h"
+#include "app/CommandIds.h"
+#include "app/MainCommands.h"
+#include "app/QvMenuStrip.h"
+#include "app/QvToolBar.h"
+#include "data/ViewKind.h"
+#include "data/Vocabulary.h"
+#include "register/View.h"
+
+#include <wx/menu.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace
+{
+constexpr int ToolkitOffset = 20000;
+
+// The enabling rules. With the grid focused, the row decides; elsewhere the view kind does.
+bool NewRecordRule(const CommandContext& c)
+{
+    return c.gridFocused ? c.row != 0 : c.kind != KindHome;
+}
+
+bool DeleteRecordRule(const CommandContext& c)
+{
+    return c.gridFocused && c.row != 0;
+}
+
+bool RegisterRowRule(const CommandContext& c)
+{
+    return c.gridFocused && c.kind == KindRegister && c.row != 0;
+}
+
+bool PrintRule(const CommandContext& c)
+{
+    return c.kind != KindHome;
+}
+
+/// Commands whose work comes with a later part of the program stay greyed.
+bool NotBuiltYet(const CommandContext&)
+{
+    return false;
+}
+
+using M = MainCommands;
+
+// clang-format off
+const std::array Table{
+//  id                            menu      text                       key label  key  sep    tool sep    tooltip                      handler                   rule
+    CommandEntry{Command::Import, "&File", "&Import...",               "Ctrl+I", 'I', false, 0, false, "",                          &M::Import,               nullptr},
+    CommandEntry{Command::Export, "&File", "&Export...",               "Ctrl+E", 'E', false, 0, false, "",                          nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::Print,  "&File", "&Print...",                "Ctrl+P", 'P', false, 3, true,  "Print",                     &M::Print,                &PrintRule},
+    CommandEntry{Command::Exit,   "&File", "E&xit",                    "",       0,   true,  0, false, "",                          &M::Exit,                 nullptr},
+    CommandEntry{Command::NewRecord, "&Edit", "&New Record",           "Ctrl+N", 'N', false, 0, false, "",                          &M::NewRecord,            &NewRecordRule},
+    CommandEntry{Command::DeleteRecord, "&Edit", "&Delete Record",     "Del",    0,   false, 0, false, "",                          &M::DeleteRecord,         &DeleteRecordRule},
+    CommandEntry{Command::CopyPreviousBudget, "&Edit", "&Copy Previous Budget", "Ctrl+B", 'B', true, 0, false, "",                  &M::CopyPreviousBudget,   nullptr},
+    CommandEntry{Command::MovePreviousMonth, "&Edit", "Move To &Previous Month", "", 0, false, 0, false, "",                        &M::MovePreviousMonth,    &RegisterRowRule},
+    CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          &M::MoveNextMonth,        &RegisterRowRule},
+    CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          &M::UpdateQuotes,         nullptr},
+    CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::HelpTopics, "&Help", "&Help Topics",         "",       0,   false, 0, false, "",                          &M::HelpTopics,           nullptr},
+    CommandEntry{Command::QuorvelOnTheWeb, "&Help", "Quorvel on the &Web", "",   0,   false, 0, false, "",                          &M::QuorvelOnTheWeb,      nullptr},
+    CommandEntry{Command::OnlineTutorial, "&Help", "&Online Tutorial", "",       0,   false, 0, false, "",                          &M::OnlineTutorial,       nullptr},
+    CommandEntry{Command::CheckForUpdates, "&Help", "Check for &Updates", "",    0,   false, 0, false, "",                          &M::CheckForUpdates,      nullptr},
+    CommandEntry{Command::Donate, "&Help", "&Donate",                  "",       0,   false, 0, false, "",                          &M::Donate,               nullptr},
+    CommandEntry{Command::About,  "&Help", "&About",                   "",       0,   true,  0, false, "",                          &M::About,                nullptr},
+    CommandEntry{Command::ToolNew, nullptr, "",                        "",       0,   false, 1, false, "New",                       &M::ToolNew,              &NewRecordRule},
+    CommandEntry{Command::ToolDelete, nullptr, "",                     "",       0,   false, 2, false, "Delete",                    &M::DeleteRecord,         &DeleteRecordRule},
+    CommandEntry{Command::BankWebSite, nullptr, "",                    "",       0,   false, 4, true,  "Go to your bank's website", &M::BankWebSite,          nullptr},
+    CommandEntry{Command::Back,   nullptr, "",                         "",       0,   false, 5, true,  "Back",                      &M::Back,                 nullptr},
+    CommandEntry{Command::Forward, nullptr, "",                        "",       0,   false, 6, false, "Forward",                   &M::Forward,              nullptr},
+};
+// clang-format on
+} // namespace
+
+namespace CommandTable
+{
+std::span<const CommandEntry> Entries()
+{
+    return Table;
+}
+
+const CommandEntry* Find(int id)
+{
+    auto at = std::find_if(Table.begin(), Table.end(),
+                           [id](const CommandEntry& entry) { return entry.id == id; });
+    return at == Table.end() ? nullptr : &*at;
+}
+
+const CommandEntry* FindChord(int keyCode)
+{
+    if (keyCode == 0)
+        return nullptr;
+    auto at = std::find_if(Table.begin(), Table.end(),
+                           [keyCode](const CommandEntry& entry) { return entry.key == keyCode; });
+    return at == Table.end() ? nullptr : &*at;
+}
+
+int ToolkitId(int id)
+{
+    return id - ToolkitOffset;
+}
+
+int CommandOf(int toolkitId)
+{
+    return toolkitId + ToolkitOffset;
+}
+
+void BuildMenus(QvMenuStrip& strip)
+{
+    std::string title;
+    wxMenu* menu = nullptr;
+    for (const CommandEntry& entry : Table)
+    {
+        if (!entry.menu)
+            continue;
+        if (!menu || title != entry.menu)
+        {
+            title = entry.menu;
+            menu = new wxMenu;
+            strip.Append(menu, title);
+        }
+        else if (entry.menuSeparatorBefore)
+            menu->AppendSeparator();
+        wxString text = entry.text;
+        if (*entry.keyLabel)
+            text += wxString("\t") + entry.keyLabel;
+        menu->Append(ToolkitId(entry.id), text);
+    }
+}
+
+void BuildToolBar(QvToolBar& toolBar)
+{
+    std::vector<const CommandEntry*> buttons;
+    for (const CommandEntry& entry : Table)
+        if (entry.toolPosition > 0)
+            buttons.push_back(&entry);
+    std::sort(buttons.begin(), buttons.end(),
+              [](const CommandEntry* a, const CommandEntry* b)
+              { return a->toolPosition < b->toolPosition; });
+    wxBitmap strip = AppImages::ToolBarStrip();
+    for (const CommandEntry* entry : buttons)
+    {
+        if (entry->toolSeparatorBefore)
+            toolBar.AddSeparator();
+        toolBar.AddTool(ToolkitId(entry->id), "", AppImages::Cut(strip, entry->toolPosition - 1),
+                        entry->tooltip);
+    }
+    toolBar.Realize();
+}
+} // namespace CommandTable

@@ -1,0 +1,228 @@
+#include "app/MainCommands.h"
+
+#include "app/Controller.h"
+#include "app/OpenDocument.h"
+#include "app/Settings.h"
+#include "app/SiteAddress.h"
+#include "app/Version.h"
+#include "app/frmAbout.h"
+#include "budget/BudgetPeriods.h"
+#include "dashboard/QvDashboard.h"
+#include "data/Database.h"
+#include "data/ViewColumns.h"
+#include "exchange/ImportDriver.h"
+#include "exchange/frmSelectAccount.h"
+#include "grid/GridPrintout.h"
+#include "quotes/QuoteService.h"
+#include "quotes/QuoteUpdate.h"
+#include "register/QvGrid.h"
+
+#include <wx/filedlg.h>
+#include <wx/print.h>
+#include <wx/printdlg.h>
+
+void MainCommands::Import()
+{
+    // The import re-reads the grid: a row being typed is written first, or kept.
+    if (!m_window.Grid()->Commit())
+        return;
+    wxFileDialog dialog(&m_window, "Import", "", "",
+                        "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*",
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    // A cancelled dialog gives the empty path: nothing is imported, the rules still run.
+    std::string path;
+    if (dialog.ShowModal() == wxID_OK)
+        path = dialog.GetPath().utf8_string();
+    ImportStatement(path);
+}
+
+void MainCommands::ImportStatement(const std::string& path)
+{
+    View& view = m_window.GetView();
+    DialogAccountChooser chooser(&m_window);
+    ImportContext context(m_window.Data(), m_window, chooser);
+    context.budgetYear = view.Year();
+    context.budgetPeriod = view.Month();
+    context.rebuildTree = [&view] { view.RebuildTree(); };
+    context.refreshView = [&view] { view.Refresh(); };
+    ImportStatementFile(context, path);
+}
+
+void MainCommands::Print()
+{
+    if (IsGridKind(m_window.GetView().Kind()))
+        PrintGrid();
+    else if (m_window.Dashboard())
+        m_window.Dashboard()->Print();
+}
+
+void MainCommands::PrintGrid()
+{
+    QvGrid& grid = *m_window.Grid();
+    grid.EndCellEdit();
+    wxPrintDialogData data;
+    data.EnablePageNumbers(false);
+    data.EnableSelection(false);
+    data.SetAllPages(true);
+    wxPrinter printer(&data);
+    GridPrintout printout(&grid);
+    printer.Print(&m_window, &printout, true);
+}
+
+void MainCommands::Exit()
+{
+    m_window.EndWithoutClosingSteps();
+}
+
+void MainCommands::NewRecord()
+{
+    m_window.Grid()->StartNewRecord();
+}
+
+void MainCommands::DeleteRecord()
+{
+    QvGrid& grid = *m_window.Grid();
+    if (grid.HasFocusInside())
+        grid.DeleteCurrentRow();
+}
+
+void MainCommands::CopyPreviousBudget()
+{
+    View& view = m_window.GetView();
+    ::CopyPreviousBudget(m_window.Data(), view.Year(), view.Month());
+    view.SetHoldRefresh(false);
+    view.Refresh();
+}
+
+void MainCommands::UpdateQuotes()
+{
+    View& view = m_window.GetView();
+    QvGrid& grid = *m_window.Grid();
+    std::unique_ptr<QuoteService> service = QuoteServiceFromSettings();
+    ::UpdateQuotes(m_window.Data(), m_window, *service,
+                   [this, &view, &grid]
+                   {
+                       if (view.Kind() == KindInvestment)
+                       {
+                           grid.DataSource().Requery();
+                           grid.Reload(0);
+                           view.ShowTotals();
+                       }
+                       else if (view.Kind() == KindHome)
+                           m_window.ShowPage(KindHome);
+                   });
+}
+
+void MainCommands::MovePreviousMonth()
+{
+    MoveTransaction(-1);
+}
+
+void MainCommands::MoveNextMonth()
+{
+    MoveTransaction(1);
+}
+
+void MainCommands::MoveTransaction(int direction)
+{
+    QvGrid& grid = *m_window.Grid();
+    View& view = m_window.GetView();
+    if (view.Kind() != KindRegister || !grid.Commit())
+        return;
+    int row = grid.CurrentRow();
+    if (row <= 0)
+        return;
+    Variant sequence = grid.CellValue(row, RegisterColumn::Sequence);
+    Variant subSequence = grid.CellValue(row, RegisterColumn::SubSequence);
+    MoveTransactionPeriod(m_window.Data(), sequence.IsNull() ? 0 : sequence.ToLong(),
+                          subSequence.IsNull() ? 0 : subSequence.ToLong(), direction,
+                          grid.CellTextValue(row, RegisterColumn::Category));
+    grid.DataSource().Requery();
+    grid.Reload(0);
+    view.ShowTotals();
+}
+
+void MainCommands::HelpTopics()
+{
+    OpenDocument(MakerSiteUrl() + "/tallybrook/help");
+}
+
+void MainCommands::QuorvelOnTheWeb()
+{
+    OpenDocument(MakerSiteUrl());
+}
+
+void MainCommands::OnlineTutorial()
+{
+    OpenDocument(MakerSiteUrl() + "/tallybrook/tutorial");
+}
+
+void MainCommands::CheckForUpdates()
+{
+    OpenDocument(MakerSiteUrl() +
+                 "/tallybrook/checkforupdates.html?version=" + GetVersionString("FileVersion"));
+}
+
+void MainCommands::Donate()
+{
+    OpenDocument(MakerSiteUrl() + "/donate.html");
+}
+
+void MainCommands::About()
+{
+    frmAbout about(&m_window, m_window.LargeIcon());
+    about.ShowModal();
+}
+
+void MainCommands::ToolNew()
+{
+    if (m_window.Grid()->Commit())
+        NewRecord();
+}
+
+void MainCommands::BankWebSite()
+{
+    if (!m_window.Grid()->Commit())
+        return;
+    std::string url = GetSetting("BankUrl", "Settings");
+    if (!url.empty())
+        OpenDocument(url);
+    else
+        m_window.ShowMessage(
+            "You have not yet set your bank's URL, please do so from Tools|Options...",
+            UserInterface::Icon::Exclamation);
+}
+
+void MainCommands::Back()
+{
+    StepMonth(-1);
+}
+
+void MainCommands::Forward()
+{
+    StepMonth(1);
+}
+
+void MainCommands::StepMonth(int direction)
+{
+    if (!m_window.Grid()->Commit())
+        return;
+    View& view = m_window.GetView();
+    int month = view.Month() + direction;
+    int year = view.Year();
+    if (month < 1)
+    {
+        month = 12;
+        --year;
+    }
+    else if (month > 12)
+    {
+        month = 1;
+        ++year;
+    }
+    view.SetHoldRefresh(true);
+    view.SetPeriod(month);
+    view.SetYear(year);
+    view.SetHoldRefresh(false);
+    view.Refresh();
+}

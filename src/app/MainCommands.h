@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+class Controller;
+
+/// The work of the main window's commands. The command table names these handlers; the event
+/// links of the browser pane reach the same ones.
+class MainCommands
+{
+public:
+    explicit MainCommands(Controller& window) : m_window(window) {}
+
+    /// The file dialog, the import, then the category rules.
+    void Import();
+    /// Imports one statement file as Import does once a file was chosen; "" imports nothing
+    /// and only runs the category rules.
+    void ImportStatement(const std::string& path);
+    void Print();
+    /// Ends the program without the closing steps (no row check, placement or widths).
+    void Exit();
+    void NewRecord();
+    /// Deletes the grid's current row, only while the keyboard focus is in the grid.
+    void DeleteRecord();
+    void CopyPreviousBudget();
+    /// Fetches the holdings' prices and revalues them; the holdings list or the home page
+    /// shows the new figures.
+    void UpdateQuotes();
+    void MovePreviousMonth();
+    void MoveNextMonth();
+    void HelpTopics();
+    void QuorvelOnTheWeb();
+    void OnlineTutorial();
+    void CheckForUpdates();
+    void Donate();
+    void About();
+    /// The tool bar's New: writes the pending row, then New Record.
+    void ToolNew();
+    void BankWebSite();
+    /// The budget period one month back or forward.
+    void Back();
+    void Forward();
+
+private:
+    void StepMonth(int direction);
+    void MoveTransaction(int direction);
+    void PrintGrid();
+
+    Controller& m_window;
+};

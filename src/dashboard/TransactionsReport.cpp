@@ -1,0 +1,225 @@
+#include "dashboard/TransactionsReport.h"
+
+#include "dashboard/HtmlEscape.h"
+#include "data/Database.h"
+#include "data/RecordHelpers.h"
+#include "data/Recordset.h"
+#include "data/Regional.h"
+
+#include <algorithm>
+
+namespace
+{
+/// The text after the first "=" of the argument at a position; "" when there is none.
+std::string ArgumentValue(const std::vector<std::string>& arguments, std::size_t index)
+{
+    if (index >= arguments.size())
+        return std::string();
+    std::size_t equals = arguments[index].find('=');
+    return equals == std::string::npos ? std::string() : arguments[index].substr(equals + 1);
+}
+
+std::int64_t ReadBound(const std::string& text, std::int64_t unbounded)
+{
+    if (text.empty())
+        return unbounded;
+    std::optional<DateTime> date = ParseDate(text);
+    return date ? FromLocalCalendar(*date) : 0;
+}
+
+std::string ShortDate(std::int64_t pointInTime)
+{
+    return FormatShortDate(ToLocalCalendar(pointInTime));
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::string plain;
+    for (char c : text)
+        if (c != '\r')
+            plain += c;
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    for (;;)
+    {
+        std::size_t end = plain.find('\n', at);
+        lines.push_back(plain.substr(at, end == std::string::npos ? end : end - at));
+        if (end == std::string::npos)
+            return lines;
+        at = end + 1;
+    }
+}
+
+std::string Join(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        joined += (i ? separator : "") + parts[i];
+    return joined;
+}
+
+void AppendTotalsRow(std::string& body, Currency total)
+{
+    body += "<tr><td colspan=\"2\" style=\"font-weight:bold\">Total</td><td style=\"white-space: "
+            "nowrap;text-align:right;font-weight:bold\">";
+    AppendHtmlEscaped(body, FormatCurrency(total));
+    body += "</td></tr>";
+}
+
+void AppendAccountRow(std::string& body, Database& db, const std::string& accountId)
+{
+    Recordset rs;
+    rs.Open("SELECT Description FROM Account WHERE AccountID = '" + SqlEscape(accountId) + "'", db,
+            OpenMode::ReadOnly);
+    body += "<tr class=\"AccountRow\"><td colspan=\"6\">";
+    if (!rs.IsEOF())
+        AppendHtmlEscaped(body, rs.GetText("Description"));
+    body += "</td></tr>";
+}
+
+/// The fields a transaction row shows, looked up once per report.
+struct RowFields
+{
+    explicit RowFields(const Recordset& rs)
+        : accountId(rs.FieldIndex("AccountID")), postDate(rs.FieldIndex("PostDate")),
+          description(rs.FieldIndex("Description")), amount(rs.FieldIndex("Amount")),
+          checkId(rs.FieldIndex("CheckID")), category(rs.FieldIndex("Category")),
+          notes(rs.FieldIndex("PayeeName"))
+    {
+    }
+    int accountId, postDate, description, amount, checkId, category, notes;
+};
+
+void AppendCell(std::string& body, const Recordset& rs, int field)
+{
+    body += "<td>";
+    AppendHtmlEscaped(body, rs.GetValue(field).ToText());
+    body += "</td>";
+}
+
+/// Makes room for another row, growing the page four times over when it is full: each
+/// growth copies the page into fresh memory, which dominates a report of many rows.
+void MakeRoom(std::string& body)
+{
+    if (body.capacity() - body.size() < 4096)
+        body.reserve(std::max<std::size_t>(body.capacity(), 4096) * 4);
+}
+
+void AppendTransactionRow(std::string& body, const Recordset& rs, const RowFields& fields,
+                          Currency amount)
+{
+    MakeRoom(body);
+    Variant posted = rs.GetValue(fields.postDate);
+    body += "<tr><td style=\"white-space: nowrap\">";
+    if (!posted.IsNull())
+        AppendHtmlEscaped(body, FormatShortDate(posted.ToDate()));
+    body += "</td>";
+    AppendCell(body, rs, fields.description);
+    body += "<td style=\"white-space: nowrap;text-align:right\">";
+    AppendHtmlEscaped(body, FormatCurrency(amount));
+    body += "</td>";
+    AppendCell(body, rs, fields.checkId);
+    AppendCell(body, rs, fields.category);
+    AppendCell(body, rs, fields.notes);
+    body += "</tr>";
+}
+} // namespace
+
+std::int64_t UnboundedStart()
+{
+    return FromLocalCalendar(DateTime{1971, 1, 1, 0, 0, 0});
+}
+
+std::int64_t UnboundedEnd()
+{
+    return FromLocalCalendar(DateTime{2999, 12, 31, 23, 59, 59});
+}
+
+std::string CategoryFilter(const std::string& categories)
+{
+    if (categories.empty())
+        return std::string();
+    std::vector<std::string> literals;
+    std::vector<std::string> patterns;
+    for (std::string line : SplitLines(categories))
+    {
+        if (line.find('*') == std::string::npos)
+        {
+            literals.push_back(SqlLiteral(line));
+            continue;
+        }
+        std::string pattern = SqlLiteral(line);
+        for (char& c : pattern)
+            if (c == '*')
+                c = '%';
+        patterns.push_back("Category LIKE " + pattern);
+    }
+    std::string in = "Category IN (" + Join(literals, ", ") + ")";
+    std::string like = Join(patterns, " OR ");
+    if (!literals.empty() && !patterns.empty())
+        return " AND (" + in + " OR " + like + ")";
+    if (!patterns.empty())
+        return " AND (" + like + ")";
+    return " AND " + in;
+}
+
+std::string RangeHeading(std::int64_t start, std::int64_t end)
+{
+    bool openStart = start == UnboundedStart();
+    bool openEnd = end == UnboundedEnd();
+    if (openStart && openEnd)
+        return "all time";
+    if (openStart)
+        return "to " + ShortDate(end);
+    if (openEnd)
+        return "from " + ShortDate(start);
+    return "from " + ShortDate(start) + " to " + ShortDate(end);
+}
+
+std::string BuildTransactionsReport(Database& db, const std::vector<std::string>& arguments)
+{
+    std::int64_t start = ReadBound(ArgumentValue(arguments, 0), UnboundedStart());
+    std::int64_t end = ReadBound(ArgumentValue(arguments, 1), UnboundedEnd());
+    std::string filter = CategoryFilter(ArgumentValue(arguments, 2));
+
+    std::string body = "<h1>Transactions Report</h1><h2><a "
+                       "href=\"event://Report_Transactions_Parameters\">" +
+                       HtmlEscape(RangeHeading(start, end)) + "</a></h2>";
+    // Jet date literals carry no time: the End date is compared at its midnight.
+    Recordset rs;
+    rs.Open("SELECT AccountID, Sequence, Subsequence, [Year], Period, PostDate, Category, Amount, "
+            "Description, CheckID, PayeeName, FITID FROM Trans WHERE PostDate >= " +
+                SqlDate(start) + " AND PostDate <= " + SqlDate(end) + filter +
+                " ORDER BY AccountID, PostDate",
+            db, OpenMode::ReadOnly);
+    if (rs.IsEOF())
+        return body + "<p style=\"text-align:center\">No transactions in this date range.</p>";
+
+    body += "<table><tr><td><b>Date</b></td><td><b>Description</b></td><td "
+            "align=\"right\"><b>Amount</b></td><td style=\"white-space: nowrap\"><b>Check "
+            "#</b></td><td><b>Category</b></td><td><b>Notes</b></td></tr>";
+    RowFields fields(rs);
+    bool haveAccount = false;
+    std::string account;
+    Variant total = Variant::FromCurrency(Currency());
+    for (; !rs.IsEOF(); rs.MoveNext())
+    {
+        // Rows without an account are a group of their own, with their own total.
+        std::string accountId = rs.GetValue(fields.accountId).ToText();
+        if (!haveAccount || accountId != account)
+        {
+            if (haveAccount)
+                AppendTotalsRow(body, total.ToCurrency());
+            total = Variant::FromCurrency(Currency());
+            account = accountId;
+            haveAccount = true;
+            AppendAccountRow(body, db, account);
+        }
+        Currency amount = rs.GetValue(fields.amount).ToCurrency();
+        total = AddValues(total, Variant::FromCurrency(amount));
+        AppendTransactionRow(body, rs, fields, amount);
+    }
+    AppendTotalsRow(body, total.ToCurrency());
+    body += "</table>";
+    return body;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "budget/BudgetActual.h"
+#include "register/QvGridHost.h"
+
+#include <wx/treebase.h>
+
+class Database;
+class QvGrid;
+class QvTreeView;
+class UserInterface;
+class View;
+
+/// The main window's answers to its register grid: the record rules before a row is
+/// written, the delete question, balances and totals after a change, the tree after the
+/// account list changed, and the Budget and Loan views' computed cells, group totals and
+/// hints.
+class RegisterGridHost : public QvGridHost
+{
+public:
+    RegisterGridHost(QvTreeView& tree, UserInterface& ui) : m_tree(tree), m_ui(ui) {}
+
+    /// The View, the Database and the grid it answers for; until then it answers nothing.
+    void Attach(View& view, Database& db, QvGrid& grid);
+
+    /// Whether the grid's pending row may be written by the record rules, which fill in its
+    /// defaults; with showMessage, a refusal is shown and the cursor put in the cell in error.
+    bool ValidatePendingRow(bool showMessage);
+
+    bool ConfirmDelete(int row) override;
+    void RowDeleted() override;
+    void CommandStateChanged() override;
+    void CellEdited(int row) override;
+    bool ValidateRow(int row) override;
+    void RowsWritten() override;
+    std::string CellHint(int row) override;
+    Variant ComputedCell(int row, int column) override;
+    Variant GroupTotal(const std::string& group, int column) override;
+    std::string SortOrder(const std::string& order, bool grouped, bool groupAscending) override;
+
+private:
+    bool Attached() const { return m_view && m_db && m_grid; }
+    void UpdateBalanceAndTotals();
+    void DeleteNotedTreeNode();
+
+    QvTreeView& m_tree;
+    UserInterface& m_ui;
+    View* m_view = nullptr;
+    Database* m_db = nullptr;
+    QvGrid* m_grid = nullptr;
+    BudgetFigures m_figures;
+    wxTreeItemId m_pendingTreeItem; ///< the account's node while its row is being deleted
+};

@@ -1,0 +1,143 @@
+#include "dashboard/ReportPages.h"
+
+#include "dashboard/PageFile.h"
+#include "data/DateTime.h"
+#include "support/RegionEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+std::int64_t At(int year, int month, int day)
+{
+    return FromLocalCalendar(DateTime{year, month, day, 12, 0, 0});
+}
+
+/// The four dates the page's script puts into the form: month start and end, year start
+/// and end.
+std::vector<std::string> FilledDates(const std::string& page)
+{
+    std::vector<std::string> dates;
+    for (const char* field : {"start.value = \"", "end.value = \""})
+        for (std::size_t at = page.find(field); at != std::string::npos;
+             at = page.find(field, at + 1))
+        {
+            std::size_t begin = at + std::string(field).size();
+            std::string value = page.substr(begin, page.find('"', begin) - begin);
+            if (!value.empty())
+                dates.push_back(value);
+        }
+    // Month start, year start, month end, year end: put them in the table's order.
+    return dates.size() == 4 ? std::vector<std::string>{dates[0], dates[2], dates[1], dates[3]}
+                             : dates;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+} // namespace
+
+TEST(ReportPages, DocumentWrapsTheBodyWithTheStyleSheet)
+{
+    EXPECT_EQ(ReportDocument("<p>x</p>"),
+              "<html><head><meta charset=\"utf-8\"><style type=\"text/css\">body, td { "
+              "font-family: \"Tahoma\"; font-size: x-small; vertical-align:top; } h1 "
+              "{text-align:center;} h2 {text-align:center;} tr.AccountRow "
+              "{background-color:LightGray;} @media print { tr.AccountRow td {border-bottom:1pt "
+              "solid black;font-style:italic;} }</style></head><body><p>x</p></body></html>");
+    EXPECT_EQ(ReportsMenuBody(),
+              "<b>Reports</b><br><a "
+              "href=\"event://Report_Transactions_Parameters\">Transactions</a>");
+}
+
+TEST(ReportPages, ParametersPageFillsThisMonthAndThisYearInTheShortDateFormat)
+{
+    struct Case
+    {
+        const char* locale;
+        const char* zone;
+        int year, month, day;
+        std::vector<std::string> dates;
+    };
+    const Case cases[] = {
+        {"en_US.UTF-8",
+         "America/New_York",
+         2016,
+         5,
+         15,
+         {"05/01/2016", "05/31/2016", "01/01/2016", "12/31/2016"}},
+        {"de_DE.UTF-8",
+         "Europe/Berlin",
+         2016,
+         2,
+         3,
+         {"01.02.2016", "29.02.2016", "01.01.2016", "31.12.2016"}},
+        {"en_US.UTF-8",
+         "America/New_York",
+         2015,
+         12,
+         31,
+         {"12/01/2015", "12/31/2015", "01/01/2015", "12/31/2015"}},
+        // The clocks go forward on the last day of March 2024 in Berlin: still the 31st.
+        {"de_DE.UTF-8",
+         "Europe/Berlin",
+         2024,
+         3,
+         10,
+         {"01.03.2024", "31.03.2024", "01.01.2024", "31.12.2024"}},
+    };
+    for (const Case& c : cases)
+    {
+        LocaleEnv region(c.locale);
+        TimeZoneEnv zone(c.zone);
+        ASSERT_TRUE(region.Ok()) << c.locale;
+        std::string page = BuildParametersPage(At(c.year, c.month, c.day));
+        EXPECT_EQ(FilledDates(page), c.dates) << c.locale << " " << c.month;
+    }
+}
+
+TEST(ReportPages, ParametersFormSendsThreeTextFieldsToPreview)
+{
+    std::string page = BuildParametersPage(At(2016, 5, 15));
+    EXPECT_EQ(page.find("<h1>Transactions Report</h1>"), 0u);
+    EXPECT_NE(page.find("action=\"event://Preview\""), std::string::npos);
+    EXPECT_NE(page.find("method=\"get\""), std::string::npos);
+    EXPECT_NE(page.find("type=\"submit\" value=\"Preview\""), std::string::npos);
+    std::size_t start = page.find("<input type=\"text\" name=\"StartDate\"");
+    std::size_t end = page.find("<input type=\"text\" name=\"EndDate\"");
+    std::size_t categories = page.find("<textarea name=\"categories\" rows=\"4\"");
+    ASSERT_NE(start, std::string::npos);
+    ASSERT_NE(end, std::string::npos);
+    ASSERT_NE(categories, std::string::npos);
+    EXPECT_LT(start, end);
+    EXPECT_LT(end, categories);
+    EXPECT_EQ(page.find("type=\"date\""), std::string::npos);
+    // The range drop-down is not sent.
+    std::size_t combo = page.find("<select id=\"combo\"");
+    ASSERT_NE(combo, std::string::npos);
+    EXPECT_EQ(page.substr(combo, page.find('>', combo) - combo).find("name="), std::string::npos);
+    EXPECT_NE(page.find("OnComboSelected();\n</script>"), std::string::npos);
+}
+
+TEST(ReportPages, PageFileIsReplacedByEachPage)
+{
+    TempDir home;
+    ScopedEnv dataHome("XDG_DATA_HOME", home.Path().string());
+    std::filesystem::create_directories(home.Path() / "Quorvel/Tallybrook");
+    std::string path = WriteReportPage("<p>first, longer page</p>");
+    EXPECT_EQ(path, home.File("Quorvel/Tallybrook/temp/home.html"));
+    EXPECT_EQ(WriteReportPage(ReportsMenuBody()), path);
+    EXPECT_EQ(ReadFile(path), ReportDocument(ReportsMenuBody()));
+    EXPECT_EQ(WritePageFile("<html>home</html>"), path);
+    EXPECT_EQ(ReadFile(path), "<html>home</html>");
+    EXPECT_EQ(FileUrl("/tmp/My Data/temp/home.html"), "file:///tmp/My%20Data/temp/home.html");
+    EXPECT_EQ(FileUrl("/a#b/c?d"), "file:///a%23b/c%3Fd");
+}
