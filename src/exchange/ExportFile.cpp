@@ -61,13 +61,21 @@ int WriteAll(int fd, std::string_view bytes)
 
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes)
 {
+    return ReplaceFileContents(path, std::span<const std::string_view>(&bytes, 1));
+}
+
+std::string ReplaceFileContents(const std::string& path, std::span<const std::string_view> pieces)
+{
     std::string temporary = TemporaryTemplate(path);
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0)
         return CannotWrite(path, errno);
-    int error = WriteAll(fd, bytes);
+    int error = 0;
+    for (std::string_view piece : pieces)
+        if (error == 0)
+            error = WriteAll(fd, piece);
     if (error == 0 && ::fchmod(fd, TargetMode(path)) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,3 +17,5 @@ struct ExportResult
 /// new file gets the usual permissions, a replaced one keeps its own. Returns the empty text
 /// when done; else the message naming the file and the reason.
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes);
+/// The same with the bytes given in pieces, written one after the other.
+std::string ReplaceFileContents(const std::string& path, std::span<const std::string_view> pieces);

@@ -8,7 +8,9 @@
 
 #include <ctime>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace
 {
@@ -38,30 +40,19 @@ void AppendDate(std::string& out, const DateTime& value, const std::string& zone
 }
 
 // A text value that can neither open nor close a tag; a line break, which ends an SGML
-// value for many readers, becomes a blank.
+// value for many readers, becomes a blank. Runs without such characters go in whole.
 void AppendText(std::string& out, std::string_view text)
 {
-    for (char c : text)
+    const std::string_view special = "&<>\r\n";
+    for (std::size_t at = text.find_first_of(special); at != std::string_view::npos;
+         at = text.find_first_of(special))
     {
-        switch (c)
-        {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\r':
-        case '\n':
-            out += ' ';
-            break;
-        default:
-            out += c;
-        }
+        out.append(text.substr(0, at));
+        char c = text[at];
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : " ";
+        text.remove_prefix(at + 1);
     }
+    out.append(text);
 }
 
 std::string AmountText(const Variant& amount)
@@ -100,46 +91,67 @@ public:
     void Add(const Recordset& rs, const TransFields& f)
     {
         DateTime posted = PostingDate(rs, f);
-        if (!m_start)
-            m_start = m_end = posted;
-        else if (posted > *m_end)
-            m_end = posted;
-        else if (posted < *m_start)
-            m_start = posted;
         Variant amount = rs.GetValue(f.amount);
-        if (!amount.IsNull())
-            m_balance += amount.ToCurrency();
-        ++m_count;
-
+        Count(posted, amount);
         std::string checkId = rs.GetValue(f.checkId).ToText();
-        m_text += "<STMTTRN><TRNTYPE>";
-        m_text += TransactionType(checkId, amount);
-        m_text += "<DTPOSTED>";
-        AppendDate(m_text, posted, m_zone);
-        m_text += "<TRNAMT>";
-        m_text += AmountText(amount);
-        m_text += "<FITID>";
-        AppendText(m_text, Fitid(rs, f));
+        std::string& text = Chunk();
+        text += "<STMTTRN><TRNTYPE>";
+        text += TransactionType(checkId, amount);
+        text += "<DTPOSTED>";
+        AppendDate(text, posted, m_zone);
+        text += "<TRNAMT>";
+        text += AmountText(amount);
+        text += "<FITID>";
+        AppendText(text, Fitid(rs, f));
         if (!checkId.empty())
         {
-            m_text += "<CHECKNUM>";
-            AppendText(m_text, checkId);
+            text += "<CHECKNUM>";
+            AppendText(text, checkId);
         }
-        m_text += "<NAME>";
-        AppendText(m_text, rs.GetValue(f.description).ToText());
-        m_text += "<MEMO>";
-        AppendText(m_text, rs.GetValue(f.notes).ToText());
-        m_text += "</STMTTRN>";
+        text += "<NAME>";
+        AppendText(text, rs.GetValue(f.description).ToText());
+        text += "<MEMO>";
+        AppendText(text, rs.GetValue(f.notes).ToText());
+        text += "</STMTTRN>";
     }
 
     int Count() const { return m_count; }
-    const std::string& Text() const { return m_text; }
+    /// The transactions' text in parts, each ending after a transaction, handed over once
+    /// the walk is done.
+    std::vector<std::string> TakeText() { return std::move(m_chunks); }
     Currency Balance() const { return m_balance; }
     /// The earliest and latest posting dates; the start of 1970 when there is no row.
     DateTime Start() const { return m_start.value_or(ToLocalCalendar(0)); }
     DateTime End() const { return m_end.value_or(ToLocalCalendar(0)); }
 
 private:
+    // The dates the list spans, the balance and the number of rows so far.
+    void Count(const DateTime& posted, const Variant& amount)
+    {
+        if (!m_start)
+            m_start = m_end = posted;
+        else if (posted > *m_end)
+            m_end = posted;
+        else if (posted < *m_start)
+            m_start = posted;
+        if (!amount.IsNull())
+            m_balance += amount.ToCurrency();
+        ++m_count;
+    }
+
+    // The text grows in parts of about 1 MB: a statement of many transactions is never
+    // copied to a larger buffer as it grows.
+    std::string& Chunk()
+    {
+        const std::size_t size = 1024 * 1024;
+        if (m_chunks.empty() || m_chunks.back().size() >= size)
+        {
+            m_chunks.emplace_back();
+            m_chunks.back().reserve(size + 4096);
+        }
+        return m_chunks.back();
+    }
+
     static const char* TransactionType(const std::string& checkId, const Variant& amount)
     {
         if (!checkId.empty())
@@ -182,52 +194,111 @@ private:
 
     std::string m_zone;
     std::int64_t m_now;
-    std::string m_text;
+    std::vector<std::string> m_chunks;
     Currency m_balance;
     int m_count = 0;
     std::optional<DateTime> m_start;
     std::optional<DateTime> m_end;
 };
 
-std::string StatementLine(const std::string& accountId, const TransactionList& list,
-                          const std::string& zone, std::int64_t now)
+/// The statement's one line in pieces: what comes before the transactions, the
+/// transactions, and what follows them; kept apart so that the long middle is never copied.
+struct StatementPieces
+{
+    std::string before;
+    std::vector<std::string> transactions;
+    std::string after;
+};
+
+StatementPieces StatementLine(const std::string& accountId, TransactionList& list,
+                              const std::string& zone, std::int64_t now)
 {
     DateTime server = ToLocalCalendar(now);
-    std::string line;
-    line.reserve(list.Text().size() + 600);
-    line += "<OFX><SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS><DTSERVER>";
-    AppendDate(line, server, zone);
-    line += "<LANGUAGE>ENG</SONRS></SIGNONMSGSRSV1><BANKMSGSRSV1><STMTTRNRS><TRNUID>0<STATUS>"
-            "<CODE>0<SEVERITY>INFO</STATUS><STMTRS><CURDEF>USD<BANKACCTFROM><BANKID>000000000"
-            "<ACCTID>";
-    AppendText(line, accountId);
-    line += "<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST><DTSTART>";
-    AppendDate(line, list.Start(), zone);
-    line += "<DTEND>";
-    AppendDate(line, list.End(), zone);
-    line += list.Text();
-    line += "</BANKTRANLIST><LEDGERBAL><BALAMT>";
-    line += list.Balance().ToText('.');
-    line += "<DTASOF>";
-    AppendDate(line, server, zone);
-    line += "</LEDGERBAL></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n";
+    StatementPieces line;
+    line.before = "<OFX><SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS><DTSERVER>";
+    AppendDate(line.before, server, zone);
+    line.before += "<LANGUAGE>ENG</SONRS></SIGNONMSGSRSV1><BANKMSGSRSV1><STMTTRNRS><TRNUID>0"
+                   "<STATUS><CODE>0<SEVERITY>INFO</STATUS><STMTRS><CURDEF>USD<BANKACCTFROM>"
+                   "<BANKID>000000000<ACCTID>";
+    AppendText(line.before, accountId);
+    line.before += "<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST><DTSTART>";
+    AppendDate(line.before, list.Start(), zone);
+    line.before += "<DTEND>";
+    AppendDate(line.before, list.End(), zone);
+    line.transactions = list.TakeText();
+    line.after = "</BANKTRANLIST><LEDGERBAL><BALAMT>";
+    line.after += list.Balance().ToText('.');
+    line.after += "<DTASOF>";
+    AppendDate(line.after, server, zone);
+    line.after += "</LEDGERBAL></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n";
     return line;
 }
 
-// The header and the body in the character set it declares: CP1252 when every character
-// fits and the bytes cannot be taken for UTF-8 (readers prefer UTF-8 when the bytes are
-// valid UTF-8), else UTF-8.
-std::string EncodedStatement(std::string body)
+// UTF-8 text in CP1252; nullopt when a character does not fit. The text is converted in
+// parts of about 64 KB, each ending before a "<", so that no conversion buffer grows large.
+std::optional<std::string> EncodeCp1252(std::string_view text)
 {
-    if (!IsValidUtf8(body))
-        body = ToValidUtf8(body);
-    std::string header = HeaderStart;
-    if (IsAscii(body))
-        return header + Cp1252Charset + HeaderEnd + body;
-    std::optional<std::string> cp1252 = EncodeFromUtf8(body, "CP1252");
-    if (cp1252 && !IsValidUtf8(*cp1252))
-        return header + Cp1252Charset + HeaderEnd + *cp1252;
-    return header + Utf8Charset + HeaderEnd + body;
+    const std::size_t part = 64 * 1024;
+    std::string out;
+    out.reserve(text.size()); // a character never takes more bytes in CP1252
+    while (!text.empty())
+    {
+        std::size_t end = text.size() > part ? text.find('<', part) : std::string_view::npos;
+        std::optional<std::string> encoded = EncodeFromUtf8(text.substr(0, end), "CP1252");
+        if (!encoded)
+            return std::nullopt;
+        out += *encoded;
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end);
+    }
+    return out;
+}
+
+// The pieces in CP1252 when every character fits and the bytes cannot be taken for UTF-8
+// (readers prefer UTF-8 when the bytes are valid UTF-8); false, nothing changed, otherwise.
+// Pieces part at tags, never inside a character, so the whole is valid UTF-8 exactly when
+// every piece is.
+bool ToCp1252(std::span<std::string* const> pieces)
+{
+    std::vector<std::string> encoded;
+    bool readsAsUtf8 = true;
+    for (const std::string* piece : pieces)
+    {
+        std::optional<std::string> cp1252 = EncodeCp1252(*piece);
+        if (!cp1252)
+            return false;
+        readsAsUtf8 = readsAsUtf8 && IsValidUtf8(*cp1252);
+        encoded.push_back(std::move(*cp1252));
+    }
+    if (readsAsUtf8)
+        return false;
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        *pieces[i] = std::move(encoded[i]);
+    return true;
+}
+
+// Writes the header and the statement in the character set the header declares: CP1252
+// when it can be, else UTF-8.
+std::string WriteStatement(const std::string& path, StatementPieces line)
+{
+    std::vector<std::string*> pieces{&line.before};
+    for (std::string& part : line.transactions)
+        pieces.push_back(&part);
+    pieces.push_back(&line.after);
+    bool ascii = true;
+    for (std::string* piece : pieces)
+    {
+        if (IsAscii(*piece))
+            continue;
+        ascii = false;
+        if (!IsValidUtf8(*piece))
+            *piece = ToValidUtf8(*piece);
+    }
+    const char* charset = ascii || ToCp1252(pieces) ? Cp1252Charset : Utf8Charset;
+    std::string header = std::string(HeaderStart) + charset + HeaderEnd;
+    std::vector<std::string_view> bytes{header};
+    for (const std::string* piece : pieces)
+        bytes.emplace_back(*piece);
+    return ReplaceFileContents(path, bytes);
 }
 } // namespace
 
@@ -255,7 +326,6 @@ ExportResult ExportOfx(Database& db, const std::string& accountId, const std::st
 
     ExportResult result;
     result.transactions = list.Count();
-    result.error =
-        ReplaceFileContents(path, EncodedStatement(StatementLine(accountId, list, zone, now)));
+    result.error = WriteStatement(path, StatementLine(accountId, list, zone, now));
     return result;
 }
