@@ -5,6 +5,7 @@
 #include "support/TransTestDatabase.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -258,11 +259,19 @@ TEST_F(ExportOfxTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays)
     EXPECT_EQ(result.transactions, 1);
     EXPECT_TRUE(ReadBytes(existing).starts_with("OFXHEADER:100\r\n"));
     EXPECT_EQ(std::filesystem::status(existing).permissions(), std::filesystem::perms(0640));
+    // A new file gets what the file-creation mask allows.
+    mode_t mask = ::umask(027);
+    result = ExportOfx(Db(), "A1", PathOf("new.ofx"), At(2016, 5, 3));
+    ::umask(mask);
+    EXPECT_TRUE(result.Ok());
+    EXPECT_EQ(std::filesystem::status(PathOf("new.ofx")).permissions(),
+              std::filesystem::perms(0640));
+
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(Folder().Path()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a folder.ofx", "old.ofx", "qtb.mdb"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"a folder.ofx", "new.ofx", "old.ofx", "qtb.mdb"}));
 }
 
 TEST_F(ExportOfxTest, TheNameChoosesTheKindOfFile)
