@@ -1,6 +1,7 @@
 // tallybrook-bench import: times statement imports and the category rules on generated
 // files, one line "CASE SECONDS" per figure.
 
+#include "ExportBench.h"
 #include "PagesBench.h"
 
 #include "app/UserInterface.h"
@@ -395,8 +396,12 @@ int main(int argc, char** argv)
     }
     if (int code = RunPagesBench(command); code >= 0)
         return code;
+    if (int code = RunExportBench(command); code >= 0)
+        return code;
     std::fprintf(stderr, "usage: tallybrook-bench import [CASE...]\n"
                          "       tallybrook-bench home-1000 | report-100000 | quotes-50x200ms | "
-                         "pages\n");
+                         "pages\n"
+                         "       tallybrook-bench export-ofx-100000 | export-csv-100000 | "
+                         "export\n");
     return 2;
 }

@@ -35,6 +35,14 @@ bool RegisterRowRule(const CommandContext& c)
     return c.gridFocused && c.kind == KindRegister && c.row != 0;
 }
 
+bool ExportRule(const CommandContext& c)
+{
+    const std::string& type = c.accountType;
+    return !c.editing && c.accountInContext &&
+           (type == AccountType::Bank || type == AccountType::Cash ||
+            type == AccountType::CreditCard);
+}
+
 bool PrintRule(const CommandContext& c)
 {
     return c.kind != KindHome;
@@ -52,7 +60,7 @@ using M = MainCommands;
 const std::array Table{
 //  id                            menu      text                       key label  key  sep    tool sep    tooltip                      handler                   rule
     CommandEntry{Command::Import, "&File", "&Import...",               "Ctrl+I", 'I', false, 0, false, "",                          &M::Import,               nullptr},
-    CommandEntry{Command::Export, "&File", "&Export...",               "Ctrl+E", 'E', false, 0, false, "",                          nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::Export, "&File", "&Export...",               "Ctrl+E", 'E', false, 0, false, "",                          &M::Export,               &ExportRule},
     CommandEntry{Command::Print,  "&File", "&Print...",                "Ctrl+P", 'P', false, 3, true,  "Print",                     &M::Print,                &PrintRule},
     CommandEntry{Command::Exit,   "&File", "E&xit",                    "",       0,   true,  0, false, "",                          &M::Exit,                 nullptr},
     CommandEntry{Command::NewRecord, "&Edit", "&New Record",           "Ctrl+N", 'N', false, 0, false, "",                          &M::NewRecord,            &NewRecordRule},
@@ -60,7 +68,7 @@ const std::array Table{
     CommandEntry{Command::CopyPreviousBudget, "&Edit", "&Copy Previous Budget", "Ctrl+B", 'B', true, 0, false, "",                  &M::CopyPreviousBudget,   nullptr},
     CommandEntry{Command::MovePreviousMonth, "&Edit", "Move To &Previous Month", "", 0, false, 0, false, "",                        &M::MovePreviousMonth,    &RegisterRowRule},
     CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          &M::MoveNextMonth,        &RegisterRowRule},
-    CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       &M::SplitTransaction,     &RegisterRowRule},
     CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          &M::UpdateQuotes,         nullptr},
     CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
     CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},

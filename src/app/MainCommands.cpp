@@ -10,16 +10,23 @@
 #include "dashboard/QvDashboard.h"
 #include "data/Database.h"
 #include "data/ViewColumns.h"
+#include "exchange/ExportStatement.h"
 #include "exchange/ImportDriver.h"
+#include "exchange/frmExport.h"
 #include "exchange/frmSelectAccount.h"
 #include "grid/GridPrintout.h"
 #include "quotes/QuoteService.h"
 #include "quotes/QuoteUpdate.h"
 #include "register/QvGrid.h"
+#include "register/SplitTransaction.h"
+#include "register/frmSplit.h"
 
 #include <wx/filedlg.h>
 #include <wx/print.h>
 #include <wx/printdlg.h>
+#include <wx/utils.h>
+
+#include <ctime>
 
 void MainCommands::Import()
 {
@@ -46,6 +53,21 @@ void MainCommands::ImportStatement(const std::string& path)
     context.rebuildTree = [&view] { view.RebuildTree(); };
     context.refreshView = [&view] { view.Refresh(); };
     ImportStatementFile(context, path);
+}
+
+void MainCommands::Export()
+{
+    // A row being typed goes into the file too.
+    if (!m_window.Grid()->Commit())
+        return;
+    std::string path = ChooseExportPath(&m_window, m_window);
+    if (path.empty())
+        return;
+    wxBusyCursor wait;
+    ExportResult result = ExportStatement(m_window.Data(), m_window.GetView().CurrentAccountID(),
+                                          path, static_cast<std::int64_t>(std::time(nullptr)));
+    if (!result.Ok())
+        m_window.ShowMessage(result.error, UserInterface::Icon::Stop);
 }
 
 void MainCommands::Print()
@@ -140,6 +162,40 @@ void MainCommands::MoveTransaction(int direction)
     grid.DataSource().Requery();
     grid.Reload(0);
     view.ShowTotals();
+}
+
+void MainCommands::SplitTransaction()
+{
+    QvGrid& grid = *m_window.Grid();
+    if (m_window.GetView().Kind() != KindRegister)
+        return;
+    // What is being typed counts; the keyboard focus goes back to the grid, not to the
+    // editor that closes, once the dialog is gone.
+    grid.EndCellEdit();
+    grid.GetGridWindow()->SetFocus();
+    int row = grid.CurrentRow();
+    if (row <= 0)
+        return;
+    // The part is known by its numbers before the write: a row whose date changes moves.
+    Variant sequence = grid.CellValue(row, RegisterColumn::Sequence);
+    Variant subSequence = grid.CellValue(row, RegisterColumn::SubSequence);
+    frmSplit dialog(&m_window, grid.CellValue(row, RegisterColumn::Amount),
+                    grid.CellTextValue(row, RegisterColumn::Description));
+    if (dialog.ShowModal() != wxID_OK || !grid.Commit())
+        return;
+    if (sequence.IsNull()) // a row the write has just numbered
+    {
+        sequence = grid.CellValue(grid.CurrentRow(), RegisterColumn::Sequence);
+        subSequence = grid.CellValue(grid.CurrentRow(), RegisterColumn::SubSequence);
+    }
+    if (sequence.IsNull())
+        return;
+    ::SplitTransaction(m_window.Data(), sequence.ToLong(),
+                       subSequence.IsNull() ? 0 : subSequence.ToLong(), dialog.FirstAmount(),
+                       dialog.SecondAmount());
+    grid.DataSource().Requery();
+    grid.Reload(1);
+    m_window.GetView().ShowTotals();
 }
 
 void MainCommands::HelpTopics()

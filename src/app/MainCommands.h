@@ -16,6 +16,9 @@ public:
     /// Imports one statement file as Import does once a file was chosen; "" imports nothing
     /// and only runs the category rules.
     void ImportStatement(const std::string& path);
+    /// The save dialog, then the current account's transactions as OFX, or as CSV for a
+    /// name ending in ".csv".
+    void Export();
     void Print();
     /// Ends the program without the closing steps (no row check, placement or widths).
     void Exit();
@@ -28,6 +31,9 @@ public:
     void UpdateQuotes();
     void MovePreviousMonth();
     void MoveNextMonth();
+    /// The Split Transaction dialog on the register's current row; on OK the pending row is
+    /// written, the row split and the grid re-read one row further down.
+    void SplitTransaction();
     void HelpTopics();
     void QuorvelOnTheWeb();
     void OnlineTutorial();

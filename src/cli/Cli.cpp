@@ -11,7 +11,9 @@
 #include "data/DateTime.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
+#include "exchange/ExportCommandLine.h"
 #include "exchange/ImportCommandLine.h"
+#include "register/SplitCommandLine.h"
 #include "rules/RulesCommandLine.h"
 #include "update/UpdateCommandLine.h"
 #include "quotes/QuotesCommandLine.h"
@@ -133,6 +135,24 @@ int RunImport(const CliOptions& options, std::span<const std::string> args, std:
     return RunImportCommandLine(*db, std::get<ImportCommandLine>(command), out, *options.err);
 }
 
+int RunExport(const CliOptions& options, std::span<const std::string> args, std::ostream&)
+{
+    auto command = ParseExportCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    return RunExportCommandLine(*db, std::get<ExportCommandLine>(command), *options.err);
+}
+
+int RunSplit(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseSplitCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    return RunSplitCommandLine(*db, std::get<SplitCommandLine>(command), out, *options.err);
+}
+
 int RunRules(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
 {
     auto command = ParseRulesCommandLine(args);
@@ -190,6 +210,13 @@ constexpr Command Commands[] = {
     {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
     {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]",
      "import a statement file as the Import command does", RunImport},
+    {"export", " ACCOUNT FILE",
+     "write an account's transactions (ACCOUNT: its id or description) as OFX, or as CSV "
+     "when FILE ends in .csv",
+     RunExport},
+    {"split", " SEQUENCE SUBSEQUENCE SECOND_AMOUNT",
+     "split a transaction part as Split Transaction does; prints the new part's SubSequence",
+     RunSplit},
     {"rules", "", "list the category rules: SEQUENCE COLUMN RULE VALUE CATEGORY", RunRules},
     {"rules", " add COLUMN RULE VALUE CATEGORY", "add a rule after all others", RunRules},
     {"rules", " delete|up|down SEQUENCE", "delete a rule or move it one place", RunRules},

@@ -53,7 +53,8 @@ bool ValidateAccount(Database& db, const RecordContext& context, RowCells& row, 
     return true;
 }
 
-// The row's period is the one shown, not the month of its date.
+// The row's period is the one shown, not the month of its date. A new row is the first part
+// of its transaction (SubSequence 0), so it can be split like an imported one.
 void CompleteTransaction(Database& db, const RecordContext& context, RowCells& row)
 {
     if (row.CellText(RegisterColumn::Sequence).empty())
@@ -62,6 +63,7 @@ void CompleteTransaction(Database& db, const RecordContext& context, RowCells& r
         row.SetCellText(RegisterColumn::Year, std::to_string(context.year));
         row.SetCellText(RegisterColumn::Period, std::to_string(context.month));
         row.SetCellText(RegisterColumn::Sequence, std::to_string(db.NextTransSequence()));
+        row.SetCellText(RegisterColumn::SubSequence, "0");
     }
     if (row.CellText(RegisterColumn::Category).empty())
         row.SetCellText(RegisterColumn::Category, NoCategory);

@@ -89,7 +89,8 @@ TEST_F(RecordRules, NewRegisterRowIsFiledUnderThePeriodShownAndAStoredOneKeepsIt
                                                        {6, "A1"},
                                                        {7, "2016"},
                                                        {8, "5"},
-                                                       {10, "3"}}));
+                                                       {10, "3"},
+                                                       {11, "0"}}));
 
     // A stored row keeps its own period, yet the line is ensured in the period shown.
     const std::map<int, std::string> stored{

@@ -172,6 +172,7 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
 
     std::map<int, Expectation> expected{
         {Command::Import, {[&] { FocusTree(input); }, [&] { dialogShown("Import"); }}},
+        {Command::Export, {[&] { FocusTree(input); }, [&] { dialogShown("Export"); }}},
         {Command::Print, {[&] { FocusTree(input); }, [&] { dialogShown(""); }}},
         {Command::NewRecord, {[&] { FocusTree(input); }, editingNewRow}},
         {Command::ToolNew, {[&] { FocusTree(input); }, editingNewRow}},
@@ -209,6 +210,8 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
               EXPECT_EQ(rowsInMay(), --mayRows);
               EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Period = 6"), 1);
           }}},
+        {Command::SplitTransaction,
+         {[&] { FocusFirstRow(input); }, [&] { dialogShown("Split Transaction"); }}},
         {Command::UpdateQuotes,
          {[] {},
           [&]
@@ -276,9 +279,9 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
             ++reached;
         }
     }
-    // Import 2, Print 3, New Record 2, Copy Previous Budget 2, and one way into each of the
-    // other fifteen enabled commands.
-    EXPECT_EQ(reached, 24);
+    // Import 2, Export 2, Print 3, New Record 2, Copy Previous Budget 2, Split Transaction 2,
+    // and one way into each of the other fifteen enabled commands.
+    EXPECT_EQ(reached, 28);
 
     // Exit runs last: the window ends without its closing steps.
     ASSERT_NE(exit, nullptr);

@@ -1,0 +1,49 @@
+#include "exchange/frmExport.h"
+
+#include "app/UserInterface.h"
+
+#include <wx/filedlg.h>
+
+#include <filesystem>
+
+namespace
+{
+const char* const ExportFilter = "Open Financial Exchange|*.ofx|CSV (Comma delimited)|*.csv";
+const char* const DefaultExtension = ".ofx";
+
+ChosenPathReader& Reader()
+{
+    static ChosenPathReader reader;
+    return reader;
+}
+
+std::string ChosenPath(const wxFileDialog& dialog)
+{
+    return (Reader() ? Reader()(dialog) : dialog.GetPath()).utf8_string();
+}
+} // namespace
+
+ChosenPathReader SetChosenPathReader(ChosenPathReader reader)
+{
+    ChosenPathReader previous = std::move(Reader());
+    Reader() = std::move(reader);
+    return previous;
+}
+
+std::string ChooseExportPath(wxWindow* parent, UserInterface& ui)
+{
+    wxFileDialog dialog(parent, "Export", "", "", ExportFilter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK)
+        return "";
+    std::string path = ChosenPath(dialog);
+    if (path.empty() || std::filesystem::path(path).has_extension())
+        return path;
+    // The dialog asked about the name as typed; the file written is the one with the
+    // extension, so a file of that name is asked about here.
+    path += DefaultExtension;
+    std::error_code error;
+    if (std::filesystem::exists(path, error) &&
+        !ui.AskYesNo(path + " already exists.\nDo you want to replace it?"))
+        return "";
+    return path;
+}
