@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace
 {
@@ -289,6 +290,55 @@ const std::vector<wxString>& QvGrid::DropListItems(int col) const
     return m_columns[static_cast<std::size_t>(col)].items;
 }
 
+void QvGrid::SetCheckBoxColumn(int col, int keyCol)
+{
+    if (col < 0 || col >= LogicalColumnCount() || keyCol < 0 || keyCol >= LogicalColumnCount())
+        return;
+    Column& column = m_columns[static_cast<std::size_t>(col)];
+    column.checkKey = keyCol;
+    column.checks.clear();
+    for (int row = 0; row < GetNumberRows(); ++row)
+        if (!m_source->IsInsertedRow(row))
+            column.checks[CheckKey(row, col)] =
+                static_cast<std::int16_t>(m_source->GetCell(col, row).ToLong()) == -1;
+    // The editor's texts for ticked and not: the default for not ticked is empty.
+    wxGridCellBoolEditor::UseStringValues("1", "0");
+    wxGridCellEditor*& editor = m_editors[static_cast<std::size_t>(col)];
+    if (editor)
+        editor->DecRef();
+    editor = new wxGridCellBoolEditor;
+}
+
+bool QvGrid::IsCheckBoxColumn(int col) const
+{
+    return col >= 0 && col < LogicalColumnCount() &&
+           m_columns[static_cast<std::size_t>(col)].checkKey >= 0;
+}
+
+std::string QvGrid::CheckKey(int row, int col) const
+{
+    return m_source->GetCell(m_columns[static_cast<std::size_t>(col)].checkKey, row).ToText();
+}
+
+bool QvGrid::IsChecked(int row, int col) const
+{
+    if (!IsCheckBoxColumn(col))
+        return false;
+    const std::map<std::string, bool>& checks = m_columns[static_cast<std::size_t>(col)].checks;
+    auto state = checks.find(CheckKey(row, col));
+    return state != checks.end() && state->second;
+}
+
+bool QvGrid::TakeCellText(int row, int gridCol, const wxString& text)
+{
+    int col = LogicalColumn(gridCol);
+    if (!IsCheckBoxColumn(col) || m_source->IsInsertedRow(row))
+        return false;
+    m_columns[static_cast<std::size_t>(col)].checks[CheckKey(row, col)] = text == "1";
+    RefreshBlock(row, gridCol, row, gridCol);
+    return true;
+}
+
 int QvGrid::AddComputedColumn()
 {
     int col = m_source->AddExtraColumn();
@@ -389,6 +439,11 @@ wxGridCellAttr* QvGrid::MakeAttr(int row, int gridCol)
         const Column& column = m_columns[static_cast<std::size_t>(col)];
         if (column.currency || column.computed)
             attr->SetAlignment(wxALIGN_RIGHT, wxALIGN_CENTRE);
+        if (column.checkKey >= 0)
+        {
+            attr->SetRenderer(new wxGridCellBoolRenderer);
+            attr->SetAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
+        }
         if (column.readOnly || column.computed)
             attr->SetReadOnly();
         if (wxGridCellEditor* editor = m_editors[static_cast<std::size_t>(col)])
@@ -445,6 +500,8 @@ wxString QvGrid::CellText(int row, int gridCol)
             return wxString();
         return FormatValue(Variant::FromCurrency(totals[index].ToCurrency()), col);
     }
+    if (IsCheckBoxColumn(col))
+        return IsChecked(row, col) ? "1" : "0";
     if (IsColumnComputed(col))
     {
         const std::vector<Variant>& values = CachedValues(row);
@@ -464,6 +521,8 @@ const std::vector<Variant>& QvGrid::CachedValues(int row) const
 
 std::string QvGrid::CellTextValue(int row, int col) const
 {
+    if (IsCheckBoxColumn(col))
+        return IsChecked(row, col) ? "1" : "0";
     Variant value = m_source->GetCell(col, row);
     switch (value.GetKind())
     {

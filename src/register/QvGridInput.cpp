@@ -451,6 +451,10 @@ void QvGrid::OnEditorHidden(wxGridEvent& event)
         {
             if (m_editFinishPending)
                 FinishEdit();
+            // A pick in a drop list's popup ends the edit while the popup holds the keyboard,
+            // which then belongs to no control: it comes back to the grid.
+            if (!wxWindow::FindFocus() && IsShownOnScreen())
+                GetGridWindow()->SetFocus();
         });
 }
 
