@@ -55,6 +55,7 @@ QvGrid::QvGrid(wxWindow* parent, wxWindowID id, QvGridHost* host)
              GoToCell(event.GetRow(), LogicalColumn(event.GetCol()));
              StartEdit();
          });
+    Bind(wxEVT_GRID_CELL_LEFT_CLICK, &QvGrid::OnCellClick, this);
     Bind(wxEVT_SIZE, &QvGrid::OnSize, this);
     GetGridWindow()->Bind(wxEVT_MOTION, &QvGrid::ShowHint, this);
     TrackFocus();
@@ -327,6 +328,24 @@ bool QvGrid::IsChecked(int row, int col) const
     const std::map<std::string, bool>& checks = m_columns[static_cast<std::size_t>(col)].checks;
     auto state = checks.find(CheckKey(row, col));
     return state != checks.end() && state->second;
+}
+
+void QvGrid::OnCellClick(wxGridEvent& event)
+{
+    int row = event.GetRow();
+    int gridCol = event.GetCol();
+    bool current = row == GetGridCursorRow() && gridCol == GetGridCursorCol();
+    // The toolkit ticks a box clicked in the current cell; one click ticks any other too.
+    if (current || !IsCheckBoxColumn(LogicalColumn(gridCol)) || event.ControlDown() ||
+        event.ShiftDown() || m_source->IsInsertedRow(row))
+    {
+        event.Skip();
+        return;
+    }
+    SetFocus();
+    SetGridCursor(row, gridCol);
+    if (GetGridCursorRow() == row && GetGridCursorCol() == gridCol)
+        TakeCellText(row, gridCol, IsChecked(row, LogicalColumn(gridCol)) ? "0" : "1");
 }
 
 bool QvGrid::TakeCellText(int row, int gridCol, const wxString& text)

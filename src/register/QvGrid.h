@@ -178,6 +178,7 @@ private:
     void OnChar(wxKeyEvent& event);
     void OnSelectCell(wxGridEvent& event);
     void OnLabelClick(wxGridEvent& event);
+    void OnCellClick(wxGridEvent& event);
     void OnEditorShown(wxGridEvent& event);
     void OnEditorHidden(wxGridEvent& event);
     void OnSize(wxSizeEvent& event);
