@@ -6,6 +6,7 @@
 #include "app/SiteAddress.h"
 #include "app/Version.h"
 #include "app/frmAbout.h"
+#include "app/frmOptions.h"
 #include "budget/BudgetPeriods.h"
 #include "data/Database.h"
 #include "data/ViewColumns.h"
@@ -13,11 +14,16 @@
 #include "exchange/frmSelectAccount.h"
 #include "grid/GridPrintout.h"
 #include "register/QvGrid.h"
+#include "rules/CategoryDialog.h"
+#include "update/CAutoUpdater.h"
 
 #include <wx/filedlg.h>
 #include <wx/print.h>
 #include <wx/printdlg.h>
 #include <wx/webview.h>
+
+#include <filesystem>
+#include <system_error>
 
 void MainCommands::Import()
 {
@@ -44,6 +50,18 @@ void MainCommands::ImportStatement(const std::string& path)
     context.rebuildTree = [&view] { view.RebuildTree(); };
     context.refreshView = [&view] { view.Refresh(); };
     ImportStatementFile(context, path);
+}
+
+void MainCommands::ImportStatementArgument(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+    {
+        m_window.ShowMessage("Cannot import \"" + path + "\": there is no such file.",
+                             UserInterface::Icon::Stop);
+        return;
+    }
+    ImportStatement(path);
 }
 
 void MainCommands::Print()
@@ -121,6 +139,29 @@ void MainCommands::MoveTransaction(int direction)
     view.ShowTotals();
 }
 
+void MainCommands::Options()
+{
+    // The View is re-read afterwards: a row being typed is written first, or kept.
+    if (!m_window.Grid()->Commit())
+        return;
+    {
+        frmOptions dialog(&m_window, m_window.Data());
+        dialog.ShowModal();
+    }
+    m_window.GetView().Refresh();
+}
+
+void MainCommands::CategoryRules()
+{
+    if (!m_window.Grid()->Commit())
+        return;
+    {
+        CategoryDialog dialog(&m_window, m_window.Data(), m_window);
+        dialog.ShowModal();
+    }
+    m_window.GetView().Refresh();
+}
+
 void MainCommands::HelpTopics()
 {
     OpenDocument(MakerSiteUrl() + "/tallybrook/help");
@@ -138,8 +179,7 @@ void MainCommands::OnlineTutorial()
 
 void MainCommands::CheckForUpdates()
 {
-    OpenDocument(MakerSiteUrl() +
-                 "/tallybrook/checkforupdates.html?version=" + GetVersionString("FileVersion"));
+    OpenDocument(UpdatePageUrl(MakerSiteUrl(), GetVersionString("FileVersion")));
 }
 
 void MainCommands::Donate()

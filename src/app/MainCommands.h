@@ -16,6 +16,9 @@ public:
     /// Imports one statement file as Import does once a file was chosen; "" imports nothing
     /// and only runs the category rules.
     void ImportStatement(const std::string& path);
+    /// The statement file named on the command line, once the window shows: imported as
+    /// ImportStatement does, or a message when there is no such file.
+    void ImportStatementArgument(const std::string& path);
     void Print();
     /// Ends the program without the closing steps (no row check, placement or widths).
     void Exit();
@@ -25,6 +28,10 @@ public:
     void CopyPreviousBudget();
     void MovePreviousMonth();
     void MoveNextMonth();
+    /// The Options dialog, then the View re-read.
+    void Options();
+    /// The Category Rules dialog, then the View re-read.
+    void CategoryRules();
     void HelpTopics();
     void QuorvelOnTheWeb();
     void OnlineTutorial();
