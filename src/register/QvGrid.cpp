@@ -267,7 +267,8 @@ void QvGrid::SetDropList(int col)
     wxGridCellEditor*& editor = m_editors[static_cast<std::size_t>(col)];
     if (editor)
         editor->DecRef();
-    editor = new QvDropListEditor(items, [this, col] { RequestAutoComplete(col); });
+    editor = new QvDropListEditor(
+        items, [this, col] { RequestAutoComplete(col); }, [this] { m_listClosed = true; });
 }
 
 void QvGrid::AddDropListItem(int col, const wxString& text, bool sort)

@@ -212,6 +212,7 @@ private:
     bool m_completing = false;
     bool m_inRowChange = false;
     bool m_editFinishPending = false;
+    bool m_listClosed = false; ///< a drop list's popup closed during the current edit
     bool m_quietMove = false;
     std::vector<wxGridCellEditor*> m_editors; ///< per logical column, one reference held
     wxFont m_boldFont;
