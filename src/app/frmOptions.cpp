@@ -35,6 +35,15 @@ wxString FromUtf8(const std::string& text)
 {
     return wxString::FromUTF8(text.c_str());
 }
+
+/// An edit field at least as tall as the dialog's text: the program's compact style lets
+/// the toolkit size a field for a smaller font.
+wxTextCtrl* MakeField(wxWindow* parent, int id, const std::string& text, int width)
+{
+    auto* field = new wxTextCtrl(parent, id, FromUtf8(text));
+    field->SetMinSize(wxSize(width, std::max(field->GetBestSize().y, parent->GetCharHeight() + 6)));
+    return field;
+}
 } // namespace
 
 frmOptions::frmOptions(wxWindow* parent, Database& db)
@@ -45,8 +54,7 @@ frmOptions::frmOptions(wxWindow* parent, Database& db)
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(new wxStaticText(this, wxID_ANY, "Bank internet address:"), 0,
              wxLEFT | wxRIGHT | wxTOP, 8);
-    m_bankUrl = new wxTextCtrl(this, IdBankUrl, FromUtf8(GetSetting("BankUrl", Section)),
-                               wxDefaultPosition, wxSize(GetCharWidth() * 50, -1));
+    m_bankUrl = MakeField(this, IdBankUrl, GetSetting("BankUrl", Section), GetCharWidth() * 50);
     top->Add(m_bankUrl, 0, wxEXPAND | wxALL, 8);
 
     m_updateQuotes = new wxCheckBox(this, IdUpdateQuotes, "Update quotes on startup");
@@ -64,7 +72,7 @@ frmOptions::frmOptions(wxWindow* parent, Database& db)
     m_quoteService->SetSelection(kind == QuoteServiceKind::Csv ? 1 : 0);
     quotes->Add(new wxStaticText(this, wxID_ANY, "Quote service:"), 0, wxALIGN_CENTER_VERTICAL);
     quotes->Add(m_quoteService, 0);
-    m_quoteUrl = new wxTextCtrl(this, IdQuoteUrl, FromUtf8(GetSetting("QuoteUrl", Section)));
+    m_quoteUrl = MakeField(this, IdQuoteUrl, GetSetting("QuoteUrl", Section), -1);
     m_quoteUrl->SetHint("the service's own address");
     quotes->Add(new wxStaticText(this, wxID_ANY, "Quote service address:"), 0,
                 wxALIGN_CENTER_VERTICAL);
