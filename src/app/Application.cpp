@@ -3,6 +3,7 @@
 #include "app/AppText.h"
 #include "app/Controller.h"
 #include "app/Paths.h"
+#include "app/ProgramArguments.h"
 #include "app/Trace.h"
 #include "data/DatabaseError.h"
 
@@ -11,7 +12,10 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 [[noreturn]] void HandleFatalError(std::exception_ptr error)
 {
@@ -41,13 +45,35 @@
 
 bool Application::OnInit()
 {
-    // The framework's own command-line parsing is skipped: the program takes no arguments.
+    // The framework's own command-line parsing is skipped: it would take options of its own.
     std::setlocale(LC_ALL, "");
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i].utf8_string());
+    ProgramArguments parsed = ParseProgramArguments(arguments);
+    if (!parsed.error.empty())
+    {
+        std::fprintf(stderr, "tallybrook: %s\n%s\n", parsed.error.c_str(), ProgramUsage);
+        m_exitCode = 2;
+    }
+    else if (parsed.help)
+    {
+        std::printf("%s\n", ProgramUsage);
+        m_exitCode = 0;
+    }
+    else if (!parsed.statementFile.empty())
+    {
+        std::error_code ignored;
+        std::filesystem::path file = std::filesystem::absolute(parsed.statementFile, ignored);
+        m_statementFile = file.empty() ? parsed.statementFile : file.string();
+    }
     return true;
 }
 
 int Application::OnRun()
 {
+    if (m_exitCode)
+        return *m_exitCode;
     try
     {
         StartTrace(JoinPath(GetTempDir(), "trace.txt"));
@@ -57,6 +83,7 @@ int Application::OnRun()
         Trace("[Application.InitInstance] AfxEnableControlContainer()");
 
         auto* controller = new Controller();
+        controller->SetStatementArgument(m_statementFile);
         SetTopWindow(controller);
         controller->ShowModal();
         Trace("[Application.InitInstance] AFTER dlg.DoModal();");

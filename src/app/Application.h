@@ -3,6 +3,8 @@
 #include <wx/app.h>
 
 #include <exception>
+#include <optional>
+#include <string>
 
 /// The program: runs the main window as a modal dialog and ends the process on any error
 /// that reaches it.
@@ -15,6 +17,12 @@ public:
     /// An exception that escaped an event handler ends the program like one at start-up.
     bool OnExceptionInMainLoop() override;
     void OnUnhandledException() override;
+
+private:
+    /// The statement file named on the command line; "" for none.
+    std::string m_statementFile;
+    /// When set, the exit code of a command line that asked for no window.
+    std::optional<int> m_exitCode;
 };
 
 /// Traces the error, shows it in a message box without owner and ends the process with

@@ -48,12 +48,6 @@ bool PrintRule(const CommandContext& c)
     return c.kind != KindHome;
 }
 
-/// Commands whose work comes with a later part of the program stay greyed.
-bool NotBuiltYet(const CommandContext&)
-{
-    return false;
-}
-
 using M = MainCommands;
 
 // clang-format off
@@ -70,8 +64,8 @@ const std::array Table{
     CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          &M::MoveNextMonth,        &RegisterRowRule},
     CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       &M::SplitTransaction,     &RegisterRowRule},
     CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          &M::UpdateQuotes,         nullptr},
-    CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
-    CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          nullptr,                  &NotBuiltYet},
+    CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          &M::Options,              nullptr},
+    CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          &M::CategoryRules,        nullptr},
     CommandEntry{Command::HelpTopics, "&Help", "&Help Topics",         "",       0,   false, 0, false, "",                          &M::HelpTopics,           nullptr},
     CommandEntry{Command::QuorvelOnTheWeb, "&Help", "Quorvel on the &Web", "",   0,   false, 0, false, "",                          &M::QuorvelOnTheWeb,      nullptr},
     CommandEntry{Command::OnlineTutorial, "&Help", "&Online Tutorial", "",       0,   false, 0, false, "",                          &M::OnlineTutorial,       nullptr},

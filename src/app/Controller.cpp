@@ -19,6 +19,7 @@
 #include "data/DateTime.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
+#include "update/UpdateSchedule.h"
 
 #include <wx/choice.h>
 #include <wx/msgdlg.h>
@@ -36,6 +37,7 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 Controller* frmController = nullptr;
 View* cView = nullptr;
@@ -185,12 +187,16 @@ Controller::Controller()
         CopyPreviousBudget(*m_db, m_view->Year(), m_view->Month());
 
     Trace("[25] //checkForUpdates()");
+    m_updateCheck = std::make_unique<StartupUpdateCheck>([this] { OfferUpdate(); });
+    m_updateCheck->Start();
 
     Trace("[26] return TRUE");
 }
 
 Controller::~Controller()
 {
+    // A check still under way is stopped before anything it could report to goes.
+    m_updateCheck.reset();
     m_tree->SetImageList(nullptr);
     m_grid->ClearBinding();
     // The controls go first: while they are destroyed they may still report to the grid's
@@ -440,10 +446,19 @@ void Controller::EndWithoutClosingSteps()
 
 void Controller::OnStartupIdle()
 {
-    if (!GetBoolSetting("UpdateQuotesOnStartup"))
-        return;
-    m_browser->Update();
-    Dispatch(Command::UpdateQuotes);
+    if (GetBoolSetting("UpdateQuotesOnStartup"))
+    {
+        m_browser->Update();
+        Dispatch(Command::UpdateQuotes);
+    }
+    if (!m_statementArgument.empty())
+        m_commands.ImportStatementArgument(std::exchange(m_statementArgument, {}));
+}
+
+void Controller::OfferUpdate()
+{
+    if (wxMessageBox(UpdateQuestion, MessageCaption, wxYES_NO | wxICON_INFORMATION, this) == wxYES)
+        Dispatch(Command::CheckForUpdates);
 }
 
 void Controller::OnChildFocus()

@@ -3,6 +3,7 @@
 #include "app/EventLinkHandler.h"
 #include "app/MainCommands.h"
 #include "app/MainFormBase.h"
+#include "app/StartupUpdateCheck.h"
 #include "app/UserInterface.h"
 #include "register/RegisterGridHost.h"
 #include "register/View.h"
@@ -13,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 class Database;
 class QvGrid;
@@ -50,6 +52,10 @@ public:
     /// The layout rule for a client area (below the menu) of width w and height h.
     void LayoutClient(int w, int h);
     bool IsReady() const { return m_ready; }
+    /// A statement file to import once the window has been shown (the program's argument).
+    void SetStatementArgument(const std::string& path) { m_statementArgument = path; }
+    /// Whether the start-up update check has not been answered yet.
+    bool IsUpdateCheckRunning() const { return m_updateCheck && m_updateCheck->IsRunning(); }
 
     View& GetView() { return *m_view; }
     Database& Data() { return *m_db; }
@@ -110,6 +116,8 @@ private:
     void OnTreeSelChanging(wxTreeEvent& event);
     void OnTreeSelChanged(wxTreeEvent& event);
     void OnSpin(wxSpinEvent& event);
+    /// Asks whether to download the newer version the start-up check found.
+    void OfferUpdate();
     /// Writes the grid's pending row before the month, year or tree node changes.
     bool CommitBeforeLeaving();
 
@@ -136,6 +144,8 @@ private:
     std::unique_ptr<Database> m_db;
     MainCommands m_commands{*this};
     EventLinkHandler m_events{*this, m_commands};
+    std::unique_ptr<StartupUpdateCheck> m_updateCheck;
+    std::string m_statementArgument;
     std::map<int, bool> m_enabled; ///< the state each command's rule last gave
     bool m_ready = false;
     wxRect m_normalRect;

@@ -6,6 +6,7 @@
 #include "app/SiteAddress.h"
 #include "app/Version.h"
 #include "app/frmAbout.h"
+#include "app/frmOptions.h"
 #include "budget/BudgetPeriods.h"
 #include "dashboard/QvDashboard.h"
 #include "data/Database.h"
@@ -20,6 +21,8 @@
 #include "register/QvGrid.h"
 #include "register/SplitTransaction.h"
 #include "register/frmSplit.h"
+#include "rules/CategoryDialog.h"
+#include "update/CAutoUpdater.h"
 
 #include <wx/filedlg.h>
 #include <wx/print.h>
@@ -27,6 +30,9 @@
 #include <wx/utils.h>
 
 #include <ctime>
+
+#include <filesystem>
+#include <system_error>
 
 void MainCommands::Import()
 {
@@ -68,6 +74,18 @@ void MainCommands::Export()
                                           path, static_cast<std::int64_t>(std::time(nullptr)));
     if (!result.Ok())
         m_window.ShowMessage(result.error, UserInterface::Icon::Stop);
+}
+
+void MainCommands::ImportStatementArgument(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+    {
+        m_window.ShowMessage("Cannot import \"" + path + "\": there is no such file.",
+                             UserInterface::Icon::Stop);
+        return;
+    }
+    ImportStatement(path);
 }
 
 void MainCommands::Print()
@@ -198,6 +216,29 @@ void MainCommands::SplitTransaction()
     m_window.GetView().ShowTotals();
 }
 
+void MainCommands::Options()
+{
+    // The View is re-read afterwards: a row being typed is written first, or kept.
+    if (!m_window.Grid()->Commit())
+        return;
+    {
+        frmOptions dialog(&m_window, m_window.Data());
+        dialog.ShowModal();
+    }
+    m_window.GetView().Refresh();
+}
+
+void MainCommands::CategoryRules()
+{
+    if (!m_window.Grid()->Commit())
+        return;
+    {
+        CategoryDialog dialog(&m_window, m_window.Data(), m_window);
+        dialog.ShowModal();
+    }
+    m_window.GetView().Refresh();
+}
+
 void MainCommands::HelpTopics()
 {
     OpenDocument(MakerSiteUrl() + "/tallybrook/help");
@@ -215,8 +256,7 @@ void MainCommands::OnlineTutorial()
 
 void MainCommands::CheckForUpdates()
 {
-    OpenDocument(MakerSiteUrl() +
-                 "/tallybrook/checkforupdates.html?version=" + GetVersionString("FileVersion"));
+    OpenDocument(UpdatePageUrl(MakerSiteUrl(), GetVersionString("FileVersion")));
 }
 
 void MainCommands::Donate()

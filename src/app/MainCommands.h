@@ -19,6 +19,9 @@ public:
     /// The save dialog, then the current account's transactions as OFX, or as CSV for a
     /// name ending in ".csv".
     void Export();
+    /// The statement file named on the command line, once the window shows: imported as
+    /// ImportStatement does, or a message when there is no such file.
+    void ImportStatementArgument(const std::string& path);
     void Print();
     /// Ends the program without the closing steps (no row check, placement or widths).
     void Exit();
@@ -34,6 +37,10 @@ public:
     /// The Split Transaction dialog on the register's current row; on OK the pending row is
     /// written, the row split and the grid re-read one row further down.
     void SplitTransaction();
+    /// The Options dialog, then the View re-read.
+    void Options();
+    /// The Category Rules dialog, then the View re-read.
+    void CategoryRules();
     void HelpTopics();
     void QuorvelOnTheWeb();
     void OnlineTutorial();

@@ -33,8 +33,17 @@ void QvMenuStrip::OpenMenu(std::size_t index)
     if (index >= m_menus.size())
         return;
     wxWindow* title = m_titles[index];
+    wxWindow* window = GetParent();
+    // The chosen command runs once the menu has closed: while it is open the toolkit reports
+    // the keyboard focus on the main window, which would confuse a dialog the command opens.
+    int id = window->GetPopupMenuSelectionFromUser(
+        *m_menus[index], wxPoint(title->GetPosition().x, GetRect().GetBottom()));
+    if (id == wxID_NONE)
+        return;
     // Commands chosen in the menu reach the main window like its own menu's.
-    GetParent()->PopupMenu(m_menus[index], title->GetPosition().x, GetRect().GetBottom());
+    wxCommandEvent command(wxEVT_MENU, id);
+    command.SetEventObject(m_menus[index]);
+    window->GetEventHandler()->ProcessEvent(command);
 }
 
 wxMenu* QvMenuStrip::FindMenuOf(int itemId) const

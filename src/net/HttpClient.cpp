@@ -62,6 +62,12 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     return 0; // stops the transfer: nothing more is wanted
 }
 
+// Called by libcurl about once a second and whenever data moves; non-zero aborts.
+int CheckCancel(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+}
+
 /// Sets up a transfer for a request; false when the client cannot be set up.
 bool Prepare(Transfer& transfer, const HttpRequest& request)
 {
@@ -89,6 +95,12 @@ bool Prepare(Transfer& transfer, const HttpRequest& request)
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    if (request.cancel)
+    {
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CheckCancel);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(request.cancel));
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ struct HttpRequest
     long timeoutMs = 15000;       ///< the whole request
     std::size_t maxBytes = 0;     ///< 0 reads the whole body; else the transfer stops there
     bool followRedirects = true;
+    /// When set, the transfer stops soon after the flag turns true (TransferFailed), so a
+    /// worker thread can be ended without waiting for the timeouts.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 /// What came back from a request.

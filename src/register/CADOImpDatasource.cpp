@@ -478,6 +478,8 @@ wxString CADOImpDatasource::GetValue(int row, int col)
 
 void CADOImpDatasource::SetValue(int row, int col, const wxString& value)
 {
+    if (m_listener && m_listener->TakeCellText(row, col, value))
+        return;
     int field = m_listener ? m_listener->FieldOfGridColumn(col) : col;
     SetCellText(field, row, value.utf8_string());
 }

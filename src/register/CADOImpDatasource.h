@@ -48,6 +48,12 @@ public:
         virtual wxString CellText(int row, int gridCol) = 0;
         /// The column (field, then extra columns) shown in a grid column.
         virtual int FieldOfGridColumn(int gridCol) = 0;
+        /// Text set into a cell that the grid keeps itself (a check box); true when taken,
+        /// and the row then stays as it is.
+        virtual bool TakeCellText(int /*row*/, int /*gridCol*/, const wxString& /*text*/)
+        {
+            return false;
+        }
     };
 
     explicit CADOImpDatasource(Listener* listener = nullptr);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace
 {
@@ -54,6 +55,7 @@ QvGrid::QvGrid(wxWindow* parent, wxWindowID id, QvGridHost* host)
              GoToCell(event.GetRow(), LogicalColumn(event.GetCol()));
              StartEdit();
          });
+    Bind(wxEVT_GRID_CELL_LEFT_CLICK, &QvGrid::OnCellClick, this);
     Bind(wxEVT_SIZE, &QvGrid::OnSize, this);
     GetGridWindow()->Bind(wxEVT_MOTION, &QvGrid::ShowHint, this);
     TrackFocus();
@@ -265,7 +267,8 @@ void QvGrid::SetDropList(int col)
     wxGridCellEditor*& editor = m_editors[static_cast<std::size_t>(col)];
     if (editor)
         editor->DecRef();
-    editor = new QvDropListEditor(items, [this, col] { RequestAutoComplete(col); });
+    editor = new QvDropListEditor(
+        items, [this, col] { RequestAutoComplete(col); }, [this] { m_listClosed = true; });
 }
 
 void QvGrid::AddDropListItem(int col, const wxString& text, bool sort)
@@ -287,6 +290,73 @@ const std::vector<wxString>& QvGrid::DropListItems(int col) const
     if (col < 0 || col >= LogicalColumnCount())
         return none;
     return m_columns[static_cast<std::size_t>(col)].items;
+}
+
+void QvGrid::SetCheckBoxColumn(int col, int keyCol)
+{
+    if (col < 0 || col >= LogicalColumnCount() || keyCol < 0 || keyCol >= LogicalColumnCount())
+        return;
+    Column& column = m_columns[static_cast<std::size_t>(col)];
+    column.checkKey = keyCol;
+    column.checks.clear();
+    for (int row = 0; row < GetNumberRows(); ++row)
+        if (!m_source->IsInsertedRow(row))
+            column.checks[CheckKey(row, col)] =
+                static_cast<std::int16_t>(m_source->GetCell(col, row).ToLong()) == -1;
+    // The editor's texts for ticked and not: the default for not ticked is empty.
+    wxGridCellBoolEditor::UseStringValues("1", "0");
+    wxGridCellEditor*& editor = m_editors[static_cast<std::size_t>(col)];
+    if (editor)
+        editor->DecRef();
+    editor = new wxGridCellBoolEditor;
+}
+
+bool QvGrid::IsCheckBoxColumn(int col) const
+{
+    return col >= 0 && col < LogicalColumnCount() &&
+           m_columns[static_cast<std::size_t>(col)].checkKey >= 0;
+}
+
+std::string QvGrid::CheckKey(int row, int col) const
+{
+    return m_source->GetCell(m_columns[static_cast<std::size_t>(col)].checkKey, row).ToText();
+}
+
+bool QvGrid::IsChecked(int row, int col) const
+{
+    if (!IsCheckBoxColumn(col))
+        return false;
+    const std::map<std::string, bool>& checks = m_columns[static_cast<std::size_t>(col)].checks;
+    auto state = checks.find(CheckKey(row, col));
+    return state != checks.end() && state->second;
+}
+
+void QvGrid::OnCellClick(wxGridEvent& event)
+{
+    int row = event.GetRow();
+    int gridCol = event.GetCol();
+    bool current = row == GetGridCursorRow() && gridCol == GetGridCursorCol();
+    // The toolkit ticks a box clicked in the current cell; one click ticks any other too.
+    if (current || !IsCheckBoxColumn(LogicalColumn(gridCol)) || event.ControlDown() ||
+        event.ShiftDown() || m_source->IsInsertedRow(row))
+    {
+        event.Skip();
+        return;
+    }
+    SetFocus();
+    SetGridCursor(row, gridCol);
+    if (GetGridCursorRow() == row && GetGridCursorCol() == gridCol)
+        TakeCellText(row, gridCol, IsChecked(row, LogicalColumn(gridCol)) ? "0" : "1");
+}
+
+bool QvGrid::TakeCellText(int row, int gridCol, const wxString& text)
+{
+    int col = LogicalColumn(gridCol);
+    if (!IsCheckBoxColumn(col) || m_source->IsInsertedRow(row))
+        return false;
+    m_columns[static_cast<std::size_t>(col)].checks[CheckKey(row, col)] = text == "1";
+    RefreshBlock(row, gridCol, row, gridCol);
+    return true;
 }
 
 int QvGrid::AddComputedColumn()
@@ -389,6 +459,11 @@ wxGridCellAttr* QvGrid::MakeAttr(int row, int gridCol)
         const Column& column = m_columns[static_cast<std::size_t>(col)];
         if (column.currency || column.computed)
             attr->SetAlignment(wxALIGN_RIGHT, wxALIGN_CENTRE);
+        if (column.checkKey >= 0)
+        {
+            attr->SetRenderer(new wxGridCellBoolRenderer);
+            attr->SetAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
+        }
         if (column.readOnly || column.computed)
             attr->SetReadOnly();
         if (wxGridCellEditor* editor = m_editors[static_cast<std::size_t>(col)])
@@ -445,6 +520,8 @@ wxString QvGrid::CellText(int row, int gridCol)
             return wxString();
         return FormatValue(Variant::FromCurrency(totals[index].ToCurrency()), col);
     }
+    if (IsCheckBoxColumn(col))
+        return IsChecked(row, col) ? "1" : "0";
     if (IsColumnComputed(col))
     {
         const std::vector<Variant>& values = CachedValues(row);
@@ -464,6 +541,8 @@ const std::vector<Variant>& QvGrid::CachedValues(int row) const
 
 std::string QvGrid::CellTextValue(int row, int col) const
 {
+    if (IsCheckBoxColumn(col))
+        return IsChecked(row, col) ? "1" : "0";
     Variant value = m_source->GetCell(col, row);
     switch (value.GetKind())
     {

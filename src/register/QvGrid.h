@@ -51,6 +51,11 @@ public:
     /// Appends an item to the column's drop list, sorted (case-sensitive) when asked.
     void AddDropListItem(int col, const wxString& text, bool sort);
     const std::vector<wxString>& DropListItems(int col) const;
+    /// Shows a column as check boxes whose states the grid keeps itself, by the text of the
+    /// key column: ticked where the field holds the engine's true (-1). A tick is never
+    /// written through the data source; the cells' texts are "1" and "0".
+    void SetCheckBoxColumn(int col, int keyCol);
+    bool IsChecked(int row, int col) const;
     /// Appends a read-only, right-aligned column that no field backs; returns its index.
     int AddComputedColumn();
     /// Shows logical column `from` just before logical column `before`.
@@ -133,6 +138,8 @@ private:
         bool readOnly = false;
         bool dropList = false;
         std::vector<wxString> items;
+        int checkKey = -1;                  ///< for a check box column: the key column
+        std::map<std::string, bool> checks; ///< tick states by key text
     };
     class AttrProvider;
     friend class AttrProvider;
@@ -144,7 +151,10 @@ private:
     void Sorted() override;
     wxString CellText(int row, int col) override;
     int FieldOfGridColumn(int gridCol) override;
+    bool TakeCellText(int row, int gridCol, const wxString& text) override;
 
+    bool IsCheckBoxColumn(int col) const;
+    std::string CheckKey(int row, int col) const;
     bool IsGroupTotalsColumn(int col) const;
     wxGridCellAttr* MakeAttr(int row, int col);
     void RefreshColumnLabels();
@@ -168,6 +178,7 @@ private:
     void OnChar(wxKeyEvent& event);
     void OnSelectCell(wxGridEvent& event);
     void OnLabelClick(wxGridEvent& event);
+    void OnCellClick(wxGridEvent& event);
     void OnEditorShown(wxGridEvent& event);
     void OnEditorHidden(wxGridEvent& event);
     void OnSize(wxSizeEvent& event);
@@ -201,6 +212,7 @@ private:
     bool m_completing = false;
     bool m_inRowChange = false;
     bool m_editFinishPending = false;
+    bool m_listClosed = false; ///< a drop list's popup closed during the current edit
     bool m_quietMove = false;
     std::vector<wxGridCellEditor*> m_editors; ///< per logical column, one reference held
     wxFont m_boldFont;

@@ -19,8 +19,10 @@ void QvCurrencyEditor::BeginEdit(int row, int col, wxGrid* grid)
     }
 }
 
-QvDropListEditor::QvDropListEditor(const wxArrayString& items, std::function<void()> onKey)
-    : wxGridCellChoiceEditor(items, true), m_onKey(std::move(onKey))
+QvDropListEditor::QvDropListEditor(const wxArrayString& items, std::function<void()> onKey,
+                                   std::function<void()> onCloseUp)
+    : wxGridCellChoiceEditor(items, true), m_onKey(std::move(onKey)),
+      m_onCloseUp(std::move(onCloseUp))
 {
 }
 
@@ -35,6 +37,21 @@ void QvDropListEditor::Create(wxWindow* parent, wxWindowID id, wxEvtHandler* evt
                           m_onKey();
                       event.Skip();
                   });
+}
+
+void QvDropListEditor::BeginEdit(int row, int col, wxGrid* grid)
+{
+    wxGridCellChoiceEditor::BeginEdit(row, col, grid);
+    // Bound after the toolkit's own handler, which ends the edit, so that it runs first.
+    Combo()->Unbind(wxEVT_COMBOBOX_CLOSEUP, &QvDropListEditor::OnCloseUp, this);
+    Combo()->Bind(wxEVT_COMBOBOX_CLOSEUP, &QvDropListEditor::OnCloseUp, this);
+}
+
+void QvDropListEditor::OnCloseUp(wxCommandEvent& event)
+{
+    if (m_onCloseUp)
+        m_onCloseUp();
+    event.Skip();
 }
 
 void QvDropListEditor::StartingKey(wxKeyEvent& event)

@@ -19,16 +19,25 @@ private:
 };
 
 /// A drop-list cell editor that also takes text outside the list; every key but Backspace
-/// and Delete asks for completion once the key has reached the editor.
+/// and Delete asks for completion once the key has reached the editor. onCloseUp runs when
+/// the list's popup closes (a pick ends the edit).
 class QvDropListEditor : public wxGridCellChoiceEditor
 {
 public:
-    QvDropListEditor(const wxArrayString& items, std::function<void()> onKey);
+    QvDropListEditor(const wxArrayString& items, std::function<void()> onKey,
+                     std::function<void()> onCloseUp = {});
     void Create(wxWindow* parent, wxWindowID id, wxEvtHandler* evtHandler) override;
+    void BeginEdit(int row, int col, wxGrid* grid) override;
     void StartingKey(wxKeyEvent& event) override;
-    wxGridCellEditor* Clone() const override { return new QvDropListEditor(m_choices, m_onKey); }
+    wxGridCellEditor* Clone() const override
+    {
+        return new QvDropListEditor(m_choices, m_onKey, m_onCloseUp);
+    }
     wxComboBox* GetCombo() const { return Combo(); }
 
 private:
+    void OnCloseUp(wxCommandEvent& event);
+
     std::function<void()> m_onKey;
+    std::function<void()> m_onCloseUp;
 };

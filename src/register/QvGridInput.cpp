@@ -10,6 +10,7 @@
 #include <wx/tooltip.h>
 
 #include <algorithm>
+#include <utility>
 
 // ---- editing -------------------------------------------------------------------------
 
@@ -438,6 +439,7 @@ void QvGrid::OnLabelClick(wxGridEvent& event)
 void QvGrid::OnEditorShown(wxGridEvent& event)
 {
     event.Skip();
+    m_listClosed = false;
     m_host->CommandStateChanged();
 }
 
@@ -451,6 +453,11 @@ void QvGrid::OnEditorHidden(wxGridEvent& event)
         {
             if (m_editFinishPending)
                 FinishEdit();
+            // A pick in a drop list's popup ends the edit while the popup holds the keyboard,
+            // which then belongs to no control: it comes back to the grid.
+            bool listClosed = std::exchange(m_listClosed, false);
+            if (listClosed && !wxWindow::FindFocus() && IsShownOnScreen())
+                GetGridWindow()->SetFocus();
         });
 }
 

@@ -36,6 +36,7 @@ HttpRequest CAutoUpdater::UpdateFileRequest() const
     // One read: a longer file is cut there.
     request.maxBytes = MaxReadBytes;
     request.followRedirects = true;
+    request.cancel = m_cancel;
     return request;
 }
 

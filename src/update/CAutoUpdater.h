@@ -2,6 +2,7 @@
 
 #include "net/HttpClient.h"
 
+#include <atomic>
 #include <string>
 
 /// Outcomes of an update check; the numbers are the check's return codes (there is no 4).
@@ -46,12 +47,15 @@ public:
 
     /// Shorter waits, for tests of servers that never answer.
     void SetTimeouts(long connectMs, long requestMs);
+    /// A flag that stops a check under way when it turns true (code 2).
+    void SetCancelFlag(const std::atomic<bool>* cancel) { m_cancel = cancel; }
 
 private:
     std::string m_siteUrl;
     std::string m_ownVersion;
     long m_connectTimeoutMs = ConnectTimeoutMs;
     long m_requestTimeoutMs = RequestTimeoutMs;
+    const std::atomic<bool>* m_cancel = nullptr;
 };
 
 /// The site's address of the update file: site + "/tallybrook/update.txt".

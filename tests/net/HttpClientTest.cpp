@@ -81,6 +81,32 @@ TEST(HttpClient, StopsReadingAtTheByteLimit)
     EXPECT_EQ(cut.body.size(), 4096u);
 }
 
+TEST(HttpClient, ACancelledRequestEndsWithoutWaitingForItsTimeouts)
+{
+    LoopbackHttpServer server(Routes());
+    HttpRequest request = Get(server.BaseUrl() + "/silent");
+    // No timeout at all: only the flag can end this wait.
+    request.timeoutMs = 0;
+    std::atomic<bool> cancel{false};
+    request.cancel = &cancel;
+    std::thread canceller(
+        [&]
+        {
+            while (server.Requests().empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            cancel = true;
+        });
+    HttpResponse response = HttpGet(request);
+    canceller.join();
+    EXPECT_EQ(response.outcome, Outcome::TransferFailed);
+
+    // A flag that stays down changes nothing.
+    std::atomic<bool> idle{false};
+    HttpRequest plain = Get(server.BaseUrl() + "/ok");
+    plain.cancel = &idle;
+    EXPECT_EQ(HttpGet(plain).body, "hello");
+}
+
 TEST(HttpClient, FetchesManyAddressesAtOnceKeepingTheirOrder)
 {
     std::atomic<int> inFlight{0};

@@ -227,6 +227,8 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
          {[] {}, [&] { documentOpened(site + "/tallybrook/checkforupdates.html?version=8.1.0"); }}},
         {Command::Donate, {[] {}, [&] { documentOpened(site + "/donate.html"); }}},
         {Command::About, {[] {}, [&] { dialogShown("About Quorvel Tallybrook"); }}},
+        {Command::Options, {[] {}, [&] { dialogShown("Options"); }}},
+        {Command::CategoryRules, {[] {}, [&] { dialogShown("Category Rules"); }}},
         {Command::BankWebSite, {[] {}, [&] { documentOpened("http://127.0.0.1:9/bank"); }}},
         {Command::Back,
          {[] {},
@@ -280,8 +282,8 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
         }
     }
     // Import 2, Export 2, Print 3, New Record 2, Copy Previous Budget 2, Split Transaction 2,
-    // and one way into each of the other fifteen enabled commands.
-    EXPECT_EQ(reached, 28);
+    // and one way into each of the other seventeen enabled commands.
+    EXPECT_EQ(reached, 30);
 
     // Exit runs last: the window ends without its closing steps.
     ASSERT_NE(exit, nullptr);

@@ -323,7 +323,7 @@ TEST_F(ControllerTest, MenuCommandsDialogsStatusTextAndResizeLayout)
     EXPECT_FALSE(window.IsCommandEnabled(Command::Print));
     EXPECT_FALSE(window.IsCommandEnabled(Command::NewRecord));
     EXPECT_TRUE(window.IsCommandEnabled(Command::Import));
-    EXPECT_FALSE(window.IsCommandEnabled(Command::Options));
+    EXPECT_TRUE(window.IsCommandEnabled(Command::Options));
     EXPECT_TRUE(window.IsCommandEnabled(Command::About));
     RealInput input(window);
     std::vector<std::string> opened;

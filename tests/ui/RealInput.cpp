@@ -4,6 +4,7 @@
 
 #include <wx/app.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/grid.h>
 #include <wx/menu.h>
 #include <wx/timer.h>
@@ -14,6 +15,7 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -296,6 +298,24 @@ void RealInput::ChooseItem(wxChoice& choice, const std::string& text)
     // it off the screen, under the list's scroll arrow: the arrow keys reach every item.
     int steps = index - choice.GetSelection();
     Click(&choice);
+    Settle(300);
+    for (int i = 0; i < std::abs(steps); ++i)
+        m_sim.Char(steps > 0 ? WXK_DOWN : WXK_UP);
+    Settle(50);
+    Key(WXK_RETURN);
+    Settle(100);
+}
+
+void RealInput::ChooseItem(wxComboBox& combo, const std::string& text)
+{
+    int index = combo.FindString(wxString::FromUTF8(text), true);
+    if (index == wxNOT_FOUND)
+        throw std::runtime_error("no item " + text);
+    // The list's button is at the right end of the box; the list opens on the chosen item,
+    // or on the first when none is chosen.
+    int steps = index - std::max(0, combo.GetSelection());
+    wxSize size = combo.GetClientSize();
+    Click(&combo, wxPoint(size.x - 8, size.y / 2));
     Settle(300);
     for (int i = 0; i < std::abs(steps); ++i)
         m_sim.Char(steps > 0 ? WXK_DOWN : WXK_UP);

@@ -8,6 +8,7 @@
 
 class QvMenuStrip;
 class wxChoice;
+class wxComboBox;
 class wxGrid;
 class wxToolBar;
 class wxTopLevelWindow;
@@ -51,6 +52,9 @@ public:
     void ClickHeading(wxGrid& grid, int gridCol);
     /// Opens a drop-down list with a click and clicks the item with that text.
     void ChooseItem(wxChoice& choice, const std::string& text);
+    /// Opens the list of a combo box (an in-cell drop list) with a click on its button and
+    /// picks the item with that text.
+    void ChooseItem(wxComboBox& combo, const std::string& text);
 
 private:
     /// Clicks the item of the popup menu that opens next, once it shows; a popup that runs

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 using Reply = LoopbackHttpServer::Reply;
@@ -42,6 +43,11 @@ TEST(CAutoUpdater, AsksForTheUpdateFileWithItsAgentAndLimits)
     EXPECT_EQ(request.timeoutMs, 10000);
     EXPECT_EQ(request.maxBytes, 4096u);
     EXPECT_TRUE(request.followRedirects);
+    EXPECT_EQ(request.cancel, nullptr);
+    // A worker's stop flag reaches the request, where the client watches it.
+    std::atomic<bool> stop{false};
+    updater.SetCancelFlag(&stop);
+    EXPECT_EQ(updater.UpdateFileRequest().cancel, &stop);
 
     EXPECT_EQ(CAutoUpdater("https://site.example", "8.1.0").UpdateFileRequest().url,
               "https://site.example/tallybrook/update.txt");

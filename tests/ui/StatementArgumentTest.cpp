@@ -1,0 +1,202 @@
+// A statement file named on the command line is imported once the main window shows.
+#include "app/Application.h"
+#include "exchange/frmSelectAccount.h"
+#include "ui/ControllerFixture.h"
+#include "ui/RealInput.h"
+#include "ui/ScriptedDialogs.h"
+
+#include <wx/choice.h>
+#include <wx/init.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+std::string Statement(const std::string& accountId)
+{
+    return "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX>\r\n<BANKMSGSRSV1>\r\n"
+           "<STMTTRNRS>\r\n<STMTRS>\r\n<CURDEF>USD\r\n<BANKACCTFROM>\r\n<ACCTID>" +
+           accountId +
+           "\r\n</BANKACCTFROM>\r\n<BANKTRANLIST>\r\n"
+           "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>20160503\r\n<TRNAMT>-12.50\r\n"
+           "<FITID>F1\r\n<NAME>Corner Bakery\r\n</STMTTRN>\r\n"
+           "<STMTTRN>\r\n<TRNTYPE>CREDIT\r\n<DTPOSTED>20160504\r\n<TRNAMT>100.00\r\n"
+           "<FITID>F2\r\n<NAME>Salary\r\n</STMTTRN>\r\n"
+           "</BANKTRANLIST>\r\n</STMTRS>\r\n</STMTTRNRS>\r\n</BANKMSGSRSV1>\r\n</OFX>\r\n";
+}
+
+class StatementArgument : public ControllerTest
+{
+protected:
+    /// Starts the main window as the program does when given a statement file.
+    Controller& StartWithArgument(const std::string& path)
+    {
+        StartTrace(JoinPath(GetTempDir(), "trace.txt"));
+        m_controller = new Controller();
+        m_controller->SetStatementArgument(path);
+        m_controller->Show();
+        RunPendingEvents();
+        return *m_controller;
+    }
+
+    ScriptedDialogs m_dialogs;
+};
+} // namespace
+
+TEST_F(StatementArgument, TheFileIsImportedAfterTheWindowShowsWithTheAccountQuestion)
+{
+    Prepare({"INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) VALUES "
+             "('Description', 'contains', 'Bakery', 'Food', 1)"});
+    std::string path = m_dir.File("May statement.ofx");
+    std::ofstream(path, std::ios::binary) << Statement("77-100");
+    bool windowShown = false;
+    m_dialogs.Script("Select Account",
+                     [&](wxDialog& dialog)
+                     {
+                         windowShown = m_controller && m_controller->IsShownOnScreen();
+                         RealInput input(dialog);
+                         input.ChooseItem(
+                             *dynamic_cast<wxChoice*>(dialog.FindWindow(IdAccountType)), "Cash");
+                         input.Click(dialog.FindWindow(IdDescription));
+                         input.Type("Savings");
+                         input.Click(dialog.FindWindow(wxID_OK));
+                     });
+    StartWithArgument(path);
+    EXPECT_EQ(m_dialogs.Shown("Select Account"), 1);
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(Text("SELECT Type FROM Account WHERE AccountID = '77-100'"), "Cash");
+    EXPECT_EQ(Text("SELECT Description FROM Account WHERE AccountID = '77-100'"), "Savings");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE AccountID = '77-100'"), 2);
+    // Balances and the category rules follow, as after the Import command.
+    EXPECT_EQ(Text("SELECT CurrentBalance FROM Account WHERE AccountID = '77-100'"), "87.5");
+    EXPECT_EQ(Text("SELECT Category FROM Trans WHERE FITID = 'F1'"), "Food");
+    EXPECT_TRUE(Node("Cash", KindAccountList).IsOk());
+    EXPECT_TRUE(m_dialogs.Messages().empty());
+}
+
+TEST_F(StatementArgument, AMissingFileIsReportedAndNothingIsImported)
+{
+    std::string path = m_dir.File("gone.ofx");
+    StartWithArgument(path);
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].text,
+              "Cannot import \"" + path + "\": there is no such file.");
+    EXPECT_EQ(m_dialogs.Messages()[0].caption, "Quorvel Tallybrook");
+    EXPECT_TRUE(m_dialogs.Messages()[0].style & wxICON_ERROR);
+    EXPECT_EQ(m_dialogs.Shown("Select Account"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 0);
+    EXPECT_TRUE(m_controller->IsShown());
+}
+
+namespace
+{
+constexpr const char* HomeVariable = "TALLYBROOK_ARGUMENT_TEST_HOME";
+
+/// Answers the program's dialogs in the child process of a death test: the Select Account
+/// dialog with a new Bank account, which then also closes the main window.
+class ChildDialogs : public wxModalDialogHook
+{
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        if (auto* select = dynamic_cast<frmSelectAccount*>(dialog))
+        {
+            select->CallAfter(
+                [select]
+                {
+                    dynamic_cast<wxTextCtrl*>(select->FindWindow(IdDescription))
+                        ->ChangeValue("From the command line");
+                    select->EndModal(wxID_OK);
+                    // The import goes on at once; the window closes after it, from the
+                    // main window's own loop (a close asked for inside this dialog's loop
+                    // would not end that one).
+                    wxWindow* main = select->GetParent();
+                    auto* timer = new wxTimer;
+                    timer->Bind(wxEVT_TIMER, [main](wxTimerEvent&) { main->Close(); });
+                    timer->StartOnce(100);
+                });
+            return wxID_NONE;
+        }
+        if (dynamic_cast<wxMessageDialogBase*>(dialog))
+            return wxID_OK;
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+/// Runs the program with the arguments and ends the process with its exit code.
+[[noreturn]] void RunProgram(std::vector<std::string> arguments)
+{
+    ChildDialogs hook;
+    hook.Register();
+    arguments.insert(arguments.begin(), "tallybrook");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(arguments.size());
+    wxApp::SetInstance(new Application);
+    std::exit(wxEntry(argc, argv.data()));
+}
+
+/// An application-data folder of the test's own, shared with the death test's child.
+class ProgramArgument : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+        {
+            if (IsCiRun())
+                GTEST_FAIL() << "no display: the window tests need one (xvfb-run)";
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        }
+        if (const char* inherited = std::getenv(HomeVariable))
+            m_home = inherited;
+        else
+        {
+            m_tempDir.emplace();
+            m_home = m_tempDir->Path();
+            m_homeEnv.emplace(HomeVariable, m_home.string());
+        }
+        m_dataHome.emplace("XDG_DATA_HOME", m_home.string());
+    }
+
+    std::optional<TempDir> m_tempDir;
+    std::optional<ScopedEnv> m_homeEnv;
+    std::optional<ScopedEnv> m_dataHome;
+    std::filesystem::path m_home;
+};
+} // namespace
+
+TEST_F(ProgramArgument, UnknownOptionsAndSecondFilesAreRefusedWithExitCode2)
+{
+    EXPECT_EXIT(
+        RunProgram({"--import-all"}), testing::ExitedWithCode(2),
+        "tallybrook: unknown option '--import-all'\nUsage: tallybrook \\[STATEMENT-FILE\\]");
+    EXPECT_EXIT(RunProgram({"a.ofx", "b.ofx"}), testing::ExitedWithCode(2),
+                "only one statement file can be imported at a time");
+    EXPECT_EXIT(RunProgram({"--help"}), testing::ExitedWithCode(0), "");
+    // None of them started the program.
+    EXPECT_FALSE(std::filesystem::exists(m_home / "Quorvel/Tallybrook/db/qtb.mdb"));
+}
+
+TEST_F(ProgramArgument, TheProgramImportsTheFileItWasOpenedWith)
+{
+    std::filesystem::path file = m_home / "statement.ofx";
+    if (!std::getenv(HomeVariable) || !std::filesystem::exists(file))
+        std::ofstream(file, std::ios::binary) << Statement("55-1");
+    EXPECT_EXIT(RunProgram({file.string()}), testing::ExitedWithCode(0), "");
+    Database database(std::filesystem::path(m_home / "Quorvel/Tallybrook/db/qtb.mdb").string(),
+                      OpenOptions{false, false});
+    EXPECT_EQ(
+        database.QueryScalar("SELECT Description FROM Account WHERE AccountID = '55-1'").ToText(),
+        "From the command line");
+    EXPECT_EQ(database.QueryScalar("SELECT COUNT(*) FROM Trans").ToLong(), 2);
+}
