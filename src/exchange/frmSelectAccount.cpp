@@ -25,7 +25,8 @@ std::string ToUtf8(const wxString& text)
 // One labelled control, indented under its radio button.
 void AddRow(wxFlexGridSizer* grid, wxWindow* parent, const char* label, wxWindow* control)
 {
-    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 16);
+    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL | wxLEFT,
+              16);
     grid->Add(control, 1, wxEXPAND);
 }
 } // namespace
@@ -83,8 +84,7 @@ frmSelectAccount::frmSelectAccount(wxWindow* parent, const AccountChoiceRequest&
 
     m_create->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
     m_map->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnOk(); }, wxID_OK);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOk(); }, wxID_OK);
 }
 
 void frmSelectAccount::UpdateControls()
