@@ -130,8 +130,8 @@ void frmCsvMapping::BuildOptions(wxSizer* top)
     for (const char* name : DelimiterNames)
         m_delimiter->Append(name);
     AddLabelled(first, this, "Delimiter:", m_delimiter);
-    m_skip = new wxSpinCtrl(this, IdCsvSkip, "", wxDefaultPosition, wxSize(110, -1),
-                            wxSP_ARROW_KEYS, 0, 100000);
+    m_skip = new wxSpinCtrl(this, IdCsvSkip, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS,
+                            0, 100000);
     AddLabelled(first, this, "Lines to skip:", m_skip);
     m_header = new wxCheckBox(this, IdCsvHeader, "The first line holds column names");
     first->Add(m_header, 0, wxALIGN_CENTER_VERTICAL);
@@ -441,6 +441,8 @@ void frmCsvMapping::ShowPreview()
     else
     {
         summary = wxString::Format("%zu rows will be imported.", m_preview.transactions);
+        if (m_mapping.charset.empty())
+            summary = "The file is read as " + DetectCsvCharset(m_request.bytes) + ". " + summary;
         if (m_preview.unreadable > 0)
             summary += wxString::Format(" %zu rows cannot be read and will be listed as skipped.",
                                         m_preview.unreadable);
