@@ -131,7 +131,6 @@ const KnownName KnownNames[] = {
     {"omschrijving 1", NameKind::Purpose},
     {"informations complementaires", NameKind::Purpose},
     {"commentaire", NameKind::Purpose},
-    {"reference", NameKind::Purpose},
     {"referencia", NameKind::Purpose},
     {"observaciones", NameKind::Purpose},
     {"motivo", NameKind::Purpose},
@@ -441,7 +440,7 @@ const char* const DebitMarkers[] = {"D",  "DR", "DB",   "DEB", "DEBIT", "DEBET",
 const char* const CreditMarkers[] = {"C",   "CR", "K",     "KR", "CREDIT", "KREDIT",
                                      "BIJ", "H",  "HABEN", "+",  "ABONO",  "G"};
 
-bool IsMarker(const std::string& value, const char* const (&markers)[12])
+template <std::size_t N> bool IsMarker(const std::string& value, const char* const (&markers)[N])
 {
     return std::any_of(std::begin(markers), std::end(markers),
                        [&](const char* marker) { return value == marker; });

@@ -17,7 +17,7 @@ enum class CsvRole
     Description,
     Amount, ///< signed: money in above zero, money out below
     Debit,  ///< money out, whatever its sign
-    Credit, ///< money in
+    Credit, ///< money in, with the sign the file writes
     Sign,   ///< a column whose given text marks the row's amount as a debit
     Notes,
     CheckNumber,

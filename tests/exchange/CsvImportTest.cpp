@@ -156,14 +156,14 @@ std::vector<Shape> Shapes()
          ""},
         {"checks.csv",
          // Year first with colons, check numbers, a continuation line, a pending row, an
-         // amount without its leading zero.
+         // amount without its leading zero, a row shorter than the header.
          "Date,Payee,Memo,Amount,Check\n2012:03:01,Water board,,-45.00,0\n"
          "2012:03:02,Landlord,March rent,-800.00,101\n,continued text of the memo,,,\n"
-         "Pending,Coffee,,-3.00,\n2012:03:05,Interest,,.46,\n",
+         "Pending,Coffee,,-3.00,\n2012:03:05,Interest,,.46,\n2012:03:06,Short row,,-1.00\n",
          "",
          {"2012-03-01|-45|Water board||", "2012-03-02|-800|Landlord|March rent|101",
-          "2012-03-05|0.46|Interest||"},
-         "-844.54",
+          "2012-03-05|0.46|Interest||", "2012-03-06|-1|Short row||"},
+         "-845.54",
          "\n,continued text of the memo,,,\nPending,Coffee,,-3.00,"},
     };
 }
