@@ -461,7 +461,7 @@ bool IndicatorColumn(const ColumnStats& s)
 class Guesser
 {
 public:
-    Guesser(std::string_view text, const CsvSpec& given) : m_text(text), m_given(given) {}
+    Guesser(std::string_view text, const CsvOptions& given) : m_text(text), m_given(given) {}
 
     CsvGuess Guess()
     {
@@ -480,13 +480,13 @@ public:
         RolesByName();
         RolesByContent();
         // The given columns take their roles before the rest is decided by them.
-        CsvSpec roles;
+        CsvOptions roles;
         roles.columns = m_given.columns;
-        m = ApplyCsvSpec(m, roles);
+        m = ApplyCsvOptions(m, roles);
         DateOrder();
         DecimalMark();
         SignText();
-        m = ApplyCsvSpec(m, m_given);
+        m = ApplyCsvOptions(m, m_given);
         if (m_severalAmounts && !m_given.NamesAmount())
             Doubt("amount", "several columns hold amounts", "give amount=N");
         if (!m.ColumnOf(CsvRole::Date))
@@ -813,7 +813,7 @@ private:
     }
 
     std::string_view m_text;
-    const CsvSpec& m_given;
+    const CsvOptions& m_given;
     CsvGuess m_guess;
     std::vector<CsvRecord> m_records;
     const CsvRecord* m_header = nullptr;
@@ -824,7 +824,7 @@ private:
 };
 } // namespace
 
-CsvGuess GuessCsvMapping(std::string_view text, const CsvSpec& given)
+CsvGuess GuessCsvMapping(std::string_view text, const CsvOptions& given)
 {
     return Guesser(text, given).Guess();
 }

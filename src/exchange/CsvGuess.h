@@ -25,11 +25,11 @@ struct CsvGuess
 /// most rows alike, the lines before the table and whether its first line holds column
 /// names, roles from common column names in English, German, Dutch, French and Spanish and
 /// else from what the columns hold, the date order that reads every date, the decimal mark
-/// that reads every amount and the text that marks a debit in a sign column. What the spec
-/// gives is taken as it is, and settles the doubts it answers. Uncertain: no date column,
+/// that reads every amount and the text that marks a debit in a sign column. The options given are
+/// taken as they are, and settle the doubts they answer. Uncertain: no date column,
 /// no amount column, two date orders that read every date differently, a decimal mark that
 /// both marks read differently, a sign column without a debit or credit marker.
-CsvGuess GuessCsvMapping(std::string_view text, const CsvSpec& given = {});
+CsvGuess GuessCsvMapping(std::string_view text, const CsvOptions& given = {});
 
 /// Whether the first bytes of a file are a CSV statement: text in its detected character
 /// set, not binary, whose lines a delimiter splits into rows with a date and an amount.

@@ -9,7 +9,7 @@ namespace
 struct RoleKey
 {
     CsvRole role;
-    const char* key;  ///< in a spec
+    const char* key;  ///< in --csv options
     const char* name; ///< in the dialog
 };
 
@@ -46,7 +46,7 @@ std::string Escape(const std::string& value)
     return out;
 }
 
-// The items of a spec, split at every ";" not written after a "\".
+// The items of --csv options, split at every ";" not written after a "\".
 std::vector<std::string> SplitItems(const std::string& text)
 {
     std::vector<std::string> items(1);
@@ -98,28 +98,28 @@ std::optional<bool> ReadYesNo(const std::string& text)
     return std::nullopt;
 }
 
-// Reads one key=value item into the spec; the mistake's text, or empty.
-std::string ReadItem(const std::string& key, const std::string& value, CsvSpec& spec)
+// Reads one key=value item into the options; the mistake's text, or empty.
+std::string ReadItem(const std::string& key, const std::string& value, CsvOptions& options)
 {
     if (key == "charset")
     {
         if (Lower(value) == "auto")
-            spec.charset = "";
+            options.charset = "";
         else if (value.empty() || !DecodeToUtf8("", value))
             return "charset '" + value + "' is not a character set this system knows";
         else
-            spec.charset = value;
+            options.charset = value;
         return "";
     }
     if (key == "delimiter")
     {
         std::string name = Lower(value);
         if (name == "comma" || name == ",")
-            spec.delimiter = ',';
+            options.delimiter = ',';
         else if (name == "semicolon" || name == ";")
-            spec.delimiter = ';';
+            options.delimiter = ';';
         else if (name == "tab")
-            spec.delimiter = '\t';
+            options.delimiter = '\t';
         else
             return "delimiter is comma, semicolon or tab, not '" + value + "'";
         return "";
@@ -129,7 +129,7 @@ std::string ReadItem(const std::string& key, const std::string& value, CsvSpec& 
         std::optional<std::size_t> lines = ReadNumber(value);
         if (!lines || *lines > 100000)
             return "skip needs a number of lines, not '" + value + "'";
-        spec.skip = *lines;
+        options.skip = *lines;
         return "";
     }
     if (key == "header" || key == "negate")
@@ -137,7 +137,7 @@ std::string ReadItem(const std::string& key, const std::string& value, CsvSpec& 
         std::optional<bool> yes = ReadYesNo(value);
         if (!yes)
             return key + " is yes or no, not '" + value + "'";
-        (key == "header" ? spec.header : spec.negate) = *yes;
+        (key == "header" ? options.header : options.negate) = *yes;
         return "";
     }
     if (key == "dates")
@@ -146,13 +146,13 @@ std::string ReadItem(const std::string& key, const std::string& value, CsvSpec& 
         for (CsvDateOrder candidate :
              {CsvDateOrder::DayMonthYear, CsvDateOrder::MonthDayYear, CsvDateOrder::YearMonthDay})
             if (order == CsvDatesKey(candidate))
-                spec.dates = candidate;
-        return spec.dates ? "" : "dates is dmy, mdy or ymd, not '" + value + "'";
+                options.dates = candidate;
+        return options.dates ? "" : "dates is dmy, mdy or ymd, not '" + value + "'";
     }
     if (key == "decimal")
     {
         if (value == "." || value == ",")
-            spec.decimal = value[0];
+            options.decimal = value[0];
         else
             return "decimal is . or , not '" + value + "'";
         return "";
@@ -168,11 +168,11 @@ std::string ReadItem(const std::string& key, const std::string& value, CsvSpec& 
         std::string text = value.substr(colon + 1);
         if (key == "sign")
         {
-            spec.columns[CsvRole::Sign] = std::get<std::size_t>(column);
-            spec.signText = text;
+            options.columns[CsvRole::Sign] = std::get<std::size_t>(column);
+            options.signText = text;
         }
         else
-            spec.only = std::make_pair(std::get<std::size_t>(column), text);
+            options.only = std::make_pair(std::get<std::size_t>(column), text);
         return "";
     }
     for (const RoleKey& role : RoleKeys)
@@ -182,7 +182,7 @@ std::string ReadItem(const std::string& key, const std::string& value, CsvSpec& 
         auto column = ReadColumn(key, value);
         if (const std::string* problem = std::get_if<std::string>(&column))
             return *problem;
-        spec.columns[role.role] = std::get<std::size_t>(column);
+        options.columns[role.role] = std::get<std::size_t>(column);
         return "";
     }
     return "'" + key + "' is not a --csv key";
@@ -271,11 +271,11 @@ std::string CsvDelimiterKey(char delimiter)
     return "comma";
 }
 
-std::string FormatCsvSpec(const CsvMapping& mapping)
+std::string FormatCsvOptions(const CsvMapping& mapping)
 {
-    std::string spec;
-    auto add = [&spec](const std::string& key, const std::string& value)
-    { spec += (spec.empty() ? "" : ";") + key + "=" + value; };
+    std::string options;
+    auto add = [&options](const std::string& key, const std::string& value)
+    { options += (options.empty() ? "" : ";") + key + "=" + value; };
     if (!mapping.charset.empty())
         add("charset", Escape(mapping.charset));
     add("delimiter", CsvDelimiterKey(mapping.delimiter));
@@ -295,18 +295,18 @@ std::string FormatCsvSpec(const CsvMapping& mapping)
     add("negate", mapping.negate ? "yes" : "no");
     if (mapping.onlyColumn)
         add("only", std::to_string(*mapping.onlyColumn + 1) + ":" + Escape(mapping.onlyText));
-    return spec;
+    return options;
 }
 
-bool CsvSpec::NamesAmount() const
+bool CsvOptions::NamesAmount() const
 {
     return columns.count(CsvRole::Amount) || columns.count(CsvRole::Debit) ||
            columns.count(CsvRole::Credit);
 }
 
-std::variant<CsvSpec, std::string> ParseCsvSpec(const std::string& text)
+std::variant<CsvOptions, std::string> ParseCsvOptions(const std::string& text)
 {
-    CsvSpec spec;
+    CsvOptions options;
     std::vector<std::string> seen;
     for (const std::string& item : SplitItems(text))
     {
@@ -320,45 +320,45 @@ std::variant<CsvSpec, std::string> ParseCsvSpec(const std::string& text)
             if (earlier == key)
                 return "--csv gives '" + key + "' twice";
         seen.push_back(key);
-        std::string problem = ReadItem(key, item.substr(equals + 1), spec);
+        std::string problem = ReadItem(key, item.substr(equals + 1), options);
         if (!problem.empty())
             return "--csv: " + problem;
     }
     std::map<std::size_t, CsvRole> byColumn;
-    for (const auto& [role, column] : spec.columns)
+    for (const auto& [role, column] : options.columns)
         if (!byColumn.emplace(column, role).second)
             return "--csv gives column " + std::to_string(column + 1) + " two roles";
-    return spec;
+    return options;
 }
 
-CsvMapping ApplyCsvSpec(CsvMapping mapping, const CsvSpec& spec)
+CsvMapping ApplyCsvOptions(CsvMapping mapping, const CsvOptions& options)
 {
-    if (spec.charset)
-        mapping.charset = *spec.charset;
-    if (spec.delimiter)
-        mapping.delimiter = *spec.delimiter;
-    if (spec.skip)
-        mapping.skip = *spec.skip;
-    if (spec.header)
-        mapping.header = *spec.header;
-    if (spec.dates)
-        mapping.dates = *spec.dates;
-    if (spec.decimal)
-        mapping.decimal = *spec.decimal;
-    if (spec.negate)
-        mapping.negate = *spec.negate;
-    if (spec.NamesAmount())
+    if (options.charset)
+        mapping.charset = *options.charset;
+    if (options.delimiter)
+        mapping.delimiter = *options.delimiter;
+    if (options.skip)
+        mapping.skip = *options.skip;
+    if (options.header)
+        mapping.header = *options.header;
+    if (options.dates)
+        mapping.dates = *options.dates;
+    if (options.decimal)
+        mapping.decimal = *options.decimal;
+    if (options.negate)
+        mapping.negate = *options.negate;
+    if (options.NamesAmount())
         for (CsvRole& role : mapping.roles)
             if (role == CsvRole::Amount || role == CsvRole::Debit || role == CsvRole::Credit)
                 role = CsvRole::Ignore;
-    for (const auto& [role, column] : spec.columns)
+    for (const auto& [role, column] : options.columns)
         mapping.SetRole(column, role);
-    if (spec.signText)
-        mapping.signText = *spec.signText;
-    if (spec.only)
+    if (options.signText)
+        mapping.signText = *options.signText;
+    if (options.only)
     {
-        mapping.onlyColumn = spec.only->first;
-        mapping.onlyText = spec.only->second;
+        mapping.onlyColumn = options.only->first;
+        mapping.onlyText = options.only->second;
     }
     return mapping;
 }

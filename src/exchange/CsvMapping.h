@@ -63,10 +63,10 @@ std::string CheckCsvMapping(const CsvMapping& mapping);
 /// (yes|no), one key per role with its column from 1 (date, description, amount, debit,
 /// credit, notes, check, category), sign=N:TEXT and only=N:TEXT. A ";" or "\" in a value is
 /// written after a "\".
-std::string FormatCsvSpec(const CsvMapping& mapping);
+std::string FormatCsvOptions(const CsvMapping& mapping);
 
 /// The items a `--csv` text gives; what it leaves out comes from elsewhere.
-struct CsvSpec
+struct CsvOptions
 {
     std::optional<std::string> charset;
     std::optional<char> delimiter;
@@ -84,12 +84,12 @@ struct CsvSpec
 };
 
 /// Reads a `--csv` text; on a mistake, the text that names it.
-std::variant<CsvSpec, std::string> ParseCsvSpec(const std::string& text);
+std::variant<CsvOptions, std::string> ParseCsvOptions(const std::string& text);
 
-/// The mapping with what the spec gives put in. Columns the spec names take their roles
+/// The mapping with what the options give put in. Columns the options name take their roles
 /// from every other column; naming any of amount, debit and credit drops the others.
-CsvMapping ApplyCsvSpec(CsvMapping mapping, const CsvSpec& spec);
+CsvMapping ApplyCsvOptions(CsvMapping mapping, const CsvOptions& options);
 
-/// The spec key of a date order ("dmy") and of a delimiter ("semicolon").
+/// The --csv value of a date order ("dmy") and of a delimiter ("semicolon").
 std::string CsvDatesKey(CsvDateOrder order);
 std::string CsvDelimiterKey(char delimiter);

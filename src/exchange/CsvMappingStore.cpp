@@ -37,10 +37,10 @@ std::optional<CsvMapping> FindRememberedCsvMapping(std::string_view text)
         std::string value = GetSetting(CsvHeaderKey(lines[line]), Section);
         if (value.empty())
             continue;
-        auto spec = ParseCsvSpec(value);
-        if (!std::holds_alternative<CsvSpec>(spec))
+        auto options = ParseCsvOptions(value);
+        if (!std::holds_alternative<CsvOptions>(options))
             continue; // edited by hand beyond reading: guessed again
-        CsvMapping mapping = ApplyCsvSpec(CsvMapping(), std::get<CsvSpec>(spec));
+        CsvMapping mapping = ApplyCsvOptions(CsvMapping(), std::get<CsvOptions>(options));
         mapping.skip = line;
         mapping.header = true;
         return mapping;
@@ -52,7 +52,7 @@ void RememberCsvMapping(std::string_view text, const CsvMapping& mapping)
 {
     if (!mapping.header)
         return;
-    std::string value = FormatCsvSpec(mapping);
+    std::string value = FormatCsvOptions(mapping);
     if (value.size() > MaxSettingValue)
         return;
     std::string_view header = CsvLineAt(text, CsvLineStart(text, mapping.skip));

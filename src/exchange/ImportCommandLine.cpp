@@ -83,7 +83,7 @@ public:
         choice.mapping = request.mapping;
         std::vector<CsvDoubt> doubts = request.doubts;
         if (m_command.csv && request.remembered)
-            choice.mapping = ApplyCsvSpec(request.mapping, *m_command.csv);
+            choice.mapping = ApplyCsvOptions(request.mapping, *m_command.csv);
         else if (m_command.csv)
         {
             std::string charset = m_command.csv->charset.value_or("");
@@ -97,7 +97,7 @@ public:
             choice.mapping = guess.mapping;
             doubts = guess.doubts;
         }
-        m_guessed = FormatCsvSpec(choice.mapping);
+        m_guessed = FormatCsvOptions(choice.mapping);
         for (const CsvDoubt& doubt : doubts)
             m_problems.push_back(doubt.reason + ": " + doubt.hint);
         std::string refusal = CheckCsvMapping(choice.mapping);
@@ -203,10 +203,10 @@ ParseImportCommandLine(std::span<const std::string> args)
             if (arg == "--csv" && i + 1 == args.size())
                 return "--csv needs a SPEC";
             std::string text = arg == "--csv" ? args[++i] : arg.substr(6);
-            auto spec = ParseCsvSpec(text);
-            if (const std::string* problem = std::get_if<std::string>(&spec))
+            auto options = ParseCsvOptions(text);
+            if (const std::string* problem = std::get_if<std::string>(&options))
                 return *problem;
-            command.csv = std::get<CsvSpec>(spec);
+            command.csv = std::get<CsvOptions>(options);
         }
         else if (arg.starts_with("--"))
             return "unknown import option '" + arg + "'";

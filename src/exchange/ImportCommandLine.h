@@ -18,7 +18,7 @@ struct ImportCommandLine
     /// The answer to the Select Account dialog, when the statement's account is unknown.
     std::optional<AccountChoice> answer;
     /// How to read a CSV statement; what it leaves out is remembered or guessed.
-    std::optional<CsvSpec> csv;
+    std::optional<CsvOptions> csv;
 };
 
 /// Reads "FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION] [--csv SPEC]";

@@ -291,7 +291,7 @@ void frmCsvMapping::Reguess()
 {
     if (!m_readable)
         return;
-    CsvSpec given;
+    CsvOptions given;
     given.charset = m_mapping.charset;
     given.delimiter = m_mapping.delimiter;
     given.skip = m_mapping.skip;

@@ -100,7 +100,7 @@ TEST_F(CliCsvImport, AnUncertainGuessImportsNothingAndNamesTheKeysToGive)
     EXPECT_EQ(run.out, "imported 0, skipped 2\n");
 }
 
-TEST_F(CliCsvImport, TheSpecOverridesTheGuessAndANewAccountCanBeMade)
+TEST_F(CliCsvImport, TheOptionsOverrideTheGuessAndANewAccountCanBeMade)
 {
     std::string file = Write("card.csv", "Date,Description,Amount\n2019-03-05,NETFLIX,15.99\n"
                                          "2019-03-10,PAYMENT,-500.00\n");
@@ -119,7 +119,7 @@ TEST_F(CliCsvImport, TheSpecOverridesTheGuessAndANewAccountCanBeMade)
     EXPECT_NE(run.err.find("--csv was not used"), std::string::npos) << run.err;
 }
 
-TEST_F(CliCsvImport, AWrongSpecIsAUsageError)
+TEST_F(CliCsvImport, WrongCsvOptionsAreAUsageError)
 {
     std::string file = Write("s.csv", GermanStatement);
     const std::vector<std::vector<std::string>> wrong = {

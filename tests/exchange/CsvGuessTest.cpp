@@ -20,13 +20,13 @@ std::vector<std::string> Keys(const CsvGuess& guess)
 }
 
 // The guess in --csv form, with the keys it doubts.
-std::string Guessed(const std::string& text, const CsvSpec& given = {})
+std::string Guessed(const std::string& text, const CsvOptions& given = {})
 {
     CsvGuess guess = GuessCsvMapping(text, given);
     std::string doubts;
     for (const std::string& key : Keys(guess))
         doubts += " ?" + key;
-    return FormatCsvSpec(guess.mapping) + doubts;
+    return FormatCsvOptions(guess.mapping) + doubts;
 }
 
 const std::string German = "Kontoauszug;;;;;\r\n"
@@ -104,7 +104,7 @@ TEST(CsvGuess, SaysWhatItCannotBeSureOf)
     EXPECT_EQ(Keys(guess), std::vector<std::string>{"dates"});
     EXPECT_EQ(guess.doubts[0].reason, "both day/month/year and month/day/year read every date");
     EXPECT_EQ(guess.doubts[0].hint, "give dates=dmy or dates=mdy");
-    CsvSpec given;
+    CsvOptions given;
     given.dates = CsvDateOrder::DayMonthYear;
     EXPECT_TRUE(GuessCsvMapping(days, given).doubts.empty());
     // Dates with month names read alike in every order: no doubt.
@@ -114,7 +114,7 @@ TEST(CsvGuess, SaysWhatItCannotBeSureOf)
     std::string numbers = "2019-03-01;Shop;-1,50;-2,50\n2019-03-02;Bar;4,00;3,00\n";
     EXPECT_EQ(Guessed(numbers), "delimiter=semicolon;skip=0;header=no;dates=ymd;date=1;"
                                 "description=2;amount=3;decimal=,;negate=no ?amount");
-    given = CsvSpec();
+    given = CsvOptions();
     given.columns[CsvRole::Amount] = 3;
     EXPECT_EQ(Guessed(numbers, given), "delimiter=semicolon;skip=0;header=no;dates=ymd;date=1;"
                                        "description=2;amount=4;decimal=,;negate=no");
@@ -136,7 +136,7 @@ TEST(CsvGuess, SaysWhatItCannotBeSureOf)
 TEST(CsvGuess, WhatIsGivenIsTakenAsItIs)
 {
     // The lines to skip and the header given: the guess reads the table from there.
-    CsvSpec given;
+    CsvOptions given;
     given.skip = 4;
     given.header = true;
     given.delimiter = ';';
@@ -144,7 +144,7 @@ TEST(CsvGuess, WhatIsGivenIsTakenAsItIs)
               "delimiter=semicolon;skip=4;header=yes;dates=dmy;date=1;description=3;amount=5;"
               "notes=4;decimal=,;negate=no");
     // A value date given as the date.
-    given = CsvSpec();
+    given = CsvOptions();
     given.columns[CsvRole::Date] = 1;
     EXPECT_EQ(Guessed(German, given),
               "delimiter=semicolon;skip=4;header=yes;dates=dmy;date=2;description=3;amount=5;"

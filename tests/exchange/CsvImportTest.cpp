@@ -21,11 +21,12 @@ namespace
 const char* const SkippedHead =
     "Invalid data was found while importing. The following lines were skipped:";
 
-CsvSpec Spec(const std::string& text)
+CsvOptions Options(const std::string& text)
 {
-    auto spec = ParseCsvSpec(text);
-    EXPECT_TRUE(std::holds_alternative<CsvSpec>(spec)) << text;
-    return std::holds_alternative<CsvSpec>(spec) ? std::get<CsvSpec>(spec) : CsvSpec();
+    auto options = ParseCsvOptions(text);
+    EXPECT_TRUE(std::holds_alternative<CsvOptions>(options)) << text;
+    return std::holds_alternative<CsvOptions>(options) ? std::get<CsvOptions>(options)
+                                                       : CsvOptions();
 }
 
 /// Answers the mapping dialog: the mapping it was shown, with the script's items put in.
@@ -37,10 +38,10 @@ public:
         requests.push_back(request);
         if (cancel)
             return std::nullopt;
-        return CsvMappingChoice{ApplyCsvSpec(request.mapping, spec), account};
+        return CsvMappingChoice{ApplyCsvOptions(request.mapping, options), account};
     }
 
-    CsvSpec spec;
+    CsvOptions options;
     AccountChoice account{AccountChoice::Action::Map, "", "Checking"};
     bool cancel = false;
     std::vector<CsvMappingRequest> requests;
@@ -51,7 +52,7 @@ struct Shape
 {
     const char* name;
     std::string bytes;
-    const char* spec;              ///< the user's choices over the guess
+    const char* options;           ///< the user's choices over the guess
     std::vector<std::string> rows; ///< "YYYY-MM-DD|amount|description|notes|check", in order
     const char* sum;
     std::string skipped; ///< the lines listed as skipped, each after a line feed
@@ -178,9 +179,9 @@ protected:
     }
 
     ImportFileResult Import(const std::string& name, const std::string& bytes,
-                            const std::string& spec = "")
+                            const std::string& options = "")
     {
-        csv.spec = Spec(spec);
+        csv.options = Options(options);
         return ImportFile(Context(), WriteFile(name, bytes));
     }
 
@@ -228,7 +229,7 @@ TEST_F(CsvImport, StatementsOfEveryShapeAreReadTheSameUnderEveryLocale)
             Db().Execute("DELETE FROM Trans");
             ui.messages.clear();
             csv.requests.clear();
-            ImportFileResult first = Import(shape.name, shape.bytes, shape.spec);
+            ImportFileResult first = Import(shape.name, shape.bytes, shape.options);
             EXPECT_EQ(first.format, StatementFormat::Csv);
             ASSERT_EQ(csv.requests.size(), 1u);
             for (const CsvDoubt& doubt : csv.requests[0].doubts)
@@ -248,7 +249,7 @@ TEST_F(CsvImport, StatementsOfEveryShapeAreReadTheSameUnderEveryLocale)
             }
             // The same statement again adds nothing; the mapping is remembered when the
             // file has a header line.
-            ImportFileResult again = Import(shape.name, shape.bytes, shape.spec);
+            ImportFileResult again = Import(shape.name, shape.bytes, shape.options);
             EXPECT_EQ(again.added, 0);
             EXPECT_EQ(again.duplicates, static_cast<int>(shape.rows.size()));
             EXPECT_EQ(csv.requests.back().remembered, csv.requests[0].mapping.header);

@@ -7,21 +7,23 @@
 
 namespace
 {
-CsvSpec Spec(const std::string& text)
+CsvOptions Options(const std::string& text)
 {
-    auto spec = ParseCsvSpec(text);
-    EXPECT_TRUE(std::holds_alternative<CsvSpec>(spec)) << std::get<std::string>(spec);
-    return std::holds_alternative<CsvSpec>(spec) ? std::get<CsvSpec>(spec) : CsvSpec();
+    auto options = ParseCsvOptions(text);
+    EXPECT_TRUE(std::holds_alternative<CsvOptions>(options)) << std::get<std::string>(options);
+    return std::holds_alternative<CsvOptions>(options) ? std::get<CsvOptions>(options)
+                                                       : CsvOptions();
 }
 
 std::string Refusal(const std::string& text)
 {
-    auto spec = ParseCsvSpec(text);
-    return std::holds_alternative<std::string>(spec) ? std::get<std::string>(spec) : "accepted";
+    auto options = ParseCsvOptions(text);
+    return std::holds_alternative<std::string>(options) ? std::get<std::string>(options)
+                                                        : "accepted";
 }
 } // namespace
 
-TEST(CsvMapping, ASpecReadsBackAsTheMappingItWasWrittenFrom)
+TEST(CsvMapping, OptionsReadBackAsTheMappingTheyWereWrittenFrom)
 {
     CsvMapping mapping;
     mapping.charset = "CP1257";
@@ -41,11 +43,11 @@ TEST(CsvMapping, ASpecReadsBackAsTheMappingItWasWrittenFrom)
     mapping.signText = "Af;\\";
     mapping.onlyColumn = 8;
     mapping.onlyText = "Transaction";
-    std::string text = FormatCsvSpec(mapping);
+    std::string text = FormatCsvOptions(mapping);
     EXPECT_EQ(text, "charset=CP1257;delimiter=semicolon;skip=14;header=yes;dates=ymd;date=1;"
                     "description=3;amount=4;sign=5:Af\\;\\\\;notes=6;check=7;category=8;"
                     "decimal=,;negate=yes;only=9:Transaction");
-    EXPECT_EQ(ApplyCsvSpec(CsvMapping(), Spec(text)), mapping);
+    EXPECT_EQ(ApplyCsvOptions(CsvMapping(), Options(text)), mapping);
 
     // Debit and credit columns, an empty debit marker, a tab delimiter.
     CsvMapping card;
@@ -55,9 +57,9 @@ TEST(CsvMapping, ASpecReadsBackAsTheMappingItWasWrittenFrom)
     card.SetRole(3, CsvRole::Debit);
     card.SetRole(4, CsvRole::Credit);
     card.SetRole(5, CsvRole::Sign);
-    EXPECT_EQ(FormatCsvSpec(card), "delimiter=tab;skip=0;header=no;dates=dmy;date=2;debit=4;"
-                                   "credit=5;sign=6:;decimal=.;negate=no");
-    EXPECT_EQ(ApplyCsvSpec(CsvMapping(), Spec(FormatCsvSpec(card))), card);
+    EXPECT_EQ(FormatCsvOptions(card), "delimiter=tab;skip=0;header=no;dates=dmy;date=2;debit=4;"
+                                      "credit=5;sign=6:;decimal=.;negate=no");
+    EXPECT_EQ(ApplyCsvOptions(CsvMapping(), Options(FormatCsvOptions(card))), card);
 }
 
 TEST(CsvMapping, AGivenColumnTakesItsRoleFromEveryOtherColumn)
@@ -68,7 +70,7 @@ TEST(CsvMapping, AGivenColumnTakesItsRoleFromEveryOtherColumn)
     guessed.SetRole(2, CsvRole::Amount);
     guessed.SetRole(3, CsvRole::Notes);
 
-    CsvMapping mapping = ApplyCsvSpec(guessed, Spec("description=4;dates=mdy"));
+    CsvMapping mapping = ApplyCsvOptions(guessed, Options("description=4;dates=mdy"));
     EXPECT_EQ(mapping.ColumnOf(CsvRole::Description), 3u);
     EXPECT_EQ(mapping.RoleOf(1), CsvRole::Ignore);
     EXPECT_EQ(mapping.ColumnOf(CsvRole::Notes), std::nullopt);
@@ -76,7 +78,7 @@ TEST(CsvMapping, AGivenColumnTakesItsRoleFromEveryOtherColumn)
     EXPECT_EQ(mapping.ColumnOf(CsvRole::Amount), 2u);
 
     // Naming debit and credit drops the guessed amount column.
-    mapping = ApplyCsvSpec(guessed, Spec("debit=5;credit=6"));
+    mapping = ApplyCsvOptions(guessed, Options("debit=5;credit=6"));
     EXPECT_EQ(mapping.ColumnOf(CsvRole::Amount), std::nullopt);
     EXPECT_EQ(mapping.ColumnOf(CsvRole::Debit), 4u);
     EXPECT_EQ(CheckCsvMapping(mapping), "");
@@ -93,7 +95,7 @@ TEST(CsvMapping, AGivenColumnTakesItsRoleFromEveryOtherColumn)
               "Choose the column that holds the amount, or the debit and credit columns.");
 }
 
-TEST(CsvMapping, WrongSpecsAreRefusedWithWhatIsWrong)
+TEST(CsvMapping, WrongOptionsAreRefusedWithWhatIsWrong)
 {
     EXPECT_EQ(Refusal("date=0"), "--csv: date needs a column number from 1, not '0'");
     EXPECT_EQ(Refusal("amount=x"), "--csv: amount needs a column number from 1, not 'x'");
@@ -110,8 +112,8 @@ TEST(CsvMapping, WrongSpecsAreRefusedWithWhatIsWrong)
     EXPECT_EQ(Refusal("date=1;amount=1"), "--csv gives column 1 two roles");
     EXPECT_EQ(Refusal("skip"), "--csv items are key=value, not 'skip'");
     EXPECT_EQ(Refusal("DATE=2;Skip=3;sign=4:;only=5:a\\;b;"), "accepted");
-    CsvSpec spec = Spec("sign=4:;only=5:a\\;b;charset=auto");
-    EXPECT_EQ(spec.signText, "");
-    EXPECT_EQ(spec.only, std::make_pair(std::size_t{4}, std::string("a;b")));
-    EXPECT_EQ(spec.charset, "");
+    CsvOptions options = Options("sign=4:;only=5:a\\;b;charset=auto");
+    EXPECT_EQ(options.signText, "");
+    EXPECT_EQ(options.only, std::make_pair(std::size_t{4}, std::string("a;b")));
+    EXPECT_EQ(options.charset, "");
 }
