@@ -191,6 +191,23 @@ void WriteQif(const std::string& path, const std::vector<Row>& rows)
     }
 }
 
+// Eight columns as a bank exports them, descriptions quoted (some hold the delimiter).
+void WriteCsv(const std::string& path, const std::vector<Row>& rows)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "Date,Value Date,Description,Memo,Check Number,Amount,Currency,Balance\r\n";
+    long long balance = 0;
+    for (const Row& row : rows)
+    {
+        balance += row.cents;
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", row.year, row.month, row.day);
+        out << date << "," << date << ",\"" << row.name << (row.cents < 0 ? ", card" : "")
+            << "\"," << row.memo << " " << row.fitid << "," << row.check << ","
+            << Amount(row.cents) << ",USD," << Amount(balance) << "\r\n";
+    }
+}
+
 class BenchDatabase
 {
 public:
@@ -349,12 +366,17 @@ int RunImportBench()
     std::string qif = (folder / "q100k.qif").string();
     std::string sgmlEarlier = (folder / "earlier.ofx").string();
     std::string ampersands = (folder / "amp1mb.ofx").string();
+    std::string csv = (folder / "c100k.csv").string();
+    // A CSV import remembers its mapping in the settings file: the bench's own.
+    setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    fs::create_directories(folder / "Quorvel/Tallybrook");
     WriteOfxSgml(sgml10k, rows10k);
     WriteOfxSgml(sgml, rows);
     WriteOfxXml(xml, rows);
     WriteQif(qif, rows);
     WriteOfxSgml(sgmlEarlier, earlier);
     WriteOfxAmpersands(ampersands);
+    WriteCsv(csv, rows);
 
     if (Wanted("sqlite-insert-100000"))
         TimeSqliteInsert(folder, rows);
@@ -368,6 +390,8 @@ int RunImportBench()
         TimeImport(folder, "ofx-xml-100000", xml, 100000);
     if (Wanted("qif-100000"))
         TimeImport(folder, "qif-100000", qif, 100000);
+    if (Wanted("csv-100000"))
+        TimeImport(folder, "csv-100000", csv, 100000);
     if (Wanted("ofx-sgml-100000-into-100000") || Wanted("ofx-sgml-100000-again"))
     {
         BenchDatabase db(folder, "into.db");

@@ -13,6 +13,7 @@
 #include "data/ViewColumns.h"
 #include "exchange/ExportStatement.h"
 #include "exchange/ImportDriver.h"
+#include "exchange/frmCsvMapping.h"
 #include "exchange/frmExport.h"
 #include "exchange/frmSelectAccount.h"
 #include "grid/GridPrintout.h"
@@ -40,7 +41,7 @@ void MainCommands::Import()
     if (!m_window.Grid()->Commit())
         return;
     wxFileDialog dialog(&m_window, "Import", "", "",
-                        "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*",
+                        "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv|All Files|*.*",
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     // A cancelled dialog gives the empty path: nothing is imported, the rules still run.
     std::string path;
@@ -53,7 +54,9 @@ void MainCommands::ImportStatement(const std::string& path)
 {
     View& view = m_window.GetView();
     DialogAccountChooser chooser(&m_window);
+    DialogCsvMappingChooser csvChooser(&m_window);
     ImportContext context(m_window.Data(), m_window, chooser);
+    context.csvChooser = &csvChooser;
     context.budgetYear = view.Year();
     context.budgetPeriod = view.Month();
     context.rebuildTree = [&view] { view.RebuildTree(); };

@@ -24,21 +24,6 @@ std::string NewAccountNumber(Database& db)
     return candidate;
 }
 
-AccountChoiceRequest MakeRequest(Database& db, const std::string& accountId)
-{
-    AccountChoiceRequest request;
-    request.accountId = accountId;
-    request.supplied = !accountId.empty();
-    Recordset rs;
-    rs.Open("SELECT Description FROM Account", db, OpenMode::ReadOnly);
-    for (; !rs.IsEOF(); rs.MoveNext())
-        request.descriptions.push_back(rs.GetText("Description"));
-    rs.Close();
-    if (!request.supplied)
-        request.newAccountId = NewAccountNumber(db);
-    return request;
-}
-
 void CreateAccount(Database& db, const std::string& accountId, const AccountChoice& choice)
 {
     Recordset rs;
@@ -88,29 +73,34 @@ std::string AccountNumberOf(Database& db, const std::string& description)
     rs.Close();
     return accountId;
 }
-
-// Lifts the import's wait cursor and shows "Ready" while the user is asked; both come back
-// on every way out.
-class AskingUser
-{
-public:
-    explicit AskingUser(UserInterface& ui) : m_ui(ui)
-    {
-        m_ui.PushStatus("Ready");
-        m_ui.EndWait();
-    }
-    ~AskingUser()
-    {
-        m_ui.BeginWait();
-        m_ui.PopStatus();
-    }
-    AskingUser(const AskingUser&) = delete;
-    AskingUser& operator=(const AskingUser&) = delete;
-
-private:
-    UserInterface& m_ui;
-};
 } // namespace
+
+AccountChoiceRequest MakeAccountChoiceRequest(Database& db, const std::string& accountId)
+{
+    AccountChoiceRequest request;
+    request.accountId = accountId;
+    request.supplied = !accountId.empty();
+    Recordset rs;
+    rs.Open("SELECT Description FROM Account", db, OpenMode::ReadOnly);
+    for (; !rs.IsEOF(); rs.MoveNext())
+        request.descriptions.push_back(rs.GetText("Description"));
+    rs.Close();
+    if (!request.supplied)
+        request.newAccountId = NewAccountNumber(db);
+    return request;
+}
+
+AskingUser::AskingUser(UserInterface& ui) : m_ui(ui)
+{
+    m_ui.PushStatus("Ready");
+    m_ui.EndWait();
+}
+
+AskingUser::~AskingUser()
+{
+    m_ui.BeginWait();
+    m_ui.PopStatus();
+}
 
 const char* const AccountDescriptionRequired = "You must enter an account description.";
 
@@ -138,7 +128,7 @@ bool EnsureImportAccount(ImportContext& context, std::string& accountId)
 bool SelectImportAccount(ImportContext& context, std::string& accountId)
 {
     Database& db = context.db;
-    AccountChoiceRequest request = MakeRequest(db, accountId);
+    AccountChoiceRequest request = MakeAccountChoiceRequest(db, accountId);
     std::optional<AccountChoice> choice;
     for (;;)
     {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class Database;
+class UserInterface;
 struct ImportContext;
 
 /// What the Select Account dialog is shown with.
@@ -52,6 +54,24 @@ extern const char* const AccountDescriptionRequired;
 
 /// The message that refuses an answer, or the empty text when it is acceptable.
 std::string CheckAccountChoice(const AccountChoice& choice);
+
+/// What the Select Account dialog is shown with for a statement that names accountId
+/// (empty when it names none).
+AccountChoiceRequest MakeAccountChoiceRequest(Database& db, const std::string& accountId);
+
+/// Lifts the import's wait cursor and shows "Ready" while the user is asked; both come back
+/// on every way out.
+class AskingUser
+{
+public:
+    explicit AskingUser(UserInterface& ui);
+    ~AskingUser();
+    AskingUser(const AskingUser&) = delete;
+    AskingUser& operator=(const AskingUser&) = delete;
+
+private:
+    UserInterface& m_ui;
+};
 
 /// Makes sure transactions can be filed under accountId: true at once when an account has
 /// that number; otherwise asks the chooser and returns whether the user answered. When the

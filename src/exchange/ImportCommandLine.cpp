@@ -3,6 +3,8 @@
 #include "app/UserInterface.h"
 #include "data/DateTime.h"
 #include "data/SchemaCatalog.h"
+#include "exchange/CsvImport.h"
+#include "exchange/CsvReader.h"
 #include "exchange/ImportContext.h"
 #include "exchange/ImportDriver.h"
 
@@ -66,6 +68,86 @@ private:
     std::string m_problem;
 };
 
+// Answers the CSV mapping dialog from the command line: the --csv items over the
+// remembered mapping, else over the guesses made with them; nothing while anything is
+// uncertain or no account is named.
+class CommandLineCsvChooser : public CsvMappingChooser
+{
+public:
+    explicit CommandLineCsvChooser(const ImportCommandLine& command) : m_command(command) {}
+
+    std::optional<CsvMappingChoice> Choose(const CsvMappingRequest& request) override
+    {
+        m_asked = true;
+        CsvMappingChoice choice;
+        choice.mapping = request.mapping;
+        std::vector<CsvDoubt> doubts = request.doubts;
+        if (m_command.csv && request.remembered)
+            choice.mapping = ApplyCsvOptions(request.mapping, *m_command.csv);
+        else if (m_command.csv)
+        {
+            std::string charset = m_command.csv->charset.value_or("");
+            std::optional<std::string> text = DecodeCsvFile(request.bytes, charset);
+            if (!text)
+            {
+                m_problems.push_back("the file cannot be read in the character set " + charset);
+                return std::nullopt;
+            }
+            CsvGuess guess = GuessCsvMapping(*text, *m_command.csv);
+            choice.mapping = guess.mapping;
+            doubts = guess.doubts;
+        }
+        m_guessed = FormatCsvOptions(choice.mapping);
+        for (const CsvDoubt& doubt : doubts)
+            m_problems.push_back(doubt.reason + ": " + doubt.hint);
+        std::string refusal = CheckCsvMapping(choice.mapping);
+        if (doubts.empty() && !refusal.empty())
+            m_problems.push_back(refusal);
+        bool readable = m_problems.empty();
+        if (!m_command.answer)
+            m_accountProblem = "a CSV statement names no account";
+        else if (m_command.answer->action == AccountChoice::Action::Map &&
+                 !KnownDescription(request.accounts, m_command.answer->description))
+            m_accountProblem = "no account is described '" + m_command.answer->description + "'";
+        if (!readable || !m_accountProblem.empty())
+            return std::nullopt;
+        choice.account = *m_command.answer;
+        return choice;
+    }
+
+    bool Asked() const { return m_asked; }
+    /// What keeps the columns from being read, each naming the keys that settle it.
+    const std::vector<std::string>& Problems() const { return m_problems; }
+    /// Why the account is unknown; empty when it is not.
+    const std::string& AccountProblem() const { return m_accountProblem; }
+    /// The mapping as far as it was made, as a --csv text.
+    const std::string& Guessed() const { return m_guessed; }
+
+private:
+    static bool KnownDescription(const AccountChoiceRequest& accounts,
+                                 const std::string& description)
+    {
+        for (const std::string& known : accounts.descriptions)
+            if (EqualsNoCase(known, description))
+                return true;
+        return false;
+    }
+
+    const ImportCommandLine& m_command;
+    bool m_asked = false;
+    std::vector<std::string> m_problems;
+    std::string m_accountProblem;
+    std::string m_guessed;
+};
+
+void PrintAccountHelp(std::ostream& err, const std::string& file, const std::string& problem)
+{
+    err << "tallybrook-cli: the account of " << file << " cannot be determined: " << problem
+        << ".\nUse --create-account TYPE DESCRIPTION to create one (TYPE: Bank, Cash, "
+           "Credit Card or Investment) or --map-account DESCRIPTION to file the statement "
+           "under an existing account.\n";
+}
+
 std::optional<std::string> CanonicalType(const std::string& type)
 {
     for (const std::string& known : ImportAccountTypes())
@@ -114,6 +196,18 @@ ParseImportCommandLine(std::span<const std::string> args)
             command.answer = choice;
             i += needed;
         }
+        else if (arg == "--csv" || arg.starts_with("--csv="))
+        {
+            if (command.csv)
+                return "give --csv only once";
+            if (arg == "--csv" && i + 1 == args.size())
+                return "--csv needs a SPEC";
+            std::string text = arg == "--csv" ? args[++i] : arg.substr(6);
+            auto options = ParseCsvOptions(text);
+            if (const std::string* problem = std::get_if<std::string>(&options))
+                return *problem;
+            command.csv = std::get<CsvOptions>(options);
+        }
         else if (arg.starts_with("--"))
             return "unknown import option '" + arg + "'";
         else if (haveFile)
@@ -134,7 +228,9 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
 {
     TerminalUi ui(err);
     CommandLineChooser chooser(command.answer);
+    CommandLineCsvChooser csvChooser(command);
     ImportContext context(db, ui, chooser);
+    context.csvChooser = &csvChooser;
     // The budget period the program selects at start: this month.
     DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
     context.budgetYear = today.year;
@@ -142,17 +238,29 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
 
     // The Import command's own function: the import, then the category rules.
     ImportFileResult result = ImportStatementFile(context, command.file);
+    if (!csvChooser.Problems().empty())
+    {
+        err << "tallybrook-cli: the columns of " << command.file
+            << " cannot be read with certainty:\n";
+        for (const std::string& problem : csvChooser.Problems())
+            err << "  " << problem << "\n";
+        err << "Give the keys with --csv; what is not given is taken from the guess: "
+            << csvChooser.Guessed() << "\n";
+    }
+    if (!csvChooser.AccountProblem().empty())
+        PrintAccountHelp(err, command.file, csvChooser.AccountProblem());
+    if (!csvChooser.Problems().empty() || !csvChooser.AccountProblem().empty())
+        return 2;
     if (chooser.Unanswered())
     {
-        err << "tallybrook-cli: the account of " << command.file
-            << " cannot be determined: " << chooser.Problem()
-            << ".\nUse --create-account TYPE DESCRIPTION to create one (TYPE: Bank, Cash, "
-               "Credit Card or Investment) or --map-account DESCRIPTION to file the statement "
-               "under an existing account.\n";
+        PrintAccountHelp(err, command.file, chooser.Problem());
         return 2;
     }
     if (result.format == StatementFormat::Unknown)
         return 1;
+    if (command.csv && result.format != StatementFormat::Csv)
+        err << "tallybrook-cli: --csv was not used: " << command.file
+            << " is not a CSV statement\n";
     out << "imported " << result.added << ", skipped " << result.duplicates << "\n";
     return result.stopped ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/CsvMapping.h"
 #include "exchange/ImportAccount.h"
 
 #include <iosfwd>
@@ -16,17 +17,23 @@ struct ImportCommandLine
     std::string file;
     /// The answer to the Select Account dialog, when the statement's account is unknown.
     std::optional<AccountChoice> answer;
+    /// How to read a CSV statement; what it leaves out is remembered or guessed.
+    std::optional<CsvOptions> csv;
 };
 
-/// Reads "FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION]"; on a
-/// mistake, the text that names it.
+/// Reads "FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION] [--csv SPEC]";
+/// on a mistake, the text that names it.
 std::variant<ImportCommandLine, std::string>
 ParseImportCommandLine(std::span<const std::string> args);
 
 /// Imports one file with the Import command's own ImportStatementFile (format, reader,
 /// balances, category rules), the readers' messages going to err, and ends with
 /// "imported N, skipped M" on out.
+/// A CSV statement is read by the --csv items over the mapping remembered for its header
+/// line, else over the guesses.
 /// Returns 0; 1 for an unknown format or an import ended by an error; 2, importing nothing,
-/// when the statement's account is unknown and the command line does not say which to use.
+/// when the statement's account is unknown and the command line does not say which to use,
+/// or when the columns of a CSV statement are not certain (the message names the --csv keys
+/// that settle them).
 int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::ostream& out,
                          std::ostream& err);

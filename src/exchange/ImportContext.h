@@ -5,6 +5,7 @@
 class Database;
 class UserInterface;
 class AccountChooser;
+class CsvMappingChooser;
 
 /// What an import works with: the store, the user and the main window's state. The main
 /// window fills it in; tests and the command-line tool give their own stand-ins.
@@ -19,6 +20,9 @@ struct ImportContext
     UserInterface& ui;
     /// Answers the Select Account dialog when the statement's account is unknown.
     AccountChooser& chooser;
+    /// Answers the CSV mapping dialog. Null: a CSV statement is read by a certain guess and
+    /// its account asked for through `chooser`.
+    CsvMappingChooser* csvChooser = nullptr;
     /// Rebuilds the account tree keeping its selected node; called after an account was
     /// added or re-keyed. May be empty.
     std::function<void()> rebuildTree;

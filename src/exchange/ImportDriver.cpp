@@ -6,6 +6,8 @@
 #include "data/Recordset.h"
 #include "data/SchemaCatalog.h"
 #include "data/ViewKind.h"
+#include "exchange/CsvGuess.h"
+#include "exchange/CsvImport.h"
 #include "exchange/OfxReader.h"
 #include "exchange/QifReader.h"
 #include "rules/CategoryRules.h"
@@ -81,8 +83,9 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
     // One transaction for the file and the balances: a balance never disagrees with the
     // stored rows. Readers commit what they stored before an error.
     Transaction transaction(context.db);
-    ImportResult read = result.format == StatementFormat::Qif ? ReadQifFile(context, path)
-                                                              : ReadOfxFile(context, path);
+    ImportResult read = result.format == StatementFormat::Qif   ? ReadQifFile(context, path)
+                        : result.format == StatementFormat::Csv ? ReadCsvFile(context, path)
+                                                                : ReadOfxFile(context, path);
     static_cast<ImportResult&>(result) = read;
     UpdateAllBalances(context.db);
     transaction.Commit();
@@ -135,5 +138,7 @@ StatementFormat DetectFormat(const std::string& path)
     if (text.starts_with("<?xml") && (text.find(" OFXHEADER") != std::string_view::npos ||
                                       text.find("<OFX>") != std::string_view::npos))
         return StatementFormat::OfxXml;
+    if (LooksLikeCsvStatement(head))
+        return StatementFormat::Csv;
     return StatementFormat::Unknown;
 }

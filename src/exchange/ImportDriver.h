@@ -10,7 +10,8 @@ enum class StatementFormat
     Unknown = 0,
     OfxXml = 1,  ///< OFX 2.x
     OfxSgml = 2, ///< OFX 1.x, QFX or OFC
-    Qif = 3
+    Qif = 3,
+    Csv = 4 ///< delimited text with dates and amounts
 };
 
 /// What ImportFile did with one file.
@@ -32,7 +33,8 @@ ImportFileResult ImportStatementFile(ImportContext& context, const std::string& 
 /// The format by the extension (.qif, any case), or else by how the file begins once a
 /// byte-order mark and blanks are skipped: "OFXHEADER:", "<OFC>" or "<OFX>" is the SGML
 /// form; an XML declaration followed, in the first bytes, by an OFX processing instruction
-/// or "<OFX>" is the XML form.
+/// or "<OFX>" is the XML form. Other text that a delimiter splits into rows with a date and
+/// an amount is CSV.
 StatementFormat DetectFormat(const std::string& path);
 
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.

@@ -15,6 +15,7 @@
 
 #include <clocale>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -111,6 +112,8 @@ class ImportTest : public ::testing::Test
 protected:
     ImportTest()
     {
+        // Imports remember CSV mappings in the settings file: the test's own.
+        std::filesystem::create_directories(m_dir.Path() / "data/Quorvel/Tallybrook");
         m_db = CreateTestDatabase(m_dir.File("qtb.mdb"));
         m_context = std::make_unique<ImportContext>(*m_db, ui, chooser);
         m_context->rebuildTree = [this] { ++treeRebuilds; };
@@ -227,6 +230,7 @@ protected:
 
 private:
     TempDir m_dir;
+    ScopedEnv m_dataHome{"XDG_DATA_HOME", m_dir.File("data")};
     std::unique_ptr<Database> m_db;
     std::unique_ptr<ImportContext> m_context;
 };

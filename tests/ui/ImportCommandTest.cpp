@@ -162,7 +162,7 @@ TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsRe
     input.Key('I', wxMOD_CONTROL);
     EXPECT_EQ(answers.fileDialogTitle, "Import");
     EXPECT_EQ(answers.fileDialogWildcard,
-              "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif|All Files|*.*");
+              "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv|All Files|*.*");
     EXPECT_EQ(Text("SELECT Category FROM Trans"), "Food");
     EXPECT_EQ(Text("SELECT Category FROM Budget WHERE [Year] = 2016 AND Period = 5"), "Food");
 
