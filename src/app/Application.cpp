@@ -5,6 +5,7 @@
 #include "app/Paths.h"
 #include "app/ProgramArguments.h"
 #include "app/Trace.h"
+#include "app/WxText.h"
 #include "data/DatabaseError.h"
 
 #include <wx/msgdlg.h>
@@ -36,7 +37,7 @@
         Trace("[Application.InitInstance] catch (...)");
         text = "Unknown exception.";
     }
-    wxMessageBox(wxString::FromUTF8(text), MessageCaption, wxOK | wxICON_ERROR, nullptr);
+    wxMessageBox(ToWx(text), MessageCaption, wxOK | wxICON_ERROR, nullptr);
     // Nothing is torn down: the main window may be in any state, and the temporary
     // directory with the trace log stays for whoever looks into the failure.
     std::fflush(nullptr);

@@ -12,6 +12,7 @@
 #include "app/QvToolBar.h"
 #include "app/Settings.h"
 #include "app/Trace.h"
+#include "app/WxText.h"
 #include "budget/BudgetPeriods.h"
 #include "dashboard/QvDashboard.h"
 #include "dashboard/ReportPages.h"
@@ -552,7 +553,7 @@ void Controller::OnSpin(wxSpinEvent& event)
 
 void Controller::SetStatusHint(const std::string& text)
 {
-    m_statusBar->SetStatusText(wxString::FromUTF8(text), 0);
+    m_statusBar->SetStatusText(ToWx(text), 0);
 }
 
 void Controller::ShowPage(int kind)
@@ -587,13 +588,12 @@ void Controller::ShowMessage(const std::string& text, Icon icon)
         style |= wxICON_QUESTION;
         break;
     }
-    wxMessageBox(wxString::FromUTF8(text), MessageCaption, style, this);
+    wxMessageBox(ToWx(text), MessageCaption, style, this);
 }
 
 bool Controller::AskYesNo(const std::string& text)
 {
-    return wxMessageBox(wxString::FromUTF8(text), MessageCaption, wxYES_NO | wxICON_QUESTION,
-                        this) == wxYES;
+    return wxMessageBox(ToWx(text), MessageCaption, wxYES_NO | wxICON_QUESTION, this) == wxYES;
 }
 
 void Controller::PushStatus(const std::string& text)

@@ -1,4 +1,5 @@
 #include "app/OpenDocument.h"
+#include "app/WxText.h"
 
 #include <wx/utils.h>
 
@@ -25,7 +26,7 @@ void OpenDocument(const std::string& target)
         Opener()(target);
         return;
     }
-    const wxString text = wxString::FromUTF8(target);
+    const wxString text = ToWx(target);
     const wxString lower = text.Lower();
     if (lower.StartsWith("http://") || lower.StartsWith("https://") || lower.StartsWith("mailto:"))
         wxLaunchDefaultBrowser(text);

@@ -1,6 +1,7 @@
 #include "app/QvStatusBar.h"
 
 #include "app/CommandIds.h"
+#include "app/WxText.h"
 #include "data/DateTime.h"
 #include "data/Regional.h"
 
@@ -33,7 +34,7 @@ void QvStatusBar::SetPaneInfo(double fontScale)
 void QvStatusBar::PushStatus(const std::string& text)
 {
     m_stack.push_back(GetStatusText(0));
-    SetStatusText(wxString::FromUTF8(text), 0);
+    SetStatusText(ToWx(text), 0);
     Update();
 }
 
@@ -48,8 +49,8 @@ void QvStatusBar::PopStatus()
 void QvStatusBar::UpdateClock()
 {
     DateTime now = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
-    wxString date = wxString::FromUTF8(FormatShortDate(now));
-    wxString time = wxString::FromUTF8(FormatTimeOfDay(now, false));
+    wxString date = ToWx(FormatShortDate(now));
+    wxString time = ToWx(FormatTimeOfDay(now, false));
     if (GetStatusText(1) != date)
         SetStatusText(date, 1);
     if (GetStatusText(2) != time)

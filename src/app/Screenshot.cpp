@@ -1,6 +1,7 @@
 #include "app/Screenshot.h"
 
 #include "app/Controller.h"
+#include "app/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 
@@ -46,7 +47,7 @@ void ScheduleScreenshot(Controller& window)
         window.Grid()->GoToCell(std::min(2, window.Grid()->GetNumberRows() - 1), 1);
     }
     auto* timer = new wxTimer();
-    wxString target = wxString::FromUTF8(path);
+    wxString target = ToWx(path);
     timer->Bind(wxEVT_TIMER,
                 [&window, timer, target](wxTimerEvent&)
                 {

@@ -1,6 +1,7 @@
 #include "app/frmOptions.h"
 
 #include "app/Settings.h"
+#include "app/WxText.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
@@ -31,16 +32,11 @@ const std::string AccountQuery = std::string("select BudgetInclude, Description,
                                              "Account where Type in ('") +
                                  "Bank" + "','" + "Cash" + "','" + "Credit Card" + "')";
 
-wxString FromUtf8(const std::string& text)
-{
-    return wxString::FromUTF8(text.c_str());
-}
-
 /// An edit field at least as tall as the dialog's text: the program's compact style lets
 /// the toolkit size a field for a smaller font.
 wxTextCtrl* MakeField(wxWindow* parent, int id, const std::string& text, int width)
 {
-    auto* field = new wxTextCtrl(parent, id, FromUtf8(text));
+    auto* field = new wxTextCtrl(parent, id, ToWx(text));
     field->SetMinSize(wxSize(width, std::max(field->GetBestSize().y, parent->GetCharHeight() + 6)));
     return field;
 }

@@ -1,5 +1,6 @@
 #include "dashboard/CBrowser.h"
 
+#include "app/WxText.h"
 #include "dashboard/PageFile.h"
 
 #include <wx/sizer.h>
@@ -22,7 +23,7 @@ CBrowser::CBrowser(wxWindow* parent, wxWindowID id, const wxPoint& position, con
 void CBrowser::Navigate(const std::string& path)
 {
     if (m_view)
-        m_view->LoadURL(wxString::FromUTF8(FileUrl(path)));
+        m_view->LoadURL(ToWx(FileUrl(path)));
 }
 
 void CBrowser::Print()

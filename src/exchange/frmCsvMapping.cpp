@@ -1,6 +1,7 @@
 #include "exchange/frmCsvMapping.h"
 
 #include "app/AppText.h"
+#include "app/WxText.h"
 #include "data/Regional.h"
 #include "exchange/CsvReader.h"
 #include "exchange/frmSelectAccount.h"
@@ -36,11 +37,6 @@ const CsvDateOrder Orders[] = {CsvDateOrder::DayMonthYear, CsvDateOrder::MonthDa
                                CsvDateOrder::YearMonthDay};
 const char* const OrderNames[] = {"D/M/Y", "M/D/Y", "Y/M/D"};
 
-wxString FromUtf8(const std::string& text)
-{
-    return wxString::FromUTF8(text.c_str());
-}
-
 std::string ToUtf8(const wxString& text)
 {
     return std::string(text.utf8_str());
@@ -50,7 +46,7 @@ std::string ToUtf8(const wxString& text)
 wxString CellText(std::string text)
 {
     std::replace(text.begin(), text.end(), '\n', ' ');
-    return FromUtf8(text);
+    return ToWx(text);
 }
 
 void AddLabelled(wxSizer* row, wxWindow* parent, const char* label, wxWindow* control)
@@ -75,7 +71,7 @@ frmCsvMapping::frmCsvMapping(wxWindow* parent, const CsvMappingRequest& request)
 {
     auto* top = new wxBoxSizer(wxVERTICAL);
     auto* explanation = new wxStaticText(this, wxID_ANY,
-                                         "Choose what each column of " + FromUtf8(request.path) +
+                                         "Choose what each column of " + ToWx(request.path) +
                                              " holds. The rows below show how the file is read.");
     explanation->Wrap(760);
     top->Add(explanation, 0, wxALL, 8);
@@ -191,7 +187,7 @@ void frmCsvMapping::BuildAccount(wxSizer* top, const AccountChoiceRequest& accou
     create->Add(m_create, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 16);
     m_type = new wxChoice(parent, IdAccountType);
     for (const std::string& type : ImportAccountTypes())
-        m_type->Append(FromUtf8(type));
+        m_type->Append(ToWx(type));
     m_type->SetSelection(0);
     AddLabelled(create, parent, "Account type:", m_type);
     m_description = new wxTextCtrl(parent, IdDescription, "", wxDefaultPosition, wxSize(220, -1));
@@ -203,7 +199,7 @@ void frmCsvMapping::BuildAccount(wxSizer* top, const AccountChoiceRequest& accou
     map->Add(m_map, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 16);
     m_existing = new wxChoice(parent, IdExistingAccount);
     for (const std::string& description : accounts.descriptions)
-        m_existing->Append(FromUtf8(description));
+        m_existing->Append(ToWx(description));
     AddLabelled(map, parent, "Select which account:", m_existing);
     box->Add(map, 0, wxALL, 4);
     top->Add(box, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
@@ -233,16 +229,16 @@ void frmCsvMapping::LoadOptions(bool withCharset)
     m_loading = true;
     if (withCharset)
         m_charset->ChangeValue(m_mapping.charset.empty() ? wxString(Automatic)
-                                                         : FromUtf8(m_mapping.charset));
+                                                         : ToWx(m_mapping.charset));
     m_delimiter->SetSelection(IndexOf(Delimiters, m_mapping.delimiter));
     m_skip->SetValue(static_cast<int>(m_mapping.skip));
     m_header->SetValue(m_mapping.header);
     m_dates->SetSelection(IndexOf(Orders, m_mapping.dates));
     m_decimal->SetSelection(m_mapping.decimal == ',' ? 1 : 0);
     m_negate->SetValue(m_mapping.negate);
-    m_signText->ChangeValue(FromUtf8(m_mapping.signText));
+    m_signText->ChangeValue(ToWx(m_mapping.signText));
     m_only->SetValue(m_mapping.onlyColumn.has_value());
-    m_onlyText->ChangeValue(FromUtf8(m_mapping.onlyText));
+    m_onlyText->ChangeValue(ToWx(m_mapping.onlyText));
     m_loading = false;
 }
 
@@ -316,14 +312,14 @@ void frmCsvMapping::RebuildColumns()
     {
         auto* role = new wxChoice(m_table, IdCsvFirstRole + static_cast<int>(column));
         for (CsvRole each : CsvRoles())
-            role->Append(FromUtf8(CsvRoleName(each)));
+            role->Append(ToWx(CsvRoleName(each)));
         role->Bind(wxEVT_CHOICE, [this, column](wxCommandEvent&) { OnRoleChosen(column); });
         m_roles.push_back(role);
         m_roleRow->Add(role, 0);
         std::string name = column < m_preview.columnNames.size()
                                ? m_preview.columnNames[column]
                                : "Column " + std::to_string(column + 1);
-        m_onlyColumn->Append(FromUtf8(std::to_string(column + 1) + ": " + name));
+        m_onlyColumn->Append(ToWx(std::to_string(column + 1) + ": " + name));
     }
     m_loading = true;
     if (m_mapping.onlyColumn && *m_mapping.onlyColumn < m_preview.columns)
@@ -391,15 +387,15 @@ void frmCsvMapping::ShowPreview()
         wxColour colour = *wxBLACK;
         if (row.row.kind == CsvRow::Kind::Transaction)
         {
-            m_grid->SetCellValue(r, PreviewDate, FromUtf8(FormatShortDate(row.row.date)));
-            m_grid->SetCellValue(r, PreviewAmount, FromUtf8(FormatCurrency(row.row.amount)));
+            m_grid->SetCellValue(r, PreviewDate, ToWx(FormatShortDate(row.row.date)));
+            m_grid->SetCellValue(r, PreviewAmount, ToWx(FormatCurrency(row.row.amount)));
         }
         else
         {
             bool unreadable = row.row.kind == CsvRow::Kind::Unreadable;
             colour = unreadable ? wxColour(176, 0, 0) : wxColour(128, 128, 128);
             m_grid->SetCellValue(r, PreviewDate,
-                                 unreadable ? "Skipped: " + FromUtf8(row.row.problem)
+                                 unreadable ? "Skipped: " + ToWx(row.row.problem)
                                             : wxString("Left out by the filter"));
             m_grid->SetCellValue(r, PreviewAmount, "");
         }
@@ -437,7 +433,7 @@ void frmCsvMapping::ShowPreview()
     wxString summary;
     if (!m_readable)
         summary =
-            "The file cannot be read in the character set " + FromUtf8(m_mapping.charset) + ".";
+            "The file cannot be read in the character set " + ToWx(m_mapping.charset) + ".";
     else
     {
         summary = wxString::Format("%zu rows will be imported.", m_preview.transactions);
@@ -451,9 +447,9 @@ void frmCsvMapping::ShowPreview()
                 wxString::Format(" %zu rows are left out by the filter.", m_preview.filtered);
         std::string problem = CheckCsvMapping(m_mapping);
         if (!problem.empty())
-            summary += " " + FromUtf8(problem);
+            summary += " " + ToWx(problem);
         for (const CsvDoubt& doubt : m_doubts)
-            summary += "\nPlease check: " + FromUtf8(doubt.reason) + ".";
+            summary += "\nPlease check: " + ToWx(doubt.reason) + ".";
         if (m_request.remembered)
             summary += "\nThe columns are read as in the last statement with these column names.";
     }
@@ -492,13 +488,13 @@ void frmCsvMapping::OnImport()
                    : "The file cannot be read in the character set " + m_mapping.charset + ".";
     if (!refusal.empty())
     {
-        wxMessageBox(FromUtf8(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
+        wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
         return;
     }
     refusal = CheckAccountChoice(Choice().account);
     if (!refusal.empty())
     {
-        wxMessageBox(FromUtf8(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
+        wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
         m_description->SetFocus();
         return;
     }

@@ -1,6 +1,7 @@
 #include "exchange/frmSelectAccount.h"
 
 #include "app/AppText.h"
+#include "app/WxText.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -12,11 +13,6 @@
 
 namespace
 {
-wxString FromUtf8(const std::string& text)
-{
-    return wxString::FromUTF8(text.c_str());
-}
-
 std::string ToUtf8(const wxString& text)
 {
     return std::string(text.utf8_str());
@@ -25,8 +21,7 @@ std::string ToUtf8(const wxString& text)
 // One labelled control, indented under its radio button.
 void AddRow(wxFlexGridSizer* grid, wxWindow* parent, const char* label, wxWindow* control)
 {
-    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL | wxLEFT,
-              16);
+    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 16);
     grid->Add(control, 1, wxEXPAND);
 }
 } // namespace
@@ -49,7 +44,7 @@ frmSelectAccount::frmSelectAccount(wxWindow* parent, const AccountChoiceRequest&
     createRows->AddGrowableCol(1);
     m_type = new wxChoice(this, IdAccountType);
     for (const std::string& type : ImportAccountTypes())
-        m_type->Append(FromUtf8(type));
+        m_type->Append(ToWx(type));
     m_type->SetSelection(0);
     AddRow(createRows, this, "Account type:", m_type);
     m_description = new wxTextCtrl(this, IdDescription);
@@ -62,7 +57,7 @@ frmSelectAccount::frmSelectAccount(wxWindow* parent, const AccountChoiceRequest&
     mapRows->AddGrowableCol(1);
     m_existing = new wxChoice(this, IdExistingAccount);
     for (const std::string& description : request.descriptions)
-        m_existing->Append(FromUtf8(description));
+        m_existing->Append(ToWx(description));
     AddRow(mapRows, this, "Select which account:", m_existing);
     top->Add(mapRows, 0, wxEXPAND | wxALL, 8);
 
@@ -84,7 +79,8 @@ frmSelectAccount::frmSelectAccount(wxWindow* parent, const AccountChoiceRequest&
 
     m_create->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
     m_map->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOk(); }, wxID_OK);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnOk(); }, wxID_OK);
 }
 
 void frmSelectAccount::UpdateControls()
@@ -117,7 +113,7 @@ void frmSelectAccount::OnOk()
     std::string refusal = CheckAccountChoice(Choice());
     if (!refusal.empty())
     {
-        wxMessageBox(FromUtf8(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
+        wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
         m_description->SetFocus();
         return;
     }

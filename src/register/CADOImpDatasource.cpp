@@ -1,6 +1,7 @@
 #include "register/CADOImpDatasource.h"
 
 #include "app/AppText.h"
+#include "app/WxText.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
@@ -74,7 +75,7 @@ void CADOImpDatasource::Bind(std::unique_ptr<Recordset> recordset, const std::st
     m_fieldCount = m_recordset ? m_recordset->FieldCount() : 0;
     m_headings.assign(static_cast<std::size_t>(m_fieldCount), wxString());
     for (int i = 0; i < m_fieldCount; ++i)
-        m_headings[static_cast<std::size_t>(i)] = wxString::FromUTF8(ColumnName(i));
+        m_headings[static_cast<std::size_t>(i)] = ToWx(ColumnName(i));
     m_query = SplitQuery(sql);
     ReadBlock();
     SyncGridSize();
@@ -251,7 +252,7 @@ bool CADOImpDatasource::RowChange(int oldRow, [[maybe_unused]] int newRow)
                          "changes and continue to another record?";
     if (m_listener)
         m_listener->WriteFailed(prompt);
-    if (!prompt.empty() && wxMessageBox(wxString::FromUTF8(prompt), "Error while updating.",
+    if (!prompt.empty() && wxMessageBox(ToWx(prompt), "Error while updating.",
                                         wxYES_NO | wxICON_QUESTION, GetView()) == wxYES)
     {
         ClearPending();
@@ -350,8 +351,7 @@ bool CADOImpDatasource::SortBy(const std::vector<int>& cols, const std::vector<b
     catch (const DatabaseError& error)
     {
         m_lastError = error.Description();
-        wxMessageBox(wxString::FromUTF8(m_lastError), MessageCaption, wxOK | wxICON_ERROR,
-                     GetView());
+        wxMessageBox(ToWx(m_lastError), MessageCaption, wxOK | wxICON_ERROR, GetView());
         // The grid stays usable on the query it showed before.
         m_recordset->Open(JoinQuery(m_query), owner, mode);
         Reread();
@@ -449,13 +449,13 @@ wxString CADOImpDatasource::DefaultText(const Variant& value)
     case Kind::Null:
         return wxString();
     case Kind::Currency:
-        return wxString::FromUTF8(FormatCurrency(value.RawCurrency()));
+        return ToWx(FormatCurrency(value.RawCurrency()));
     case Kind::Date:
-        return wxString::FromUTF8(FormatShortDate(value.RawDate()));
+        return ToWx(FormatShortDate(value.RawDate()));
     case Kind::Long:
         return wxString::Format("%lld", static_cast<long long>(value.RawLong()));
     default:
-        return wxString::FromUTF8(value.ToText());
+        return ToWx(value.ToText());
     }
 }
 

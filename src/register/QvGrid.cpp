@@ -1,5 +1,6 @@
 #include "register/QvGrid.h"
 
+#include "app/WxText.h"
 #include "data/Regional.h"
 #include "register/QvGridEditors.h"
 
@@ -499,8 +500,8 @@ wxString QvGrid::FormatValue(const Variant& value, int col) const
     {
         Currency amount = value.ToCurrency();
         if (col >= 0 && col < LogicalColumnCount() && m_columns[static_cast<std::size_t>(col)].raw)
-            return wxString::FromUTF8(amount.ToText(DecimalSeparator()));
-        return wxString::FromUTF8(FormatCurrency(amount));
+            return ToWx(amount.ToText(DecimalSeparator()));
+        return ToWx(FormatCurrency(amount));
     }
     return CADOImpDatasource::DefaultText(value);
 }
@@ -564,7 +565,7 @@ wxString QvGrid::PlainEditText(int row, int gridCol) const
     Variant value = m_source->GetCell(LogicalColumn(gridCol), row);
     if (value.IsNull())
         return wxString();
-    return wxString::FromUTF8(value.ToCurrency().ToText(DecimalSeparator()));
+    return ToWx(value.ToCurrency().ToText(DecimalSeparator()));
 }
 
 void QvGrid::SetCellVariant(int row, int col, const Variant& value)
@@ -618,7 +619,7 @@ void QvGrid::RecomputeCache()
 
 wxString QvGrid::GroupTextOfRow(int row) const
 {
-    return wxString::FromUTF8(m_source->GetCell(m_groupCol, row).ToText());
+    return ToWx(m_source->GetCell(m_groupCol, row).ToText());
 }
 
 bool QvGrid::IsGroupTotalsColumn(int col) const

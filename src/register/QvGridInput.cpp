@@ -2,6 +2,7 @@
 #include "register/QvGrid.h"
 
 #include "app/AppText.h"
+#include "app/WxText.h"
 
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
@@ -144,8 +145,7 @@ void QvGrid::DeleteCurrentRow()
     {
         // The row stays; the user learns why rather than seeing it reported gone.
         PaintingOn();
-        wxMessageBox(wxString::FromUTF8(m_source->LastError()), MessageCaption, wxOK | wxICON_ERROR,
-                     this);
+        wxMessageBox(ToWx(m_source->LastError()), MessageCaption, wxOK | wxICON_ERROR, this);
         return;
     }
     if (m_groupCol >= 0)
@@ -342,7 +342,7 @@ void QvGrid::ShowHint(wxMouseEvent& event)
         GetGridWindow()->UnsetToolTip();
         return;
     }
-    wxString text = wxString::FromUTF8(m_host->CellHint(row));
+    wxString text = ToWx(m_host->CellHint(row));
     wxToolTip* tip = GetGridWindow()->GetToolTip();
     if (!tip || tip->GetTip() != text)
         GetGridWindow()->SetToolTip(text);

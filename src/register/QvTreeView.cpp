@@ -1,4 +1,5 @@
 #include "register/QvTreeView.h"
+#include "app/WxText.h"
 
 QvTreeView::QvTreeView(wxWindow* parent, wxWindowID id)
     : wxTreeCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
@@ -9,7 +10,7 @@ QvTreeView::QvTreeView(wxWindow* parent, wxWindowID id)
 wxTreeItemId QvTreeView::AddNode(const wxTreeItemId& parent, const std::string& text,
                                  NodeData* data)
 {
-    wxString label = wxString::FromUTF8(text);
+    wxString label = ToWx(text);
     if (!parent.IsOk())
         return AddRoot(label, 1, 0, data);
     return AppendItem(parent, label, 1, 0, data);
@@ -18,7 +19,7 @@ wxTreeItemId QvTreeView::AddNode(const wxTreeItemId& parent, const std::string& 
 wxTreeItemId QvTreeView::InsertSorted(const wxTreeItemId& parent, const std::string& text,
                                       NodeData* data)
 {
-    wxString label = wxString::FromUTF8(text);
+    wxString label = ToWx(text);
     std::size_t position = 0;
     wxTreeItemIdValue cookie;
     for (wxTreeItemId child = GetFirstChild(parent, cookie); child.IsOk();

@@ -1,6 +1,7 @@
 #include "register/RegisterGridHost.h"
 
 #include "app/UserInterface.h"
+#include "app/WxText.h"
 #include "data/Balances.h"
 #include "data/ViewColumns.h"
 #include "register/GridRowCells.h"
@@ -118,8 +119,7 @@ bool RegisterGridHost::ValidateRow(int row)
     if (m_view && m_view->Kind() == KindRegister)
     {
         // A new category joins the column's drop list.
-        wxString category =
-            wxString::FromUTF8(m_grid->CellTextValue(row, RegisterColumn::Category));
+        wxString category = ToWx(m_grid->CellTextValue(row, RegisterColumn::Category));
         const auto& items = m_grid->DropListItems(RegisterColumn::Category);
         if (!category.empty() && std::find(items.begin(), items.end(), category) == items.end())
             m_grid->AddDropListItem(RegisterColumn::Category, category, true);

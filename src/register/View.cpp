@@ -1,6 +1,7 @@
 #include "register/View.h"
 
 #include "app/Settings.h"
+#include "app/WxText.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Regional.h"
@@ -21,7 +22,7 @@ wxString TotalText(const Variant& value)
     // A sum over no rows is shown as an empty field.
     if (value.IsNull())
         return wxString();
-    return wxString::FromUTF8(FormatCurrency(value.ToCurrency()));
+    return ToWx(FormatCurrency(value.ToCurrency()));
 }
 } // namespace
 
@@ -209,8 +210,7 @@ void View::SetUpCategoryList()
                         " AND Period = " + std::to_string(m_month),
                     *m_db, OpenMode::ReadOnly);
     for (; !categories.IsEOF(); categories.MoveNext())
-        grid.AddDropListItem(RegisterColumn::Category,
-                             wxString::FromUTF8(categories.GetText("Category")), true);
+        grid.AddDropListItem(RegisterColumn::Category, ToWx(categories.GetText("Category")), true);
 }
 
 void View::ShowTotals()

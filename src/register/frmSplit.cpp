@@ -1,5 +1,6 @@
 #include "register/frmSplit.h"
 
+#include "app/WxText.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
 #include "data/TextEncoding.h"
@@ -32,7 +33,7 @@ std::int64_t RoundUnits(std::int64_t units, std::int64_t step)
 
 wxString AmountText(Currency amount)
 {
-    return wxString::FromUTF8(amount.ToText(DecimalSeparator()));
+    return ToWx(amount.ToText(DecimalSeparator()));
 }
 
 // The second amount, when its text is a currency value.
@@ -59,9 +60,8 @@ void frmSplit::CreateControls(const std::string& description)
 {
     auto* top = new wxBoxSizer(wxVERTICAL);
     // The description shown as it is: an "&" in it is no mnemonic.
-    auto* text =
-        new wxStaticText(this, IdSplitDescription,
-                         wxControl::EscapeMnemonics(wxString::FromUTF8(ToValidUtf8(description))));
+    auto* text = new wxStaticText(this, IdSplitDescription,
+                                  wxControl::EscapeMnemonics(ToWx(ToValidUtf8(description))));
     text->Wrap(FromDIP(320));
     top->Add(text, 0, wxALL, 8);
     top->Add(new wxStaticLine(this, IdSplitLine), 0, wxEXPAND | wxLEFT | wxRIGHT, 8);

@@ -2,6 +2,7 @@
 
 #include "app/AppText.h"
 #include "app/UserInterface.h"
+#include "app/WxText.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "register/QvGrid.h"
@@ -104,8 +105,7 @@ bool CategoryDialog::WritePendingRow()
 {
     if (m_grid->Commit())
         return true;
-    wxMessageBox(wxString::FromUTF8(m_grid->DataSource().LastError()), MessageCaption,
-                 wxOK | wxICON_ERROR, this);
+    wxMessageBox(ToWx(m_grid->DataSource().LastError()), MessageCaption, wxOK | wxICON_ERROR, this);
     return false;
 }
 
