@@ -8,8 +8,9 @@
 class NodeData : public wxTreeItemData
 {
 public:
-    NodeData(std::string name, int kind, std::string accountId = "", int sequence = 0)
-        : name(std::move(name)), kind(kind), accountId(std::move(accountId)), sequence(sequence)
+    NodeData(std::string nodeName, int nodeKind, std::string nodeAccountId = "", int nodeSequence = 0)
+        : name(std::move(nodeName)), kind(nodeKind), accountId(std::move(nodeAccountId)),
+          sequence(nodeSequence)
     {
     }
     /// Same node: equal names and equal kinds.

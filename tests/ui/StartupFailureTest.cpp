@@ -162,8 +162,8 @@ std::vector<int> ProcessesWithEnvironment(const std::string& text)
         int pid = std::stoi(name);
         if (pid == static_cast<int>(getpid()))
             continue;
-        std::ifstream environ(entry.path() / "environ", std::ios::binary);
-        std::string all((std::istreambuf_iterator<char>(environ)),
+        std::ifstream environment(entry.path() / "environ", std::ios::binary);
+        std::string all((std::istreambuf_iterator<char>(environment)),
                         std::istreambuf_iterator<char>());
         if (all.find(text) != std::string::npos)
             found.push_back(pid);
