@@ -141,7 +141,7 @@ std::string CategoryFilter(const std::string& categories)
         return std::string();
     std::vector<std::string> literals;
     std::vector<std::string> patterns;
-    for (std::string line : SplitLines(categories))
+    for (const std::string& line : SplitLines(categories))
     {
         if (line.find('*') == std::string::npos)
         {

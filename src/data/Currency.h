@@ -51,7 +51,8 @@ public:
         return Currency(units);
     }
     constexpr Currency& operator+=(Currency o) { return *this = *this + o; }
-    constexpr auto operator<=>(const Currency&) const = default;
+    // clang-tidy takes the 0 that a rewritten `a < b` compares the result with for a pointer
+    constexpr auto operator<=>(const Currency&) const = default; // NOLINT(modernize-use-nullptr)
 
     /// Raises the DatabaseError of a result outside the currency range.
     [[noreturn]] static void Overflow();

@@ -16,7 +16,8 @@ struct DateTime
     int minute = 0;
     int second = 0;
 
-    auto operator<=>(const DateTime&) const = default;
+    // clang-tidy takes the 0 that a rewritten `a < b` compares the result with for a pointer
+    auto operator<=>(const DateTime&) const = default; // NOLINT(modernize-use-nullptr)
     bool HasTime() const { return hour != 0 || minute != 0 || second != 0; }
     bool IsValid() const;
 };

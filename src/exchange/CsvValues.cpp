@@ -367,22 +367,22 @@ std::optional<Currency> ParseCsvAmount(std::string_view text, char decimalMark)
 {
     std::string_view s = TrimEnds(text);
     bool negative = false;
-    bool signed_ = false;
+    bool signSeen = false;
     auto takeSign = [&]
     {
-        if (signed_)
+        if (signSeen)
             return;
         if (std::size_t n = LeadingSign(s, negative))
         {
-            signed_ = true;
+            signSeen = true;
             s = TrimEnds(s.substr(n));
         }
     };
     auto takeParentheses = [&]
     {
-        if (!signed_ && s.size() >= 2 && s.front() == '(' && s.back() == ')')
+        if (!signSeen && s.size() >= 2 && s.front() == '(' && s.back() == ')')
         {
-            negative = signed_ = true;
+            negative = signSeen = true;
             s = TrimEnds(s.substr(1, s.size() - 2));
         }
     };
@@ -394,10 +394,10 @@ std::optional<Currency> ParseCsvAmount(std::string_view text, char decimalMark)
     takeSign();
     if (std::size_t n = CurrencySuffix(s))
         s = TrimEnds(s.substr(0, s.size() - n));
-    if (!signed_ && (s.ends_with("-") || s.ends_with("+")))
+    if (!signSeen && (s.ends_with("-") || s.ends_with("+")))
     {
         negative = s.back() == '-';
-        signed_ = true;
+        signSeen = true;
         s = TrimEnds(s.substr(0, s.size() - 1));
         if (std::size_t n = CurrencySuffix(s))
             s = TrimEnds(s.substr(0, s.size() - n));

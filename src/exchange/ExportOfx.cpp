@@ -143,7 +143,7 @@ private:
     // copied to a larger buffer as it grows.
     std::string& Chunk()
     {
-        const std::size_t size = 1024 * 1024;
+        const std::size_t size = std::size_t{1024} * 1024;
         if (m_chunks.empty() || m_chunks.back().size() >= size)
         {
             m_chunks.emplace_back();
@@ -238,7 +238,7 @@ StatementPieces StatementLine(const std::string& accountId, TransactionList& lis
 // parts of about 64 KB, each ending before a "<", so that no conversion buffer grows large.
 std::optional<std::string> EncodeCp1252(std::string_view text)
 {
-    const std::size_t part = 64 * 1024;
+    const std::size_t part = std::size_t{64} * 1024;
     std::string out;
     out.reserve(text.size()); // a character never takes more bytes in CP1252
     while (!text.empty())

@@ -8,7 +8,8 @@
 class NodeData : public wxTreeItemData
 {
 public:
-    NodeData(std::string nodeName, int nodeKind, std::string nodeAccountId = "", int nodeSequence = 0)
+    NodeData(std::string nodeName, int nodeKind, std::string nodeAccountId = "",
+             int nodeSequence = 0)
         : name(std::move(nodeName)), kind(nodeKind), accountId(std::move(nodeAccountId)),
           sequence(nodeSequence)
     {
