@@ -283,10 +283,7 @@ std::string ConvertExpression(const std::string& column, Variant::Kind from, Var
     case Kind::Text:
         // Currency becomes its shortest exact text (12.5, 100), as it reads as text.
         if (from == Kind::Currency)
-            return "CASE WHEN " + c + " IS NULL THEN NULL ELSE (CASE WHEN " + c +
-                   " < 0 THEN '-' ELSE '' END) || (abs(" + c + ") / 10000) || CASE WHEN abs(" + c +
-                   ") % 10000 = 0 THEN '' ELSE '.' || rtrim(printf('%04d', abs(" + c +
-                   ") % 10000), '0') END END";
+            return CurrencyTextExpression(c);
         return "CAST(" + c + " AS TEXT)";
     default:
         return c;

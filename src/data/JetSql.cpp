@@ -143,6 +143,7 @@ public:
             SyntaxError("empty statement");
         m_out.verb = UpperAscii(m_st.At(0).text);
         CollectTables();
+        RewriteConcatenation();
         RewriteLiterals();
         RewriteTop();
         AdjustNumbers();
@@ -218,6 +219,48 @@ private:
         while (m_st.Has(k) && !(m_st.At(k).IsSymbol(")") && m_st.At(k).depth == depth))
             ++k;
         return k;
+    }
+
+    // "&" joins texts and takes an empty column as empty text (the engine's "||" would make the
+    // whole text NULL); a currency column gives its amount, not its stored units.
+    void RewriteConcatenation()
+    {
+        for (std::size_t k = 1; m_st.Has(k + 1); ++k)
+        {
+            if (!m_st.At(k).IsSymbol("&"))
+                continue;
+            if (Variant::Kind kind = ColumnKindEndingAt(k - 1); kind != Variant::Kind::Null)
+                JoinColumn(ColumnStartingBefore(k - 1), k - 1, kind);
+            if (Variant::Kind kind = ColumnKindStartingAt(k + 1); kind != Variant::Kind::Null)
+                JoinColumn(k + 1, ColumnEndingAfter(k + 1), kind);
+        }
+    }
+
+    std::size_t ColumnStartingBefore(std::size_t last)
+    {
+        bool qualified = last >= 2 && m_st.At(last - 1).IsSymbol(".") && IsName(m_st.At(last - 2));
+        return qualified ? last - 2 : last;
+    }
+
+    std::size_t ColumnEndingAfter(std::size_t first)
+    {
+        bool qualified = m_st.Has(first + 2) && m_st.At(first + 1).IsSymbol(".");
+        return qualified ? first + 2 : first;
+    }
+
+    // Replaces the column reference in tokens first..last by its text for joining.
+    void JoinColumn(std::size_t first, std::size_t last, Variant::Kind kind)
+    {
+        std::string column;
+        for (std::size_t k = first; k <= last; ++k)
+        {
+            column += m_st.At(k).text;
+            m_st.At(k).text.clear();
+        }
+        if (kind == Variant::Kind::Currency)
+            column = CurrencyTextExpression(column);
+        m_st.At(first).text = "IFNULL(" + column + ", '')";
+        m_st.At(first).type = Type::Symbol;
     }
 
     void RewriteLiterals()
@@ -422,16 +465,19 @@ private:
         bool itemCounts = false;
         bool itemHasDate = false;
         bool itemHasOther = false;
+        bool itemJoinsText = false;
         auto finishItem = [&]()
         {
             Variant::Kind kind = itemKind;
             if (itemCounts)
                 kind = Variant::Kind::Long;
+            else if (itemJoinsText)
+                kind = Variant::Kind::Null;
             else if (kind != Variant::Kind::Currency)
                 kind = (itemHasDate && !itemHasOther) ? Variant::Kind::Date : Variant::Kind::Null;
             kinds.push_back(kind);
             itemKind = Variant::Kind::Null;
-            itemCounts = itemHasDate = itemHasOther = false;
+            itemCounts = itemHasDate = itemHasOther = itemJoinsText = false;
         };
         for (; m_st.Has(k); ++k)
         {
@@ -446,6 +492,8 @@ private:
             if (t.IsSymbol("*") && (k == 1 || m_st.At(k - 1).IsSymbol(",") ||
                                     m_st.At(k - 1).IsSymbol(".") || m_st.At(k - 1).text.empty()))
                 star = true;
+            if (t.IsSymbol("||"))
+                itemJoinsText = true;
             bool call = m_st.Has(k + 1) && m_st.At(k + 1).IsSymbol("(");
             if (call)
             {
@@ -638,4 +686,13 @@ TranslatedSql TranslateJetSql(std::string_view jetSql, SchemaCatalog& catalog)
         out.sql += t.text;
     }
     return out;
+}
+
+std::string CurrencyTextExpression(const std::string& units)
+{
+    const std::string& c = units;
+    return "CASE WHEN " + c + " IS NULL THEN NULL ELSE (CASE WHEN " + c +
+           " < 0 THEN '-' ELSE '' END) || (abs(" + c + ") / 10000) || CASE WHEN abs(" + c +
+           ") % 10000 = 0 THEN '' ELSE '.' || rtrim(printf('%04d', abs(" + c +
+           ") % 10000), '0') END END";
 }

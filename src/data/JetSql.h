@@ -65,3 +65,7 @@ std::string TranslateDateLiteral(std::string_view inner);
 
 /// The number literal's value in currency units, as text ("12.5" gives "125000").
 std::string ScaleCurrencyLiteral(const std::string& number);
+
+/// The engine expression giving the text of a currency amount stored in units: its shortest
+/// exact decimal form with "." ("12.5", "-0.0001", "100"), NULL for NULL.
+std::string CurrencyTextExpression(const std::string& units);

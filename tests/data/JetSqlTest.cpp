@@ -254,6 +254,32 @@ TEST(JetDialect, QuotedTextPassesThroughUntouchedAndTextIgnoresCase)
         (std::vector<std::string>{"G1", "G2"}));
 }
 
+TEST(JetDialect, AmpersandJoinsTheAmountOfACurrencyColumnNotItsStoredUnits)
+{
+    Store s;
+    AddTrans(s.db, "'A1', 1, 0, 2016, 1, #1/2/2016#, 'Food', -12.5, 'Grocer', '', 'F1'");
+    AddTrans(s.db, "'A1', 2, 0, 2016, 1, #1/2/2016#, 'Rent', 1000, 'Landlord', '', 'F2'");
+    AddTrans(s.db, "'A1', 3, 0, 2016, 1, #1/2/2016#, 'Fee', -0.0001, 'Bank', '', 'F3'");
+    AddTrans(s.db, "'A1', 4, 0, 2016, 1, #1/2/2016#, 'Open', NULL, 'Blank', NULL, 'F4'");
+    EXPECT_EQ(
+        Texts(s.db, "SELECT Description & ': ' & Amount AS Line FROM Trans ORDER BY Sequence",
+              "Line"),
+        (std::vector<std::string>{"Grocer: -12.5", "Landlord: 1000", "Bank: -0.0001", "Blank: "}));
+    // An empty column joins as empty text.
+    EXPECT_EQ(First(s.db, "SELECT Category & PayeeName & '!' AS Line FROM Trans WHERE FITID = 'F4'",
+                    "Line"),
+              Variant::FromText("Open!"));
+    // Qualified, on the right and on the left, in a condition.
+    EXPECT_EQ(Texts(s.db,
+                    "SELECT T.Amount & '/' & T.Category AS Line FROM Trans AS T "
+                    "WHERE 'x' & T.Amount = 'x1000'",
+                    "Line"),
+              (std::vector<std::string>{"1000/Rent"}));
+    // Arithmetic on the column keeps its units.
+    EXPECT_EQ(First(s.db, "SELECT Amount * 2 AS Twice FROM Trans WHERE FITID = 'F1'", "Twice"),
+              Money("-25"));
+}
+
 TEST(JetDialect, AlterColumnRebuildsKeepingRowsIndexesAndTriggers)
 {
     Store s;

@@ -56,6 +56,8 @@ bool IsCiRun()
 
 void RunPendingEvents()
 {
+    if (!wxTheApp)
+        return; // wx was never started: no display
     for (int round = 0; round < 50; ++round)
     {
         bool more = wxTheApp->HasPendingEvents();
