@@ -11,11 +11,6 @@ namespace
 // Tables whose rows belong to an account through its AccountID.
 const char* const AccountRowTables[] = {"Trans", "Loan", "Investment"};
 
-bool AccountExists(Database& db, const std::string& accountId)
-{
-    return db.HasRows("Account", "AccountID = '" + SqlEscape(accountId) + "'");
-}
-
 std::string NewAccountNumber(Database& db)
 {
     std::string candidate = "New Account";
@@ -115,6 +110,11 @@ std::string CheckAccountChoice(const AccountChoice& choice)
     if (choice.action == AccountChoice::Action::Create && choice.description.empty())
         return AccountDescriptionRequired;
     return "";
+}
+
+bool AccountExists(Database& db, const std::string& accountId)
+{
+    return db.HasRows("Account", "AccountID = '" + SqlEscape(accountId) + "'");
 }
 
 bool EnsureImportAccount(ImportContext& context, std::string& accountId)

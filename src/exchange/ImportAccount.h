@@ -73,6 +73,9 @@ private:
     UserInterface& m_ui;
 };
 
+/// Whether an account has that AccountID.
+bool AccountExists(Database& db, const std::string& accountId);
+
 /// Makes sure transactions can be filed under accountId: true at once when an account has
 /// that number; otherwise asks the chooser and returns whether the user answered. When the
 /// statement named no number, accountId becomes the chosen account's number.

@@ -115,8 +115,8 @@ struct OfxTransaction
 OfxTransaction ReadBlock(const std::string& block, LocalMidnights& midnights)
 {
     OfxTransaction t;
-    t.fitid = TagValue(block, "<FITID>");
-    t.checkId = ClearZeroCheckNumber(TagValue(block, "<CHECKNUM>"));
+    t.fitid = TagText(block, "<FITID>");
+    t.checkId = ClearZeroCheckNumber(TagText(block, "<CHECKNUM>"));
     t.date = ReadPostingDate(TagValue(block, "<DTPOSTED>"), midnights);
     t.amount = ReadAmount(TagValue(block, "<TRNAMT>"));
     t.description = TagText(block, "<NAME>");
@@ -152,7 +152,13 @@ public:
     }
 
     /// Takes the FITID of a block about to be stored; false when it is known already.
-    bool Take(const std::string& fitid) { return m_fitids.insert(fitid).second; }
+    /// Earlier imports stored ids as written ("A&amp;B"), so that form counts as known too.
+    bool Take(const std::string& fitid, const std::string& written)
+    {
+        if (written != fitid && m_fitids.contains(written))
+            return false;
+        return m_fitids.insert(fitid).second;
+    }
 
 private:
     static constexpr std::size_t MinimalBlockSize = 160; ///< bytes of a short STMTTRN aggregate
@@ -232,10 +238,12 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
     std::string block;
     while (NextAggregate(text, "STMTTRN", position, block))
     {
-        std::string fitid = TagValue(block, "<FITID>");
+        std::string written = TagValue(block, "<FITID>");
+        std::string fitid =
+            written.find('&') != std::string::npos ? TagText(block, "<FITID>") : written;
         // A block already held is not read further: its date or amount may be bad. A block
         // that turns out bad ends the import, and with it the FITIDs taken.
-        if (!fitid.empty() && !fitids.Take(fitid))
+        if (!fitid.empty() && !fitids.Take(fitid, written))
         {
             ++result.duplicates;
             continue;
@@ -257,6 +265,16 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
         ++result.added;
     }
 }
+// The first account number of the file; an account that earlier imports created under the
+// number as written ("A&amp;B") keeps receiving its statements.
+std::string ImportAccountId(Database& db, std::string_view text)
+{
+    std::string accountId = TagText(text, "<ACCTID>");
+    std::string written = TagValue(text, "<ACCTID>");
+    if (written != accountId && !AccountExists(db, accountId) && AccountExists(db, written))
+        return written;
+    return accountId;
+}
 } // namespace
 
 std::string ClearZeroCheckNumber(const std::string& value)
@@ -277,7 +295,7 @@ ImportResult ReadOfxFile(ImportContext& context, const std::string& path)
         std::string_view bytes = file.Bytes();
         text = StatementText(bytes.substr(0, bytes.find('\0')), decoded);
         // The first account number of the file, whatever statement it stands in.
-        std::string accountId = TagValue(text, "<ACCTID>");
+        std::string accountId = ImportAccountId(context.db, text);
         if (EnsureImportAccount(context, accountId))
         {
             result.accountResolved = true;

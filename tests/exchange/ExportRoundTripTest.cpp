@@ -125,7 +125,7 @@ TEST_F(ExportRoundTrip, AnExportedStatementImportsAsTheSameTransactions)
          .amount = "1500.25",
          .description = "Salary",
          .notes = "April",
-         .fitid = "PAY-04",
+         .fitid = "PAY&04 <b>",
          .account = "1001-77"});
     Add({.sequence = 4,
          .date = "12/31/2015",

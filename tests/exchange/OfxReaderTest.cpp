@@ -192,6 +192,30 @@ TEST_F(OfxReader, StoresNamesMemosAndCheckNumbersByTheirRules)
                                         "(blank)||", "(blank)||EFT", "x||-"}));
 }
 
+TEST_F(OfxReader, IdsAreStoredAsTheirTextAndIdsStoredAsWrittenStayKnown)
+{
+    chooser.Create("Bank", "Joint");
+    Read(Statement("12&amp;3", Block("A&amp;B", "20160105", "-1", "x", "", "7&lt;") +
+                                   Block("<![CDATA[C&D]]>", "20160106", "-2")));
+    EXPECT_EQ(Stored("AccountID, FITID, CheckID", "12&3"),
+              (std::vector<std::string>{"12&3|A&B|7<", "12&3|C&D|"}));
+    EXPECT_EQ(Read(Statement("12&amp;3", Block("A&amp;B", "20160105", "-1") +
+                                             Block("C&amp;D", "20160106", "-2")))
+                  .duplicates,
+              2);
+
+    // Earlier imports stored ids as written: that account and those rows are still found.
+    Db().Execute("DELETE FROM Trans");
+    Db().Execute("UPDATE Account SET AccountID = '9&amp;9'");
+    Db().Execute("INSERT INTO Trans (AccountID, Sequence, FITID) VALUES ('9&amp;9', 1, 'E&amp;F')");
+    ImportResult again = Read(Statement("9&amp;9", Block("E&amp;F", "20160105", "-1") +
+                                                       Block("G&amp;H", "20160106", "-2")));
+    EXPECT_EQ(again.duplicates, 1);
+    EXPECT_EQ(again.added, 1);
+    EXPECT_EQ(Count("Trans WHERE AccountID = '9&amp;9' AND FITID = 'G&H'"), 1);
+    EXPECT_TRUE(chooser.requests.size() == 1) << "only the first import asked for its account";
+}
+
 TEST_F(OfxReader, FilesTwoStatementsUnderTheFirstAccountNumber)
 {
     AddAccount("2002", "Savings");
