@@ -1,6 +1,6 @@
 #include "exchange/ImportCommandLine.h"
 
-#include "app/UserInterface.h"
+#include "app/TerminalUi.h"
 #include "data/DateTime.h"
 #include "data/SchemaCatalog.h"
 #include "exchange/CsvImport.h"
@@ -13,22 +13,6 @@
 
 namespace
 {
-// Messages go to the error stream; there is no status bar and no cursor.
-class TerminalUi : public UserInterface
-{
-public:
-    explicit TerminalUi(std::ostream& err) : m_err(err) {}
-    void ShowMessage(const std::string& text, Icon) override { m_err << text << "\n"; }
-    bool AskYesNo(const std::string&) override { return false; }
-    void PushStatus(const std::string&) override {}
-    void PopStatus() override {}
-    void BeginWait() override {}
-    void EndWait() override {}
-
-private:
-    std::ostream& m_err;
-};
-
 // Answers the Select Account dialog from the command line.
 class CommandLineChooser : public AccountChooser
 {

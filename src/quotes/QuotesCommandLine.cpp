@@ -1,6 +1,6 @@
 #include "quotes/QuotesCommandLine.h"
 
-#include "app/UserInterface.h"
+#include "app/TerminalUi.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "quotes/QuoteUpdate.h"
@@ -9,22 +9,6 @@
 
 namespace
 {
-// Messages go to the error stream; there is no status bar and no cursor.
-class TerminalUi : public UserInterface
-{
-public:
-    explicit TerminalUi(std::ostream& err) : m_err(err) {}
-    void ShowMessage(const std::string& text, Icon) override { m_err << text << "\n"; }
-    bool AskYesNo(const std::string&) override { return false; }
-    void PushStatus(const std::string&) override {}
-    void PopStatus() override {}
-    void BeginWait() override {}
-    void EndWait() override {}
-
-private:
-    std::ostream& m_err;
-};
-
 void PrintHoldings(Database& db, std::ostream& out)
 {
     Recordset rs;

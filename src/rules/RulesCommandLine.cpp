@@ -1,6 +1,6 @@
 #include "rules/RulesCommandLine.h"
 
-#include "app/UserInterface.h"
+#include "app/TerminalUi.h"
 #include "rules/CategoryRuleList.h"
 
 #include <charconv>
@@ -9,28 +9,6 @@
 
 namespace
 {
-// The engine's messages go to the error stream; a failure is remembered for the exit code.
-class RulesTerminalUi : public UserInterface
-{
-public:
-    explicit RulesTerminalUi(std::ostream& err) : m_err(err) {}
-    void ShowMessage(const std::string& text, Icon icon) override
-    {
-        m_err << text << "\n";
-        m_failed = m_failed || icon == Icon::Stop;
-    }
-    bool AskYesNo(const std::string&) override { return false; }
-    void PushStatus(const std::string&) override {}
-    void PopStatus() override {}
-    void BeginWait() override {}
-    void EndWait() override {}
-    bool Failed() const { return m_failed; }
-
-private:
-    std::ostream& m_err;
-    bool m_failed = false;
-};
-
 std::optional<std::int32_t> ParseSequence(const std::string& text)
 {
     std::int32_t value = 0;
@@ -132,7 +110,7 @@ int RunRulesCommandLine(Database& db, const RulesCommandLine& command, std::ostr
         return 1;
     case Action::Apply:
     {
-        RulesTerminalUi ui(err);
+        TerminalUi ui(err);
         int categorised = ApplyCategoryRules(db, ui);
         // Rows categorised before an error stay categorised, so the count is still told.
         out << "categorised " << categorised << "\n";

@@ -1,4 +1,4 @@
-#include "cli/CliRun.h"
+#include "cli/CliDatabaseTest.h"
 
 #include "exchange/ImportFixture.h"
 #include "support/TempDir.h"
@@ -12,45 +12,7 @@
 
 namespace
 {
-/// A database of its own in a settings folder of its own, opened through the command line.
-class CliCsvImport : public ::testing::Test
-{
-protected:
-    CliCsvImport()
-    {
-        std::ostringstream ignored;
-        EXPECT_EQ(RunCli({"check"}, ignored, ignored), 0);
-        m_db = (m_home.Path() / "Quorvel/Tallybrook/db/qtb.mdb").string();
-        Sql("INSERT INTO Account (AccountID, Description, Type) VALUES ('1001', 'Checking', "
-            "'Bank')");
-    }
-
-    CliRun Cli(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--database", m_db});
-        return ::Cli(args);
-    }
-
-    std::string Sql(const std::string& statement)
-    {
-        CliRun run = Cli({"sql", statement});
-        EXPECT_EQ(run.code, 0) << run.err;
-        return run.out;
-    }
-
-    std::string Write(const std::string& name, const std::string& content)
-    {
-        std::string path = m_dir.File(name);
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-private:
-    TempDir m_home;
-    ScopedEnv m_dataHome{"XDG_DATA_HOME", m_home.Path().string()};
-    TempDir m_dir;
-    std::string m_db;
-};
+using CliCsvImport = CliDatabaseTest;
 
 // Every day is 12 or less: the date order cannot be told from the dates.
 const char* const GermanStatement = "Buchungstag;Empf\xC3\xA4nger;Betrag\n"

@@ -1,4 +1,4 @@
-#include "cli/CliRun.h"
+#include "cli/CliDatabaseTest.h"
 
 #include "support/RegionEnv.h"
 #include "support/TempDir.h"
@@ -14,17 +14,11 @@
 
 namespace
 {
-/// A database of its own with two accounts, opened through the command line.
-class CliExport : public ::testing::Test
+class CliExport : public CliDatabaseTest
 {
 protected:
     CliExport()
     {
-        std::ostringstream ignored;
-        EXPECT_EQ(RunCli({"check"}, ignored, ignored), 0);
-        m_db = (m_home.Path() / "Quorvel/Tallybrook/db/qtb.mdb").string();
-        Sql("INSERT INTO Account (AccountID, Description, Type) VALUES ('1001', 'Checking', "
-            "'Bank')");
         Sql("INSERT INTO Account (AccountID, Description, Type) VALUES ('I-9', 'Brokerage', "
             "'Investment')");
         Sql("INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
@@ -34,30 +28,11 @@ protected:
             "Description) VALUES ('I-9', 2, 2016, 3, #3/16/2016#, '(none)', 12.5, 'Dividend')");
     }
 
-    CliRun Cli(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--database", m_db});
-        return ::Cli(args);
-    }
-
-    std::string Sql(const std::string& statement)
-    {
-        CliRun run = Cli({"sql", statement});
-        EXPECT_EQ(run.code, 0) << run.err;
-        return run.out;
-    }
-
-    std::string File(const std::string& name) const { return m_dir.File(name); }
     static std::string Read(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-
-    TempDir m_home;
-    ScopedEnv m_dataHome{"XDG_DATA_HOME", m_home.Path().string()};
-    TempDir m_dir;
-    std::string m_db;
 };
 } // namespace
 

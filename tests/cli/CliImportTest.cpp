@@ -1,4 +1,4 @@
-#include "cli/CliRun.h"
+#include "cli/CliDatabaseTest.h"
 
 #include "exchange/ImportFixture.h"
 #include "support/TempDir.h"
@@ -12,48 +12,7 @@
 
 namespace
 {
-
-/// A database of its own, opened through the command line as the program opens it.
-class CliImport : public ::testing::Test
-{
-protected:
-    CliImport()
-    {
-        // The first start makes the database in the application-data folder.
-        std::ostringstream ignored;
-        EXPECT_EQ(RunCli({"check"}, ignored, ignored), 0);
-        m_db = (m_home.Path() / "Quorvel/Tallybrook/db/qtb.mdb").string();
-        Sql("INSERT INTO Account (AccountID, Description, Type) VALUES ('1001', 'Checking', "
-            "'Bank')");
-    }
-
-    CliRun Cli(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--database", m_db});
-        return ::Cli(args);
-    }
-
-    /// The output of statements run on the database as it is.
-    std::string Sql(const std::string& statement)
-    {
-        CliRun run = Cli({"sql", statement});
-        EXPECT_EQ(run.code, 0) << run.err;
-        return run.out;
-    }
-
-    std::string Write(const std::string& name, const std::string& content)
-    {
-        std::string path = m_dir.File(name);
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-private:
-    TempDir m_home;
-    ScopedEnv m_dataHome{"XDG_DATA_HOME", m_home.Path().string()};
-    TempDir m_dir;
-    std::string m_db;
-};
+using CliImport = CliDatabaseTest;
 } // namespace
 
 TEST_F(CliImport, ImportsAStatementOfAKnownAccountOnceAndRunsTheRules)
