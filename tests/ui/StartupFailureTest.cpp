@@ -2,6 +2,7 @@
 #include "app/Controller.h"
 
 #include "support/TempDir.h"
+#include "ui/ProgramHomeTest.h"
 #include "ui/UiTestSupport.h"
 
 #include <wx/init.h>
@@ -76,36 +77,10 @@ std::vector<std::string> ReadLines(const std::filesystem::path& path)
 
 constexpr const char* HomeVariable = "TALLYBROOK_UI_TEST_HOME";
 
-/// An application-data folder of the test's own. The child process of a death test runs
-/// the test again from its start and finds the parent's folder through the environment.
-class StartupTest : public ::testing::Test
+class StartupTest : public ProgramHomeTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY"))
-        {
-            if (IsCiRun())
-                GTEST_FAIL() << "no display: the window tests need one (xvfb-run)";
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        }
-        if (const char* inherited = std::getenv(HomeVariable))
-            m_home = inherited;
-        else
-        {
-            m_tempDir.emplace();
-            m_home = m_tempDir->Path();
-            m_homeEnv.emplace(HomeVariable, m_home.string());
-        }
-        m_dataHome.emplace("XDG_DATA_HOME", m_home.string());
-    }
-
-    std::filesystem::path AppDir() const { return m_home / "Quorvel/Tallybrook"; }
-
-    std::optional<TempDir> m_tempDir;
-    std::optional<ScopedEnv> m_homeEnv;
-    std::optional<ScopedEnv> m_dataHome;
-    std::filesystem::path m_home;
+    StartupTest() : ProgramHomeTest(HomeVariable) {}
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "app/Application.h"
 #include "exchange/frmSelectAccount.h"
 #include "ui/ControllerFixture.h"
+#include "ui/ProgramHomeTest.h"
 #include "ui/RealInput.h"
 #include "ui/ScriptedDialogs.h"
 
@@ -145,33 +146,10 @@ protected:
     std::exit(wxEntry(argc, argv.data()));
 }
 
-/// An application-data folder of the test's own, shared with the death test's child.
-class ProgramArgument : public ::testing::Test
+class ProgramArgument : public ProgramHomeTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY"))
-        {
-            if (IsCiRun())
-                GTEST_FAIL() << "no display: the window tests need one (xvfb-run)";
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        }
-        if (const char* inherited = std::getenv(HomeVariable))
-            m_home = inherited;
-        else
-        {
-            m_tempDir.emplace();
-            m_home = m_tempDir->Path();
-            m_homeEnv.emplace(HomeVariable, m_home.string());
-        }
-        m_dataHome.emplace("XDG_DATA_HOME", m_home.string());
-    }
-
-    std::optional<TempDir> m_tempDir;
-    std::optional<ScopedEnv> m_homeEnv;
-    std::optional<ScopedEnv> m_dataHome;
-    std::filesystem::path m_home;
+    ProgramArgument() : ProgramHomeTest(HomeVariable) {}
 };
 } // namespace
 
