@@ -1,6 +1,7 @@
 #include "app/MainCommands.h"
 
 #include "app/Controller.h"
+#include "app/FileDialogPath.h"
 #include "app/OpenDocument.h"
 #include "app/Settings.h"
 #include "app/SiteAddress.h"
@@ -46,7 +47,7 @@ void MainCommands::Import()
     // A cancelled dialog gives the empty path: nothing is imported, the rules still run.
     std::string path;
     if (dialog.ShowModal() == wxID_OK)
-        path = dialog.GetPath().utf8_string();
+        path = ChosenPath(dialog);
     ImportStatement(path);
 }
 

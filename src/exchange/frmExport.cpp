@@ -1,5 +1,6 @@
 #include "exchange/frmExport.h"
 
+#include "app/FileDialogPath.h"
 #include "app/UserInterface.h"
 
 #include <wx/filedlg.h>
@@ -11,24 +12,7 @@ namespace
 const char* const ExportFilter = "Open Financial Exchange|*.ofx|CSV (Comma delimited)|*.csv";
 const char* const DefaultExtension = ".ofx";
 
-ChosenPathReader& Reader()
-{
-    static ChosenPathReader reader;
-    return reader;
-}
-
-std::string ChosenPath(const wxFileDialog& dialog)
-{
-    return (Reader() ? Reader()(dialog) : dialog.GetPath()).utf8_string();
-}
 } // namespace
-
-ChosenPathReader SetChosenPathReader(ChosenPathReader reader)
-{
-    ChosenPathReader previous = std::move(Reader());
-    Reader() = std::move(reader);
-    return previous;
-}
 
 std::string ChooseExportPath(wxWindow* parent, UserInterface& ui)
 {

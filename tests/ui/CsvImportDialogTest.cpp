@@ -6,6 +6,7 @@
 #include "exchange/frmSelectAccount.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <wx/choice.h>
 #include <wx/grid.h>
@@ -79,7 +80,8 @@ protected:
     {
         std::string path = m_dir.File(name);
         std::ofstream(path, std::ios::binary) << content;
-        m_controller->Commands().ImportStatement(path);
+        PickedFile picked(path);
+        RealInput(*m_controller).Key('I', wxMOD_CONTROL);
         RunPendingEvents();
     }
 

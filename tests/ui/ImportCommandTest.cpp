@@ -1,10 +1,13 @@
 #include "app/CommandIds.h"
+#include "app/FileDialogPath.h"
 #include "exchange/frmSelectAccount.h"
+#include "support/SampleStatement.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
 
 #include <wx/choice.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -14,14 +17,27 @@
 
 namespace
 {
-/// Answers the Import command's file dialog (cancelled), message boxes (OK) and the Select
-/// Account dialog, the last through its real controls and its real OK button.
+/// Answers the Import command's file dialog with a path as a user picking a file does (or
+/// cancels it), message boxes (OK) and the Select Account dialog, the last through its real
+/// controls and its real OK button. wxGTK's dialog, not shown, gives no path from GetPath, so
+/// the command reads the folder and name set here.
 class ImportAnswers : public wxModalDialogHook
 {
 public:
-    ImportAnswers() { Register(); }
-    ~ImportAnswers() override { Unregister(); }
+    ImportAnswers()
+    {
+        Register();
+        m_previous = SetChosenPathReader(
+            [](const wxFileDialog& dialog)
+            { return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath(); });
+    }
+    ~ImportAnswers() override
+    {
+        SetChosenPathReader(std::move(m_previous));
+        Unregister();
+    }
 
+    std::string path; ///< the file picked; empty: the dialog is cancelled
     std::function<void(frmSelectAccount&)> selectAccount; ///< empty: cancel the dialog
     std::string fileDialogTitle;
     std::string fileDialogWildcard;
@@ -35,7 +51,10 @@ protected:
         {
             fileDialogTitle = files->GetMessage().utf8_string(); // a file dialog's title
             fileDialogWildcard = files->GetWildcard().utf8_string();
-            return wxID_CANCEL;
+            if (path.empty())
+                return wxID_CANCEL;
+            files->SetPath(wxString::FromUTF8(path));
+            return wxID_OK;
         }
         if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
         {
@@ -50,6 +69,9 @@ protected:
         return wxID_NONE; // shown for real; the script closes it
     }
     void Exit(wxDialog*) override {}
+
+private:
+    ChosenPathReader m_previous;
 };
 
 template <typename Control> Control& Find(wxWindow& dialog, int id)
@@ -59,28 +81,15 @@ template <typename Control> Control& Find(wxWindow& dialog, int id)
     return *control;
 }
 
-std::string Statement(const std::string& accountId)
-{
-    return "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX>\r\n<BANKMSGSRSV1>\r\n"
-           "<STMTTRNRS>\r\n<STMTRS>\r\n<CURDEF>USD\r\n<BANKACCTFROM>\r\n<ACCTID>" +
-           accountId +
-           "\r\n</BANKACCTFROM>\r\n<BANKTRANLIST>\r\n"
-           "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>20160503\r\n<TRNAMT>-12.50\r\n"
-           "<FITID>F1\r\n<NAME>Corner Bakery\r\n</STMTTRN>\r\n"
-           "<STMTTRN>\r\n<TRNTYPE>CREDIT\r\n<DTPOSTED>20160504\r\n<TRNAMT>100.00\r\n"
-           "<FITID>F2\r\n<NAME>Salary\r\n</STMTTRN>\r\n"
-           "</BANKTRANLIST>\r\n</STMTRS>\r\n</STMTTRNRS>\r\n</BANKMSGSRSV1>\r\n</OFX>\r\n";
-}
-
 class ImportCommand : public ControllerTest
 {
 protected:
-    /// What the Import command does with the file the user picked.
-    void Import(const std::string& accountId)
+    /// Ctrl+I, and a statement of the account picked in the file dialog.
+    void Import(ImportAnswers& answers, const std::string& accountId)
     {
-        std::string path = m_dir.File("statement.ofx");
-        std::ofstream(path, std::ios::binary) << Statement(accountId);
-        m_controller->Commands().ImportStatement(path);
+        answers.path = m_dir.File("statement.ofx");
+        std::ofstream(answers.path, std::ios::binary) << SampleStatement(accountId);
+        RealInput(*m_controller).Key('I', wxMOD_CONTROL);
         RunPendingEvents();
     }
 };
@@ -105,7 +114,7 @@ TEST_F(ImportCommand, ImportsIntoANewAccountChosenInTheDialogAndShowsItInTheTree
         input.Type("Savings");
         input.Click(dialog.FindWindow(wxID_OK));
     };
-    Import("77-100");
+    Import(answers, "77-100");
     EXPECT_EQ(answers.selectAccountShown, 1);
     EXPECT_EQ(Text("SELECT Type FROM Account WHERE AccountID = '77-100'"), "Cash");
     EXPECT_EQ(Text("SELECT Description FROM Account WHERE AccountID = '77-100'"), "Savings");
@@ -117,7 +126,7 @@ TEST_F(ImportCommand, ImportsIntoANewAccountChosenInTheDialogAndShowsItInTheTree
     EXPECT_TRUE(Node("Cash", KindAccountList).IsOk());
 
     // The same file again: the account is known and every transaction is already there.
-    Import("77-100");
+    Import(answers, "77-100");
     EXPECT_EQ(answers.selectAccountShown, 1);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
 }
@@ -129,7 +138,7 @@ TEST_F(ImportCommand, MappingReKeysTheAccountWithItsHistoryAndCancelImportsNothi
              "'earlier', 5)"});
     Start();
     ImportAnswers answers;
-    Import("55-1"); // cancelled: nothing changes
+    Import(answers, "55-1"); // cancelled: nothing changes
     EXPECT_EQ(Text("SELECT AccountID FROM Account"), "old");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 1);
 
@@ -143,7 +152,7 @@ TEST_F(ImportCommand, MappingReKeysTheAccountWithItsHistoryAndCancelImportsNothi
         EXPECT_TRUE(Find<wxChoice>(dialog, IdExistingAccount).IsEnabled());
         input.Click(dialog.FindWindow(wxID_OK));
     };
-    Import("55-1");
+    Import(answers, "55-1");
     EXPECT_EQ(Text("SELECT AccountID FROM Account"), "55-1");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE AccountID = '55-1'"), 3);
     EXPECT_EQ(Text("SELECT CurrentBalance FROM Account"), "92.5");
@@ -166,9 +175,9 @@ TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsRe
     EXPECT_EQ(Text("SELECT Category FROM Trans"), "Food");
     EXPECT_EQ(Text("SELECT Category FROM Budget WHERE [Year] = 2016 AND Period = 5"), "Food");
 
-    std::string notes = m_dir.File("notes.txt");
-    std::ofstream(notes) << "just some notes\n";
-    window.Commands().ImportStatement(notes);
+    answers.path = m_dir.File("notes.txt");
+    std::ofstream(answers.path) << "just some notes\n";
+    input.Key('I', wxMOD_CONTROL);
     EXPECT_EQ(answers.messages, std::vector<std::string>{"Invalid file format."});
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 1);
 }

@@ -1,6 +1,8 @@
 #include "ui/ScriptedDialogs.h"
 
 #include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 
 #include <gtest/gtest.h>
@@ -62,4 +64,27 @@ int ScriptedDialogs::Enter(wxDialog* dialog)
             }
         });
     return wxID_NONE; // shown for real
+}
+
+PickedFile::PickedFile(std::string path) : m_path(std::move(path))
+{
+    Register();
+    m_previous = SetChosenPathReader(
+        [](const wxFileDialog& dialog)
+        { return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath(); });
+}
+
+PickedFile::~PickedFile()
+{
+    SetChosenPathReader(std::move(m_previous));
+    Unregister();
+}
+
+int PickedFile::Enter(wxDialog* dialog)
+{
+    auto* files = dynamic_cast<wxFileDialog*>(dialog);
+    if (!files)
+        return wxID_NONE;
+    files->SetPath(wxString::FromUTF8(m_path));
+    return wxID_OK;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileDialogPath.h"
 #include "ui/UiTestSupport.h"
 
 #include <wx/modalhook.h>
@@ -39,4 +40,22 @@ private:
     std::deque<int> m_answers;
     std::vector<MessageBoxAnswers::Shown> m_messages;
     std::vector<std::string> m_cancelled;
+};
+
+/// Picks a file in the next file dialogs, as a user choosing it does, while it lives; other
+/// dialogs go to the hooks made before it. wxGTK's dialog, not shown, gives no path from
+/// GetPath, so the command reads the folder and name set here.
+class PickedFile : public wxModalDialogHook
+{
+public:
+    explicit PickedFile(std::string path);
+    ~PickedFile() override;
+
+protected:
+    int Enter(wxDialog* dialog) override;
+    void Exit(wxDialog*) override {}
+
+private:
+    std::string m_path;
+    ChosenPathReader m_previous;
 };

@@ -1,6 +1,7 @@
 // A statement file named on the command line is imported once the main window shows.
 #include "app/Application.h"
 #include "exchange/frmSelectAccount.h"
+#include "support/SampleStatement.h"
 #include "ui/ControllerFixture.h"
 #include "ui/ProgramHomeTest.h"
 #include "ui/RealInput.h"
@@ -19,19 +20,6 @@
 
 namespace
 {
-std::string Statement(const std::string& accountId)
-{
-    return "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX>\r\n<BANKMSGSRSV1>\r\n"
-           "<STMTTRNRS>\r\n<STMTRS>\r\n<CURDEF>USD\r\n<BANKACCTFROM>\r\n<ACCTID>" +
-           accountId +
-           "\r\n</BANKACCTFROM>\r\n<BANKTRANLIST>\r\n"
-           "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>20160503\r\n<TRNAMT>-12.50\r\n"
-           "<FITID>F1\r\n<NAME>Corner Bakery\r\n</STMTTRN>\r\n"
-           "<STMTTRN>\r\n<TRNTYPE>CREDIT\r\n<DTPOSTED>20160504\r\n<TRNAMT>100.00\r\n"
-           "<FITID>F2\r\n<NAME>Salary\r\n</STMTTRN>\r\n"
-           "</BANKTRANLIST>\r\n</STMTRS>\r\n</STMTTRNRS>\r\n</BANKMSGSRSV1>\r\n</OFX>\r\n";
-}
-
 class StatementArgument : public ControllerTest
 {
 protected:
@@ -55,7 +43,7 @@ TEST_F(StatementArgument, TheFileIsImportedAfterTheWindowShowsWithTheAccountQues
     Prepare({"INSERT INTO CategoryRule ([Column], [Rule], [Value], Category, Sequence) VALUES "
              "('Description', 'contains', 'Bakery', 'Food', 1)"});
     std::string path = m_dir.File("May statement.ofx");
-    std::ofstream(path, std::ios::binary) << Statement("77-100");
+    std::ofstream(path, std::ios::binary) << SampleStatement("77-100");
     bool windowShown = false;
     m_dialogs.Script("Select Account",
                      [&](wxDialog& dialog)
@@ -169,7 +157,7 @@ TEST_F(ProgramArgument, TheProgramImportsTheFileItWasOpenedWith)
 {
     std::filesystem::path file = m_home / "statement.ofx";
     if (!std::getenv(HomeVariable) || !std::filesystem::exists(file))
-        std::ofstream(file, std::ios::binary) << Statement("55-1");
+        std::ofstream(file, std::ios::binary) << SampleStatement("55-1");
     EXPECT_EXIT(RunProgram({file.string()}), testing::ExitedWithCode(0), "");
     Database database(std::filesystem::path(m_home / "Quorvel/Tallybrook/db/qtb.mdb").string(),
                       OpenOptions{false, false});

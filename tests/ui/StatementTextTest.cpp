@@ -4,6 +4,7 @@
 #include "data/ViewColumns.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <wx/tooltip.h>
 
@@ -31,7 +32,8 @@ protected:
     {
         std::string path = m_dir.File("statement.ofx");
         std::ofstream(path, std::ios::binary) << text;
-        m_controller->Commands().ImportStatement(path);
+        PickedFile picked(path);
+        RealInput(*m_controller).Key('I', wxMOD_CONTROL);
         RunPendingEvents();
     }
 };
