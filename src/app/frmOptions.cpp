@@ -1,5 +1,6 @@
 #include "app/frmOptions.h"
 
+#include "app/DialogButtons.h"
 #include "app/Settings.h"
 #include "app/WxText.h"
 #include "data/Database.h"
@@ -84,13 +85,7 @@ frmOptions::frmOptions(wxWindow* parent, Database& db)
     group->Add(m_accounts, 1, wxEXPAND | wxALL, 4);
     top->Add(group, 1, wxEXPAND | wxLEFT | wxRIGHT, 8);
 
-    auto* buttons = new wxStdDialogButtonSizer();
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    ok->SetDefault();
-    buttons->AddButton(ok);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
-    buttons->Realize();
-    top->Add(buttons, 0, wxALIGN_RIGHT | wxALL, 8);
+    AddOkCancelButtons(this, top);
     SetSizerAndFit(top);
 
     FillAccounts();

@@ -52,21 +52,34 @@ std::int64_t FromLocalCalendar(const DateTime& value)
     return static_cast<std::int64_t>(std::mktime(&local));
 }
 
+namespace
+{
+// Writes year, month, day, hour, minute and second as digits at the given places of text: by
+// hand, as this runs for every date stored or exported, and a formatted print is slow.
+void PutDigits(char* text, const DateTime& value, const std::size_t (&at)[6])
+{
+    const int numbers[6] = {value.year, value.month,  value.day,
+                            value.hour, value.minute, value.second};
+    for (std::size_t k = 0; k < 6; ++k)
+    {
+        int number = numbers[k];
+        for (std::size_t i = k == 0 ? 4 : 2; i-- > 0; number /= 10)
+            text[at[k] + i] = static_cast<char>('0' + number % 10);
+    }
+}
+} // namespace
+
 std::string ToStorageText(const DateTime& value)
 {
-    // Written by hand: this runs for every date stored, and a formatted print is slow.
     char text[] = "0000-00-00 00:00:00";
-    auto put = [&text](int at, int number, int digits)
-    {
-        for (int i = digits - 1; i >= 0; --i, number /= 10)
-            text[at + i] = static_cast<char>('0' + number % 10);
-    };
-    put(0, value.year, 4);
-    put(5, value.month, 2);
-    put(8, value.day, 2);
-    put(11, value.hour, 2);
-    put(14, value.minute, 2);
-    put(17, value.second, 2);
+    PutDigits(text, value, {0, 5, 8, 11, 14, 17});
+    return text;
+}
+
+std::string ToCompactText(const DateTime& value)
+{
+    char text[] = "00000000000000";
+    PutDigits(text, value, {0, 4, 6, 8, 10, 12});
     return text;
 }
 

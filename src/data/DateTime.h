@@ -31,5 +31,7 @@ std::int64_t FromLocalCalendar(const DateTime& local);
 
 /// Text form kept in the database: "YYYY-MM-DD HH:MM:SS"; sorts and compares as dates do.
 std::string ToStorageText(const DateTime& value);
+/// "%Y%m%d%H%M%S", as OFX writes dates.
+std::string ToCompactText(const DateTime& value);
 /// Reads the stored form; the time part may be missing.
 std::optional<DateTime> ParseStorageText(std::string_view text);

@@ -19,23 +19,10 @@ const char* const Cp1252Charset = "ENCODING:USASCII\r\nCHARSET:1252\r\n";
 const char* const Utf8Charset = "ENCODING:UTF-8\r\nCHARSET:NONE\r\n";
 const char* const HeaderEnd = "COMPRESSION:NONE\r\nOLDFILEUID:NONE\r\nNEWFILEUID:NONE\r\n\r\n";
 
-// "%Y%m%d%H%M%S" of a local calendar time, then the time zone; written by hand, as it runs
-// for every row.
+// "%Y%m%d%H%M%S" of a local calendar time, then the time zone.
 void AppendDate(std::string& out, const DateTime& value, const std::string& zone)
 {
-    char text[] = "00000000000000";
-    auto put = [&text](int at, int number, int digits)
-    {
-        for (int i = digits - 1; i >= 0; --i, number /= 10)
-            text[at + i] = static_cast<char>('0' + number % 10);
-    };
-    put(0, value.year, 4);
-    put(4, value.month, 2);
-    put(6, value.day, 2);
-    put(8, value.hour, 2);
-    put(10, value.minute, 2);
-    put(12, value.second, 2);
-    out.append(text, 14);
+    out += ToCompactText(value);
     out += zone;
 }
 

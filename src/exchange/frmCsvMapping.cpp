@@ -1,6 +1,7 @@
 #include "exchange/frmCsvMapping.h"
 
 #include "app/AppText.h"
+#include "app/DialogButtons.h"
 #include "app/WxText.h"
 #include "data/Regional.h"
 #include "exchange/CsvReader.h"
@@ -99,13 +100,7 @@ frmCsvMapping::frmCsvMapping(wxWindow* parent, const CsvMappingRequest& request)
     top->Add(m_table, 1, wxEXPAND | wxALL, 8);
 
     BuildAccount(top, request.accounts);
-    auto* buttons = new wxStdDialogButtonSizer();
-    auto* import = new wxButton(this, wxID_OK, "Import");
-    import->SetDefault();
-    buttons->AddButton(import);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
-    buttons->Realize();
-    top->Add(buttons, 0, wxALIGN_RIGHT | wxALL, 8);
+    AddOkCancelButtons(this, top, "Import");
 
     ReadText();
     LoadOptions(true);
@@ -432,8 +427,7 @@ void frmCsvMapping::ShowPreview()
 
     wxString summary;
     if (!m_readable)
-        summary =
-            "The file cannot be read in the character set " + ToWx(m_mapping.charset) + ".";
+        summary = "The file cannot be read in the character set " + ToWx(m_mapping.charset) + ".";
     else
     {
         summary = wxString::Format("%zu rows will be imported.", m_preview.transactions);

@@ -1,6 +1,7 @@
 #include "exchange/frmSelectAccount.h"
 
 #include "app/AppText.h"
+#include "app/DialogButtons.h"
 #include "app/WxText.h"
 
 #include <wx/button.h>
@@ -61,13 +62,7 @@ frmSelectAccount::frmSelectAccount(wxWindow* parent, const AccountChoiceRequest&
     AddRow(mapRows, this, "Select which account:", m_existing);
     top->Add(mapRows, 0, wxEXPAND | wxALL, 8);
 
-    auto* buttons = new wxStdDialogButtonSizer();
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    ok->SetDefault();
-    buttons->AddButton(ok);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
-    buttons->Realize();
-    top->Add(buttons, 0, wxALIGN_RIGHT | wxALL, 8);
+    AddOkCancelButtons(this, top);
     SetSizerAndFit(top);
 
     m_create->SetValue(true);

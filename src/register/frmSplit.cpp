@@ -1,5 +1,6 @@
 #include "register/frmSplit.h"
 
+#include "app/DialogButtons.h"
 #include "app/WxText.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
@@ -97,13 +98,7 @@ void frmSplit::CreateControls(const std::string& description)
     addRow(1031, "Total:", total);
     top->Add(rows, 0, wxEXPAND | wxALL, 8);
 
-    auto* buttons = new wxStdDialogButtonSizer();
-    m_ok = new wxButton(this, wxID_OK, "OK");
-    m_ok->SetDefault();
-    buttons->AddButton(m_ok);
-    buttons->AddButton(new wxButton(this, wxID_CANCEL, "Cancel"));
-    buttons->Realize();
-    top->Add(buttons, 0, wxALIGN_RIGHT | wxALL, 8);
+    m_ok = AddOkCancelButtons(this, top);
     SetSizerAndFit(top);
 }
 
