@@ -67,6 +67,24 @@ protected:
         RealInput::Settle(200);
     }
 
+    /// Empties a text field of the page as a user does: click into it, select all, delete.
+    /// The page may still be settling when the first click lands; it is tried again then.
+    void ClearField(const std::string& selector)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            ClickElement(selector);
+            m_input->Key('A', wxMOD_CONTROL);
+            m_input->Key(WXK_DELETE);
+            RealInput::Settle(100);
+            wxString value;
+            if (Web().RunScript("document.querySelector(\"" + selector + "\").value", &value) &&
+                value.empty())
+                return;
+        }
+        ADD_FAILURE() << selector << " could not be emptied";
+    }
+
     std::optional<RealInput> m_input;
 };
 } // namespace
@@ -123,11 +141,7 @@ TEST_F(BrowserPane, TheReportFormsPreviewShowsTheReport)
     WaitForPage("StartDate");
     // All time: both dates emptied by the user.
     for (const char* field : {"#StartDate", "#EndDate"})
-    {
-        ClickElement(field);
-        m_input->Key('A', wxMOD_CONTROL);
-        m_input->Key(WXK_DELETE);
-    }
+        ClearField(field);
     ClickElement("input[type=submit]");
     std::string report = WaitForPage("</table>");
     EXPECT_NE(report.find("all time"), std::string::npos);
