@@ -23,6 +23,7 @@
 #include "update/UpdateSchedule.h"
 
 #include <wx/choice.h>
+#include <wx/display.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
@@ -48,6 +49,8 @@ namespace
 {
 /// The average character width of the narrow font the window's default sizes were made for.
 constexpr double DesignCharWidth = 5.5;
+// The window the layout's pixel positions were made for.
+const wxSize DesignSize(800, 489);
 
 const char* const MonthNames[] = {"January",   "February", "March",    "April",
                                   "May",       "June",     "July",     "August",
@@ -67,6 +70,7 @@ Controller::Controller()
     SetFont(font);
     // Wider characters get wider panes and default columns, so that figures show whole.
     m_fontScale = std::max(1.0, GetCharWidth() / DesignCharWidth);
+    m_defaultSize = ScaledFrameSize();
     CreateControls();
 
     Trace("[2] Before setlocale");
@@ -137,7 +141,7 @@ Controller::Controller()
     controls.totalsLabel = m_totalsLabel;
     controls.firstTotal = m_firstTotal;
     controls.secondTotal = m_secondTotal;
-    m_view = std::make_unique<View>(*this, controls, m_fontScale);
+    m_view = std::make_unique<View>(*this, controls, ColumnScale());
     cView = m_view.get();
 
     Trace("[15] db = new Database()");
@@ -399,13 +403,27 @@ void Controller::LayoutClient(int w, int h)
     m_view->ApplyColumnWidths();
 }
 
+wxSize Controller::ScaledFrameSize() const
+{
+    wxSize size(static_cast<int>(std::lround(DesignSize.x * m_fontScale)),
+                static_cast<int>(std::lround(DesignSize.y * m_fontScale)));
+    wxRect screen = wxDisplay(this).GetClientArea();
+    return wxSize(std::max(DesignSize.x, std::min(size.x, screen.width)),
+                  std::max(DesignSize.y, std::min(size.y, screen.height)));
+}
+
+double Controller::ColumnScale() const
+{
+    return std::max(1.0, m_fontScale * DesignSize.x / m_defaultSize.x);
+}
+
 void Controller::RestorePlacement()
 {
     std::vector<std::int32_t> placement = GetIntListSetting("Placement");
     if (placement.size() == 4)
         SetSize(placement[0], placement[1], placement[2], placement[3]);
     else
-        SetSize(0, 0, 800, 489);
+        SetSize(wxRect(wxPoint(0, 0), m_defaultSize));
     m_normalRect = GetRect();
     // Lays the menu and the client area out even when the size did not change.
     SendSizeEvent();

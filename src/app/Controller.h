@@ -80,6 +80,12 @@ public:
     /// How many times wider this window's characters are than those the default sizes
     /// were made for.
     double FontScale() const { return m_fontScale; }
+    /// The size of the window on a first start: the layout's 800 by 489 pixels widened with
+    /// the font, within the screen.
+    wxSize DefaultFrameSize() const { return m_defaultSize; }
+    /// How much wider the default columns are made: what the font needs beyond the width the
+    /// default window could give it.
+    double ColumnScale() const;
     /// The window's rectangle when neither maximised nor minimised.
     wxRect NormalRect() const { return m_normalRect; }
     /// Selects a tree node as a click does.
@@ -108,6 +114,7 @@ private:
     void CreateBrowser();
     void BindEvents();
     void RestorePlacement();
+    wxSize ScaledFrameSize() const;
     void TrackNormalRect();
     void OnMenu(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
@@ -139,6 +146,7 @@ private:
     wxImageList m_imageList;
     wxFont m_boldFont;
     double m_fontScale = 1.0;
+    wxSize m_defaultSize{800, 489};
     std::unique_ptr<RegisterGridHost> m_gridHost;
     std::unique_ptr<View> m_view;
     std::unique_ptr<Database> m_db;

@@ -6,9 +6,15 @@
 #include <wx/sizer.h>
 #include <wx/webview.h>
 
+#include <cstdlib>
+
 CBrowser::CBrowser(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size)
     : wxPanel(parent, id, position, size)
 {
+    // The pages are plain HTML with no use for GPU compositing; composited, WebKitGTK leaves
+    // stale parts of a closed menu or dialog on the page where the X server has no compositor
+    // (remote displays, virtual machines, Xvfb). A value the user set is kept.
+    setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 0);
     m_view = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, size);
     if (!m_view)
         return;

@@ -22,12 +22,14 @@
 
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/display.h>
 #include <wx/spinbutt.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -36,7 +38,16 @@
 TEST_F(ControllerTest, FirstStartWithoutSettingsOpensAtDefaultsAndTracesEveryStep)
 {
     Controller& window = Start();
-    EXPECT_EQ(window.GetRect(), wxRect(0, 0, 800, 489));
+    // The layout's 800 by 489 pixels, widened with the font within the screen.
+    wxSize size = window.DefaultFrameSize();
+    wxRect screen = wxDisplay(&window).GetClientArea();
+    EXPECT_EQ(size.x,
+              std::max(800, std::min(static_cast<int>(std::lround(800 * window.FontScale())),
+                                     screen.width)));
+    EXPECT_EQ(size.y,
+              std::max(489, std::min(static_cast<int>(std::lround(489 * window.FontScale())),
+                                     screen.height)));
+    EXPECT_EQ(window.GetRect(), wxRect(wxPoint(0, 0), size));
     DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
     EXPECT_EQ(window.MonthSelector()->GetSelection(), today.month - 1);
     EXPECT_EQ(window.YearField()->GetValue(), wxString::Format("%d", today.year));
@@ -68,13 +79,15 @@ TEST_F(ControllerTest, FirstStartWithoutSettingsOpensAtDefaultsAndTracesEverySte
 TEST_F(ControllerTest, ClosingWritesPlacementAndWidthsAndStoredPlacementIsRestored)
 {
     Controller& first = Start();
-    double scale = first.FontScale();
+    double scale = first.ColumnScale();
     EXPECT_GE(scale, 1.0);
+    wxSize size = first.DefaultFrameSize();
     first.Close(); // the close box
-    EXPECT_EQ(GetSetting("Placement", "Settings"), "0,0,800,489");
+    EXPECT_EQ(GetSetting("Placement", "Settings"),
+              "0,0," + std::to_string(size.x) + "," + std::to_string(size.y));
     for (int kind = KindBudget; kind <= KindLoan; ++kind)
     {
-        // Never written before: the defaults, widened for the font.
+        // Never written before: the defaults, widened for what the window gave the font.
         std::vector<double> written = GetColumnWidths(ColumnWidthKey(kind));
         std::vector<double> defaults = ScaledDefaultColumnWidths(kind, scale);
         ASSERT_EQ(written.size(), defaults.size()) << kind;
@@ -97,7 +110,7 @@ TEST_F(ControllerTest, ClosingWritesPlacementAndWidthsAndStoredPlacementIsRestor
     EXPECT_EQ(GetSetting("Placement", "Settings"), "40,30,700,450"); // Exit leaves it alone
     WriteSetting("Placement", "10,20,300", "Settings");
     Destroy();
-    EXPECT_EQ(Start().GetRect(), wxRect(0, 0, 800, 489));
+    EXPECT_EQ(Start().GetRect(), wxRect(wxPoint(0, 0), size));
 }
 
 TEST_F(ControllerTest, RegisterShowsThePeriodWithTheBalanceAndBackAndForwardCrossTheYear)
