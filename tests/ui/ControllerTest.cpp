@@ -354,11 +354,18 @@ TEST_F(ControllerTest, MenuCommandsDialogsStatusTextAndResizeLayout)
 
     std::string product;
     std::string link;
-    wxSize size;
+    std::vector<int> cutTexts; // ids of texts shown smaller than they need
     answers.OnOtherDialog(
         [&](wxDialog* dialog)
         {
-            size = dialog->GetSize();
+            dialog->Layout();
+            for (int id : {1019, 1020, 1021})
+            {
+                wxWindow* text = dialog->FindWindow(id);
+                if (!text || text->GetSize().x < text->GetBestSize().x ||
+                    text->GetSize().y < text->GetBestSize().y)
+                    cutTexts.push_back(id);
+            }
             if (auto* line = dynamic_cast<wxStaticText*>(dialog->FindWindow(1020)))
                 product = line->GetLabel().utf8_string();
             if (auto* text = dynamic_cast<wxStaticText*>(dialog->FindWindow(1021)))
@@ -368,7 +375,7 @@ TEST_F(ControllerTest, MenuCommandsDialogsStatusTextAndResizeLayout)
     ASSERT_EQ(answers.OtherDialogs(), (std::vector<std::string>{"About Quorvel Tallybrook"}));
     EXPECT_EQ(product, "Quorvel Tallybrook 8.1.0");
     EXPECT_EQ(link, "https://www.quorvel.example");
-    EXPECT_EQ(size, wxSize(273, 135));
+    EXPECT_TRUE(cutTexts.empty()) << "the About texts show whole in this font";
 
     input.ClickTreeItem(Tree(), Node("", KindBudget));
     EXPECT_TRUE(window.IsCommandEnabled(Command::Print));
