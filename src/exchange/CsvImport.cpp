@@ -6,6 +6,7 @@
 #include "data/Recordset.h"
 #include "data/SchemaCatalog.h"
 #include "data/TextEncoding.h"
+#include "data/TransactionAppender.h"
 #include "data/Vocabulary.h"
 #include "exchange/CsvMappingStore.h"
 #include "exchange/CsvRow.h"
@@ -64,19 +65,18 @@ class CsvTransactionStore
 public:
     CsvTransactionStore(ImportContext& context, std::string accountId)
         : m_context(context), m_accountId(std::move(accountId)), m_budget(context.db),
-          m_stamp(FormatImportStamp(NowMilliseconds()))
+          m_stamp(FormatImportStamp(NowMilliseconds())), m_appender(context.db)
     {
+        Load();
     }
 
     /// Stores a row unless the account held it; true when stored.
     bool Store(const CsvRow& row)
     {
-        if (!m_rs.IsOpen())
-            Load();
         if (m_held.count(Key(row.date, row.amount, row.description, row.notes)))
             return false;
         m_budget.Ensure(row.category, row.date.year, row.date.month, NoCategory, Currency());
-        AddTransaction(m_rs, m_accountId, m_stamp, row.checkId, Midnight(row.date),
+        m_appender.Add(m_accountId, m_stamp, row.checkId, Midnight(row.date),
                        Variant::FromCurrency(row.amount), row.description, row.notes, row.category);
         return true;
     }
@@ -94,22 +94,19 @@ private:
 
     void Load()
     {
-        m_rs.Open("SELECT AccountID, FITID, PostDate, Amount, Description, CheckID, Period, "
-                  "Year, Category, PayeeName AS Notes, Sequence FROM Trans WHERE AccountID = '" +
-                      SqlEscape(m_accountId) + "'",
-                  m_context.db, OpenMode::KeysetEdit);
-        int date = m_rs.FieldIndex("PostDate");
-        int amount = m_rs.FieldIndex("Amount");
-        int description = m_rs.FieldIndex("Description");
-        int notes = m_rs.FieldIndex("Notes");
-        for (; !m_rs.IsEOF(); m_rs.MoveNext())
+        Recordset rs;
+        rs.Open("SELECT PostDate, Amount, Description, PayeeName AS Notes FROM Trans WHERE "
+                "AccountID = '" +
+                    SqlEscape(m_accountId) + "'",
+                m_context.db, OpenMode::ReadOnly);
+        for (; !rs.IsEOF(); rs.MoveNext())
         {
-            Variant posted = m_rs.GetValue(date);
-            Variant value = m_rs.GetValue(amount);
+            Variant posted = rs.GetValue(0);
+            Variant value = rs.GetValue(1);
             if (posted.GetKind() != Variant::Kind::Date || value.IsNull())
                 continue;
-            m_held.insert(Key(posted.RawDate(), value.ToCurrency(),
-                              m_rs.GetValue(description).ToText(), m_rs.GetValue(notes).ToText()));
+            m_held.insert(Key(posted.RawDate(), value.ToCurrency(), rs.GetValue(2).ToText(),
+                              rs.GetValue(3).ToText()));
         }
     }
 
@@ -128,7 +125,7 @@ private:
     std::string m_accountId;
     BudgetLineCache m_budget;
     std::string m_stamp;
-    Recordset m_rs;
+    TransactionAppender m_appender;
     std::unordered_set<std::string> m_held;
     std::unordered_map<int, std::int64_t> m_midnights;
 };
