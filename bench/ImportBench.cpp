@@ -202,9 +202,9 @@ void WriteCsv(const std::string& path, const std::vector<Row>& rows)
         balance += row.cents;
         char date[16];
         std::snprintf(date, sizeof date, "%04d-%02d-%02d", row.year, row.month, row.day);
-        out << date << "," << date << ",\"" << row.name << (row.cents < 0 ? ", card" : "")
-            << "\"," << row.memo << " " << row.fitid << "," << row.check << ","
-            << Amount(row.cents) << ",USD," << Amount(balance) << "\r\n";
+        out << date << "," << date << ",\"" << row.name << (row.cents < 0 ? ", card" : "") << "\","
+            << row.memo << " " << row.fitid << "," << row.check << "," << Amount(row.cents)
+            << ",USD," << Amount(balance) << "\r\n";
     }
 }
 

@@ -13,10 +13,10 @@
 #include "data/Schema.h"
 #include "exchange/ExportCommandLine.h"
 #include "exchange/ImportCommandLine.h"
+#include "quotes/QuotesCommandLine.h"
 #include "register/SplitCommandLine.h"
 #include "rules/RulesCommandLine.h"
 #include "update/UpdateCommandLine.h"
-#include "quotes/QuotesCommandLine.h"
 
 #include <ctime>
 #include <exception>
