@@ -690,9 +690,9 @@ TranslatedSql TranslateJetSql(std::string_view jetSql, SchemaCatalog& catalog)
 
 std::string CurrencyTextExpression(const std::string& units)
 {
-    const std::string& c = units;
-    return "CASE WHEN " + c + " IS NULL THEN NULL ELSE (CASE WHEN " + c +
-           " < 0 THEN '-' ELSE '' END) || (abs(" + c + ") / 10000) || CASE WHEN abs(" + c +
-           ") % 10000 = 0 THEN '' ELSE '.' || rtrim(printf('%04d', abs(" + c +
-           ") % 10000), '0') END END";
+    const std::string magnitude = "abs(" + units + ")";
+    return "CASE WHEN " + units + " IS NULL THEN NULL ELSE (CASE WHEN " + units +
+           " < 0 THEN '-' ELSE '' END) || (" + magnitude + " / 10000) || CASE WHEN " + magnitude +
+           " % 10000 = 0 THEN '' ELSE '.' || rtrim(printf('%04d', " + magnitude +
+           " % 10000), '0') END END";
 }

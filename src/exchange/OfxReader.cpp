@@ -112,10 +112,10 @@ struct OfxTransaction
     std::string notes;
 };
 
-OfxTransaction ReadBlock(const std::string& block, LocalMidnights& midnights)
+OfxTransaction ReadBlock(const std::string& block, std::string fitid, LocalMidnights& midnights)
 {
     OfxTransaction t;
-    t.fitid = TagText(block, "<FITID>");
+    t.fitid = std::move(fitid);
     t.checkId = ClearZeroCheckNumber(TagText(block, "<CHECKNUM>"));
     t.date = ReadPostingDate(TagValue(block, "<DTPOSTED>"), midnights);
     t.amount = ReadAmount(TagValue(block, "<TRNAMT>"));
@@ -248,7 +248,7 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
             ++result.duplicates;
             continue;
         }
-        OfxTransaction t = ReadBlock(block, midnights);
+        OfxTransaction t = ReadBlock(block, fitid, midnights);
         if (fitid.empty() && unnumbered.IsHeld(t))
         {
             ++result.duplicates;
@@ -265,6 +265,7 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
         ++result.added;
     }
 }
+
 // The first account number of the file; an account that earlier imports created under the
 // number as written ("A&amp;B") keeps receiving its statements.
 std::string ImportAccountId(Database& db, std::string_view text)
