@@ -395,29 +395,3 @@ TEST_F(CsvImport, ACharacterSetThatDoesNotReadTheFileImportsNothing)
     EXPECT_EQ(ui.messages[0].text, "The file cannot be read in the character set UTF-8.");
     EXPECT_EQ(Count("Trans"), 0);
 }
-
-TEST_F(CsvImport, DelimitedTextWithDatesAndAmountsIsCsv)
-{
-    using F = StatementFormat;
-    const struct
-    {
-        const char* name;
-        std::string content;
-        StatementFormat expected;
-    } cases[] = {
-        {"a.csv", "Date;Amount\n01.03.2019;-1,50\n", F::Csv},
-        {"b.txt",
-         "\xEF\xBB\xBF"
-         "2019-03-01\tShop\t-1.50\r\n",
-         F::Csv},
-        {"c.ofx", "Date,Amount\n2019-03-01,-1.50\n", F::Csv},
-        {"d.csv", "OFXHEADER:100\r\n<OFX>", F::OfxSgml},
-        {"e.qif", "Date,Amount\n2019-03-01,-1.50\n", F::Qif},
-        {"f.csv", "Name,Age\nBob,3\n", F::Unknown},
-        {"g.csv", "hello\n", F::Unknown},
-        {"h.csv", "", F::Unknown},
-        {"i.csv", std::string("2019-03-01,-1.50\n\0\0\0", 20), F::Unknown},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(DetectFormat(WriteFile(c.name, c.content)), c.expected) << c.name;
-}

@@ -59,6 +59,19 @@ TEST_F(ImportDriver, DetectsTheFormat)
         {"u1.ofx", "", F::Unknown},
         {"u2.ofx", "\r\n\n\r", F::Unknown},
         {"u3.ofx", "!Type:Bank\n", F::Unknown},
+        // CSV: delimited text with dates and amounts, neither OFX nor QIF, whatever its name.
+        {"a.csv", "Date;Amount\n01.03.2019;-1,50\n", F::Csv},
+        {"b.txt",
+         "\xEF\xBB\xBF"
+         "2019-03-01\tShop\t-1.50\r\n",
+         F::Csv},
+        {"table.ofx", "Date,Amount\n2019-03-01,-1.50\n", F::Csv},
+        {"d.csv", "OFXHEADER:100\r\n<OFX>", F::OfxSgml},
+        {"e.qif", "Date,Amount\n2019-03-01,-1.50\n", F::Qif},
+        {"f.csv", "Name,Age\nBob,3\n", F::Unknown},
+        {"g.csv", "hello\n", F::Unknown},
+        {"h.csv", "", F::Unknown},
+        {"i.csv", std::string("2019-03-01,-1.50\n\0\0\0", 20), F::Unknown},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DetectFormat(WriteFile(c.name, c.content)), c.expected) << c.name;
