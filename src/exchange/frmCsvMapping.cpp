@@ -176,45 +176,19 @@ void frmCsvMapping::BuildAccount(wxSizer* top, const AccountChoiceRequest& accou
 {
     auto* box = new wxStaticBoxSizer(wxVERTICAL, this, "Account");
     wxWindow* parent = box->GetStaticBox();
+    m_account.Create(parent, accounts);
+    m_account.description->SetMinSize(wxSize(220, -1));
     auto* create = new wxBoxSizer(wxHORIZONTAL);
-    m_create = new wxRadioButton(parent, IdCreateAccount, "Create a new account", wxDefaultPosition,
-                                 wxDefaultSize, wxRB_GROUP);
-    create->Add(m_create, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 16);
-    m_type = new wxChoice(parent, IdAccountType);
-    for (const std::string& type : ImportAccountTypes())
-        m_type->Append(ToWx(type));
-    m_type->SetSelection(0);
-    AddLabelled(create, parent, "Account type:", m_type);
-    m_description = new wxTextCtrl(parent, IdDescription, "", wxDefaultPosition, wxSize(220, -1));
-    AddLabelled(create, parent, "Description:", m_description);
+    create->Add(m_account.create, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 16);
+    AddLabelled(create, parent, "Account type:", m_account.type);
+    AddLabelled(create, parent, "Description:", m_account.description);
     box->Add(create, 0, wxALL, 4);
 
     auto* map = new wxBoxSizer(wxHORIZONTAL);
-    m_map = new wxRadioButton(parent, IdMapAccount, "Map to an existing account");
-    map->Add(m_map, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 16);
-    m_existing = new wxChoice(parent, IdExistingAccount);
-    for (const std::string& description : accounts.descriptions)
-        m_existing->Append(ToWx(description));
-    AddLabelled(map, parent, "Select which account:", m_existing);
+    map->Add(m_account.map, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 16);
+    AddLabelled(map, parent, "Select which account:", m_account.existing);
     box->Add(map, 0, wxALL, 4);
     top->Add(box, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
-
-    m_create->SetValue(true);
-    if (m_existing->GetCount() > 0)
-        m_existing->SetSelection(0);
-    else
-        m_map->Disable(); // nothing to map to: only a new account can be made
-    UpdateAccountControls();
-    m_create->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateAccountControls(); });
-    m_map->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateAccountControls(); });
-}
-
-void frmCsvMapping::UpdateAccountControls()
-{
-    bool create = m_create->GetValue();
-    m_type->Enable(create);
-    m_description->Enable(create);
-    m_existing->Enable(!create);
 }
 
 // The option controls show the mapping; the character set only when the dialog opens, as
@@ -459,20 +433,7 @@ wxChoice* frmCsvMapping::RoleList(std::size_t column) const
 
 CsvMappingChoice frmCsvMapping::Choice() const
 {
-    CsvMappingChoice choice;
-    choice.mapping = m_mapping;
-    if (m_create->GetValue())
-    {
-        choice.account.action = AccountChoice::Action::Create;
-        choice.account.type = ToUtf8(m_type->GetStringSelection());
-        choice.account.description = ToUtf8(m_description->GetValue());
-    }
-    else
-    {
-        choice.account.action = AccountChoice::Action::Map;
-        choice.account.description = ToUtf8(m_existing->GetStringSelection());
-    }
-    return choice;
+    return CsvMappingChoice{m_mapping, m_account.Choice()};
 }
 
 void frmCsvMapping::OnImport()
@@ -489,7 +450,7 @@ void frmCsvMapping::OnImport()
     if (!refusal.empty())
     {
         wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
-        m_description->SetFocus();
+        m_account.description->SetFocus();
         return;
     }
     EndModal(wxID_OK);

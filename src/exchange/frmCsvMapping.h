@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/AccountChoiceControls.h"
 #include "exchange/CsvImport.h"
 #include "exchange/CsvPreview.h"
 
@@ -70,7 +71,6 @@ private:
     void RebuildColumns();
     void ShowPreview();
     void FillRoles();
-    void UpdateAccountControls();
     void OnRoleChosen(std::size_t column);
     void OnImport();
 
@@ -98,11 +98,7 @@ private:
     wxSizer* m_roleRow = nullptr;
     std::vector<wxChoice*> m_roles;
     wxGrid* m_grid = nullptr;
-    wxRadioButton* m_create = nullptr;
-    wxRadioButton* m_map = nullptr;
-    wxChoice* m_type = nullptr;
-    wxTextCtrl* m_description = nullptr;
-    wxChoice* m_existing = nullptr;
+    AccountChoiceControls m_account;
 };
 
 /// Answers the import's CSV question with the mapping dialog.

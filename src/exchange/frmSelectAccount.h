@@ -1,22 +1,9 @@
 #pragma once
 
+#include "exchange/AccountChoiceControls.h"
 #include "exchange/ImportAccount.h"
 
 #include <wx/dialog.h>
-
-class wxChoice;
-class wxRadioButton;
-class wxTextCtrl;
-
-/// Control identifiers of the Select Account dialog; tests find the controls by them.
-enum SelectAccountControl
-{
-    IdCreateAccount = 1011,
-    IdMapAccount = 1012,
-    IdAccountType = 1013,
-    IdExistingAccount = 1014,
-    IdDescription = 1008
-};
 
 /// The Select Account dialog: asks whether a statement whose account is unknown goes to a
 /// new account or to an existing one.
@@ -29,14 +16,9 @@ public:
     AccountChoice Choice() const;
 
 private:
-    void UpdateControls();
     void OnOk();
 
-    wxRadioButton* m_create = nullptr;
-    wxRadioButton* m_map = nullptr;
-    wxChoice* m_type = nullptr;
-    wxTextCtrl* m_description = nullptr;
-    wxChoice* m_existing = nullptr;
+    AccountChoiceControls m_account;
 };
 
 /// Answers the import's account question with the Select Account dialog.
