@@ -1,8 +1,10 @@
 #include "exchange/AccountChoiceControls.h"
 
+#include "app/AppText.h"
 #include "app/WxText.h"
 
 #include <wx/choice.h>
+#include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
@@ -45,6 +47,16 @@ AccountChoice AccountChoiceControls::Choice() const
         choice.description = existing->GetStringSelection().utf8_string();
     }
     return choice;
+}
+
+bool AccountChoiceControls::AcceptChoice(wxWindow* dialog) const
+{
+    std::string refusal = CheckAccountChoice(Choice());
+    if (refusal.empty())
+        return true;
+    wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, dialog);
+    description->SetFocus();
+    return false;
 }
 
 void AccountChoiceControls::UpdateEnabling()

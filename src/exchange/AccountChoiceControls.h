@@ -27,6 +27,9 @@ struct AccountChoiceControls
     void Create(wxWindow* parent, const AccountChoiceRequest& request);
     /// The answer the controls show.
     AccountChoice Choice() const;
+    /// True when the answer can be taken; otherwise shows why over the dialog and puts the
+    /// cursor in the description.
+    bool AcceptChoice(wxWindow* dialog) const;
 
     wxRadioButton* create = nullptr;
     wxRadioButton* map = nullptr;

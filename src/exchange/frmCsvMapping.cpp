@@ -446,14 +446,8 @@ void frmCsvMapping::OnImport()
         wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
         return;
     }
-    refusal = CheckAccountChoice(Choice().account);
-    if (!refusal.empty())
-    {
-        wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
-        m_account.description->SetFocus();
-        return;
-    }
-    EndModal(wxID_OK);
+    if (m_account.AcceptChoice(this))
+        EndModal(wxID_OK);
 }
 
 std::optional<CsvMappingChoice> DialogCsvMappingChooser::Choose(const CsvMappingRequest& request)

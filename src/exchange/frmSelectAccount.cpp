@@ -1,16 +1,9 @@
 #include "exchange/frmSelectAccount.h"
 
-#include "app/AppText.h"
 #include "app/DialogButtons.h"
-#include "app/WxText.h"
 
-#include <wx/button.h>
-#include <wx/choice.h>
-#include <wx/msgdlg.h>
-#include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
-#include <wx/textctrl.h>
 
 namespace
 {
@@ -60,14 +53,8 @@ AccountChoice frmSelectAccount::Choice() const
 
 void frmSelectAccount::OnOk()
 {
-    std::string refusal = CheckAccountChoice(Choice());
-    if (!refusal.empty())
-    {
-        wxMessageBox(ToWx(refusal), MessageCaption, wxOK | wxICON_ERROR, this);
-        m_account.description->SetFocus();
-        return;
-    }
-    EndModal(wxID_OK);
+    if (m_account.AcceptChoice(this))
+        EndModal(wxID_OK);
 }
 
 std::optional<AccountChoice> DialogAccountChooser::Choose(const AccountChoiceRequest& request)
