@@ -4,7 +4,7 @@
 #include "ExportBench.h"
 #include "PagesBench.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"

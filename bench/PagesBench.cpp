@@ -4,7 +4,7 @@
 
 #include "PagesBench.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportPages.h"
 #include "dashboard/TransactionsReport.h"

@@ -4,7 +4,7 @@
 // Run under a display (xvfb-run) to bind a real grid; without one the data source alone is
 // timed.
 
-#include "app/DatabaseLocation.h"
+#include "base/DatabaseLocation.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Recordset.h"

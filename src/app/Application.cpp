@@ -1,11 +1,11 @@
 #include "app/Application.h"
 
-#include "app/AppText.h"
+#include "base/AppText.h"
 #include "app/Controller.h"
-#include "app/Paths.h"
-#include "app/ProgramArguments.h"
-#include "app/Trace.h"
-#include "app/WxText.h"
+#include "base/Paths.h"
+#include "base/ProgramArguments.h"
+#include "base/Trace.h"
+#include "gui/WxText.h"
 #include "data/DatabaseError.h"
 
 #include <wx/msgdlg.h>

@@ -4,7 +4,7 @@
 #include "app/MainCommands.h"
 #include "app/MainFormBase.h"
 #include "app/StartupUpdateCheck.h"
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "register/RegisterGridHost.h"
 #include "register/View.h"
 

@@ -4,7 +4,7 @@
 #include "app/Controller.h"
 #include "app/MainCommands.h"
 #include "app/OpenDocument.h"
-#include "app/SiteAddress.h"
+#include "base/SiteAddress.h"
 #include "dashboard/EventLink.h"
 #include "dashboard/QvDashboard.h"
 #include "dashboard/ReportPages.h"

@@ -1,5 +1,5 @@
 #include "app/OpenDocument.h"
-#include "app/WxText.h"
+#include "gui/WxText.h"
 
 #include <wx/utils.h>
 

@@ -1,7 +1,7 @@
 #include "app/QvStatusBar.h"
 
 #include "app/CommandIds.h"
-#include "app/WxText.h"
+#include "gui/WxText.h"
 #include "data/DateTime.h"
 #include "data/Regional.h"
 

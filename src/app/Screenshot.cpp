@@ -1,7 +1,7 @@
 #include "app/Screenshot.h"
 
 #include "app/Controller.h"
-#include "app/WxText.h"
+#include "gui/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 

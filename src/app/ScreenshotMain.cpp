@@ -2,9 +2,9 @@
 // (see Screenshot.h); scripts/screenshot.sh runs it on a demo database under Xvfb.
 #include "app/Application.h"
 #include "app/Controller.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Screenshot.h"
-#include "app/Trace.h"
+#include "base/Trace.h"
 
 #include <clocale>
 

@@ -1,7 +1,7 @@
 #include "app/StartupUpdateCheck.h"
 
-#include "app/SiteAddress.h"
-#include "app/Version.h"
+#include "base/SiteAddress.h"
+#include "base/Version.h"
 #include "update/UpdateSchedule.h"
 
 #include <ctime>

@@ -1,9 +1,9 @@
 #include "app/frmAbout.h"
 
 #include "app/OpenDocument.h"
-#include "app/SiteAddress.h"
-#include "app/Version.h"
-#include "app/WxText.h"
+#include "base/SiteAddress.h"
+#include "base/Version.h"
+#include "gui/WxText.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>

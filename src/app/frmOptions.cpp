@@ -1,8 +1,8 @@
 #include "app/frmOptions.h"
 
-#include "app/DialogButtons.h"
-#include "app/Settings.h"
-#include "app/WxText.h"
+#include "gui/DialogButtons.h"
+#include "base/Settings.h"
+#include "gui/WxText.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"

@@ -1,5 +1,6 @@
 #include "budget/BudgetPeriods.h"
 
+#include "data/BudgetLine.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
@@ -96,25 +97,6 @@ void CopyBudget(Database& db, int fromYear, int fromPeriod, int toYear, int toPe
         trans.Close();
         target.Delete(); // the position moves on to the next line
     }
-}
-
-void EnsureBudgetLine(Database& db, const std::string& category, int year, int period,
-                      const std::string& group, const Variant& amount)
-{
-    Recordset line;
-    line.Open("SELECT Year, Period, Category, CategoryGroup, Amount FROM Budget WHERE Year = " +
-                  std::to_string(year) + " AND Period = " + std::to_string(period) +
-                  " AND Category = '" + SqlEscape(category) + "'",
-              db, OpenMode::KeysetEdit);
-    if (!line.IsEOF())
-        return;
-    line.AddNew();
-    line.SetLong("Year", year);
-    line.SetLong("Period", period);
-    line.SetText("Category", category);
-    line.SetText("CategoryGroup", group);
-    line.SetValue("Amount", amount);
-    line.Update();
 }
 
 void MoveTransactionPeriod(Database& db, int sequence, int subSequence, int direction,

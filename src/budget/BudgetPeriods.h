@@ -15,9 +15,6 @@ void CopyLastBudget(Database& db, int year, int period);
 /// Makes the target period's budget a copy of the source period's lines; target lines the
 /// source lacks are deleted and their transactions become "(none)".
 void CopyBudget(Database& db, int fromYear, int fromPeriod, int toYear, int toPeriod);
-/// Adds the budget line (year, period, category) with the group and amount unless it exists.
-void EnsureBudgetLine(Database& db, const std::string& category, int year, int period,
-                      const std::string& group, const Variant& amount);
 /// Moves one stored transaction row to the next (+1) or previous (-1) budget period and
 /// ensures a budget line there for the category shown in the register's current row.
 void MoveTransactionPeriod(Database& db, int sequence, int subSequence, int direction,

@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 
-#include "app/DatabaseLocation.h"
+#include "base/DatabaseLocation.h"
 #include "budget/BudgetReport.h"
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportCommandLine.h"

@@ -1,6 +1,6 @@
 #include "dashboard/CBrowser.h"
 
-#include "app/WxText.h"
+#include "gui/WxText.h"
 #include "dashboard/PageFile.h"
 
 #include <wx/sizer.h>

@@ -1,6 +1,6 @@
 #include "dashboard/PageFile.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "net/HttpClient.h"
 
 #include <fstream>

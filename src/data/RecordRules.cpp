@@ -1,6 +1,6 @@
 #include "data/RecordRules.h"
 
-#include "budget/BudgetPeriods.h"
+#include "data/BudgetLine.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/ViewColumns.h"

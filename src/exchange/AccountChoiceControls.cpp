@@ -1,7 +1,7 @@
 #include "exchange/AccountChoiceControls.h"
 
-#include "app/AppText.h"
-#include "app/WxText.h"
+#include "base/AppText.h"
+#include "gui/WxText.h"
 
 #include <wx/choice.h>
 #include <wx/msgdlg.h>

@@ -1,6 +1,6 @@
 #include "exchange/CsvMappingStore.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "exchange/CsvReader.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "exchange/ImportAccount.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"

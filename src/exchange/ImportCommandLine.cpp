@@ -1,6 +1,6 @@
 #include "exchange/ImportCommandLine.h"
 
-#include "app/TerminalUi.h"
+#include "base/TerminalUi.h"
 #include "data/DateTime.h"
 #include "data/SchemaCatalog.h"
 #include "exchange/CsvImport.h"

@@ -1,6 +1,6 @@
 #include "exchange/ImportDriver.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Recordset.h"

@@ -1,6 +1,6 @@
 #include "exchange/ImportSupport.h"
 
-#include "budget/BudgetPeriods.h"
+#include "data/BudgetLine.h"
 #include "data/Variant.h"
 #include "exchange/StatementFile.h"
 

@@ -1,6 +1,6 @@
 #include "exchange/QifReader.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/RecordHelpers.h"

@@ -1,8 +1,8 @@
 #include "exchange/frmCsvMapping.h"
 
-#include "app/AppText.h"
-#include "app/DialogButtons.h"
-#include "app/WxText.h"
+#include "base/AppText.h"
+#include "gui/DialogButtons.h"
+#include "gui/WxText.h"
 #include "data/Regional.h"
 #include "exchange/CsvReader.h"
 #include "exchange/frmSelectAccount.h"

@@ -1,7 +1,7 @@
 #include "exchange/frmExport.h"
 
-#include "app/FileDialogPath.h"
-#include "app/UserInterface.h"
+#include "gui/FileDialogPath.h"
+#include "base/UserInterface.h"
 
 #include <wx/filedlg.h>
 

@@ -1,6 +1,6 @@
 #include "exchange/frmSelectAccount.h"
 
-#include "app/DialogButtons.h"
+#include "gui/DialogButtons.h"
 
 #include <wx/sizer.h>
 #include <wx/stattext.h>

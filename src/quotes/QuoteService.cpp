@@ -1,6 +1,6 @@
 #include "quotes/QuoteService.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "quotes/CsvQuoteService.h"
 #include "quotes/StooqQuoteService.h"
 

@@ -1,6 +1,6 @@
 #include "quotes/QuotesCommandLine.h"
 
-#include "app/TerminalUi.h"
+#include "base/TerminalUi.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "quotes/QuoteUpdate.h"

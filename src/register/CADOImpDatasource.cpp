@@ -1,7 +1,7 @@
 #include "register/CADOImpDatasource.h"
 
-#include "app/AppText.h"
-#include "app/WxText.h"
+#include "base/AppText.h"
+#include "gui/WxText.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"

@@ -1,6 +1,6 @@
 #include "register/QvGrid.h"
 
-#include "app/WxText.h"
+#include "gui/WxText.h"
 #include "data/Regional.h"
 #include "register/QvGridEditors.h"
 

@@ -1,8 +1,8 @@
 // The register grid's editing, keys, sorting, hints and clipboard.
 #include "register/QvGrid.h"
 
-#include "app/AppText.h"
-#include "app/WxText.h"
+#include "base/AppText.h"
+#include "gui/WxText.h"
 
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>

@@ -1,5 +1,5 @@
 #include "register/QvTreeView.h"
-#include "app/WxText.h"
+#include "gui/WxText.h"
 
 QvTreeView::QvTreeView(wxWindow* parent, wxWindowID id)
     : wxTreeCtrl(parent, id, wxDefaultPosition, wxDefaultSize,

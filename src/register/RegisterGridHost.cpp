@@ -1,7 +1,7 @@
 #include "register/RegisterGridHost.h"
 
-#include "app/UserInterface.h"
-#include "app/WxText.h"
+#include "base/UserInterface.h"
+#include "gui/WxText.h"
 #include "data/Balances.h"
 #include "data/ViewColumns.h"
 #include "register/GridRowCells.h"

@@ -1,7 +1,7 @@
 #include "register/View.h"
 
-#include "app/Settings.h"
-#include "app/WxText.h"
+#include "base/Settings.h"
+#include "gui/WxText.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Regional.h"

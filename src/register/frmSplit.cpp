@@ -1,7 +1,7 @@
 #include "register/frmSplit.h"
 
-#include "app/DialogButtons.h"
-#include "app/WxText.h"
+#include "gui/DialogButtons.h"
+#include "gui/WxText.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
 #include "data/TextEncoding.h"

@@ -1,8 +1,8 @@
 #include "rules/CategoryDialog.h"
 
-#include "app/AppText.h"
-#include "app/UserInterface.h"
-#include "app/WxText.h"
+#include "base/AppText.h"
+#include "base/UserInterface.h"
+#include "gui/WxText.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "register/QvGrid.h"

@@ -1,7 +1,7 @@
 #include "rules/CategoryRules.h"
 
-#include "app/UserInterface.h"
-#include "budget/BudgetPeriods.h"
+#include "base/UserInterface.h"
+#include "data/BudgetLine.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/RecordHelpers.h"

@@ -1,6 +1,6 @@
 #include "rules/RulesCommandLine.h"
 
-#include "app/TerminalUi.h"
+#include "base/TerminalUi.h"
 #include "rules/CategoryRuleList.h"
 
 #include <charconv>

@@ -1,7 +1,7 @@
 #include "update/UpdateCommandLine.h"
 
-#include "app/SiteAddress.h"
-#include "app/Version.h"
+#include "base/SiteAddress.h"
+#include "base/Version.h"
 #include "update/CAutoUpdater.h"
 
 #include <ostream>

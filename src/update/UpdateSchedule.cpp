@@ -1,6 +1,6 @@
 #include "update/UpdateSchedule.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/DateTime.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "cli/CliRun.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempDir.h"
 

@@ -3,7 +3,7 @@
 
 #include "exchange/CsvImport.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/DateTime.h"
 #include "data/TextEncoding.h"
 #include "exchange/CsvMappingStore.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"

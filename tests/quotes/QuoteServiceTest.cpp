@@ -2,7 +2,7 @@
 #include "quotes/QuoteRecord.h"
 #include "quotes/StooqQuoteService.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/OpenDocument.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "dashboard/QvDashboard.h"
 #include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"

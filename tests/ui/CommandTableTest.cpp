@@ -5,7 +5,7 @@
 #include "app/OpenDocument.h"
 #include "app/QvMenuStrip.h"
 #include "app/QvToolBar.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/ViewColumns.h"
 #include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"

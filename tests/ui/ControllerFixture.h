@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/Controller.h"
-#include "app/DatabaseLocation.h"
-#include "app/Paths.h"
-#include "app/Trace.h"
+#include "base/DatabaseLocation.h"
+#include "base/Paths.h"
+#include "base/Trace.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/ViewKind.h"

@@ -3,7 +3,7 @@
 // read back.
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/FileDialogPath.h"
+#include "gui/FileDialogPath.h"
 #include "data/ViewColumns.h"
 #include "exchange/frmExport.h"
 #include "ui/ControllerFixture.h"

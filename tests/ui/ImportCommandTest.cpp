@@ -1,5 +1,5 @@
 #include "app/CommandIds.h"
-#include "app/FileDialogPath.h"
+#include "gui/FileDialogPath.h"
 #include "exchange/frmSelectAccount.h"
 #include "support/SampleStatement.h"
 #include "ui/ControllerFixture.h"

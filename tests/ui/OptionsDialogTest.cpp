@@ -1,7 +1,7 @@
 // The Options dialog, opened from the Tools menu and driven by clicks and keys.
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "app/frmOptions.h"
 #include "data/Regional.h"
 #include "data/ViewColumns.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FileDialogPath.h"
+#include "gui/FileDialogPath.h"
 #include "ui/UiTestSupport.h"
 
 #include <wx/modalhook.h>

@@ -1,6 +1,6 @@
 // The update check at start-up, against a maker's site on the loopback interface.
-#include "app/AppText.h"
-#include "app/Settings.h"
+#include "base/AppText.h"
+#include "base/Settings.h"
 #include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RecordedDocuments.h"

@@ -1,7 +1,7 @@
 #include "update/UpdateSchedule.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "base/Paths.h"
+#include "base/Settings.h"
 #include "data/DateTime.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "app/TerminalUi.h"
+#include "base/TerminalUi.h"
 
 #include <ostream>
 

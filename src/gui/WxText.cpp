@@ -1,4 +1,4 @@
-#include "app/WxText.h"
+#include "gui/WxText.h"
 
 #include "data/TextEncoding.h"
 

@@ -1,6 +1,6 @@
-#include "app/DatabaseLocation.h"
+#include "base/DatabaseLocation.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Schema.h"

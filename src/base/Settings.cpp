@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "app/DatabaseLocation.h"
+#include "base/DatabaseLocation.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "base/Paths.h"
+#include "base/Settings.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 

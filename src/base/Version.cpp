@@ -1,6 +1,6 @@
-#include "app/Version.h"
+#include "base/Version.h"
 
-#include "app/VersionInfo.h"
+#include "base/VersionInfo.h"
 
 std::string GetVersionString(const std::string& key)
 {

@@ -1,4 +1,4 @@
-#include "app/ProgramArguments.h"
+#include "base/ProgramArguments.h"
 
 #include <gtest/gtest.h>
 

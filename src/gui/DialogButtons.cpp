@@ -1,4 +1,4 @@
-#include "app/DialogButtons.h"
+#include "gui/DialogButtons.h"
 
 #include <wx/button.h>
 #include <wx/dialog.h>

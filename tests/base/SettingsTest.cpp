@@ -1,6 +1,6 @@
-#include "app/Settings.h"
-#include "app/Paths.h"
-#include "app/SiteAddress.h"
+#include "base/Settings.h"
+#include "base/Paths.h"
+#include "base/SiteAddress.h"
 #include "support/TempDir.h"
 
 #include <clocale>

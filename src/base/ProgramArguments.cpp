@@ -1,4 +1,4 @@
-#include "app/ProgramArguments.h"
+#include "base/ProgramArguments.h"
 
 ProgramArguments ParseProgramArguments(const std::vector<std::string>& arguments)
 {

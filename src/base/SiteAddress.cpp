@@ -1,7 +1,7 @@
-#include "app/SiteAddress.h"
+#include "base/SiteAddress.h"
 
-#include "app/Settings.h"
-#include "app/VersionInfo.h"
+#include "base/Settings.h"
+#include "base/VersionInfo.h"
 
 std::string MakerSiteUrl()
 {

@@ -1,4 +1,4 @@
-#include "app/FileDialogPath.h"
+#include "gui/FileDialogPath.h"
 
 #include <wx/filedlg.h>
 
