@@ -1,4 +1,5 @@
 #include "budget/BudgetPeriods.h"
+#include "data/BudgetLine.h"
 
 #include "budget/BudgetTestDatabase.h"
 #include "data/DatabaseError.h"
