@@ -3,17 +3,6 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-
-namespace
-{
-std::string ReadFile(const std::string& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-} // namespace
 
 TEST(Trace, StartEmptiesAnExistingLog)
 {
@@ -23,7 +12,7 @@ TEST(Trace, StartEmptiesAnExistingLog)
     StartTrace(path);
     EXPECT_EQ(TracePath(), path);
     EXPECT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(ReadFile(path), "");
+    EXPECT_EQ(FileContents(path), "");
 }
 
 TEST(Trace, AppendsEachLineInOrderAndAtOnce)
@@ -33,10 +22,10 @@ TEST(Trace, AppendsEachLineInOrderAndAtOnce)
     StartTrace(path);
     Trace("Application.InitInstance");
     // Each line is on disk before the next is traced.
-    EXPECT_EQ(ReadFile(path), "Application.InitInstance\n");
+    EXPECT_EQ(FileContents(path), "Application.InitInstance\n");
     Trace("Version: 8.1.0");
     Trace("");
-    EXPECT_EQ(ReadFile(path), "Application.InitInstance\nVersion: 8.1.0\n\n");
+    EXPECT_EQ(FileContents(path), "Application.InitInstance\nVersion: 8.1.0\n\n");
 }
 
 TEST(Trace, LinesToAnUnwritablePathAreDropped)

@@ -75,9 +75,7 @@ TEST(DatabaseOpen, RefusesAFileThatIsNotADatabaseAndLeavesItAlone)
         EXPECT_NE(GetComExceptionMessage(error).find("not a Tallybrook database"),
                   std::string::npos);
     }
-    std::ifstream in(path);
-    std::string after((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(after, content);
+    EXPECT_EQ(FileContents(path), content);
 }
 
 TEST(DatabaseOpen, RefusesAReadOnlyFileWithAClearMessage)

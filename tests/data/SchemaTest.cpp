@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace
 {
@@ -47,12 +46,6 @@ void BuildAtVersion(const std::string& path, int version)
     for (int step = 0; step < version; ++step)
         for (const std::string& statement : Steps[step])
             db.Execute(statement);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string FirstValue(Database& db, const std::string& sql)
@@ -113,13 +106,13 @@ TEST(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
     {
         Database first(path);
     }
-    std::string afterFirst = ReadFile(path);
+    std::string afterFirst = FileContents(path);
     {
         Database second(path);
         EXPECT_EQ(ReadSchemaVersion(second), 5);
     }
-    EXPECT_EQ(ReadFile(path), afterFirst);
-    EXPECT_EQ(ReadFile(path + ".bak"), afterFirst);
+    EXPECT_EQ(FileContents(path), afterFirst);
+    EXPECT_EQ(FileContents(path + ".bak"), afterFirst);
 }
 
 TEST(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
@@ -127,13 +120,13 @@ TEST(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
     TempDir dir;
     std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, 0);
-    std::string before = ReadFile(path);
+    std::string before = FileContents(path);
     {
         std::ofstream(path + ".bak") << "an older backup";
     }
     Database db(path);
-    EXPECT_EQ(ReadFile(path + ".bak"), before);
-    EXPECT_NE(ReadFile(path), before);
+    EXPECT_EQ(FileContents(path + ".bak"), before);
+    EXPECT_NE(FileContents(path), before);
     Database backup(path + ".bak", OpenOptions{false, false});
     Recordset version0 = backup.Execute("SELECT * FROM _SchemaVersion");
     EXPECT_EQ(version0.Field(0).name, "0");
@@ -149,7 +142,7 @@ TEST(SchemaMigration, FailingStepLeavesTheFileUnchanged)
         Database db(path, OpenOptions{false, false});
         db.Execute("DROP TABLE Investment");
     }
-    std::string before = ReadFile(path);
+    std::string before = FileContents(path);
     EXPECT_THROW(Database db(path), DatabaseError);
     Database db(path, OpenOptions{false, false});
     EXPECT_EQ(ReadSchemaVersion(db), 1);
@@ -245,10 +238,10 @@ TEST(SchemaMigration, FitidsCompareByteForByteAndEveryOtherTextIgnoresCase)
             EXPECT_FALSE(rs.IsEOF());
         }
         // Later starts leave the file as it is.
-        std::string before = ReadFile(path);
+        std::string before = FileContents(path);
         {
             Database again(path);
         }
-        EXPECT_EQ(ReadFile(path), before);
+        EXPECT_EQ(FileContents(path), before);
     }
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "support/ScopedLocale.h"
 #include "support/TempDir.h"
 
 #include <clocale>
-#include <ctime>
 #include <string>
 
 /// Sets LC_ALL in the environment and has the C library take it up, as the program does at
@@ -28,18 +28,5 @@ private:
     bool m_ok;
 };
 
-/// Sets TZ for the life of the object; the C library re-reads it on both sides.
-class TimeZoneEnv
-{
-public:
-    explicit TimeZoneEnv(const char* zone) : m_env("TZ", zone) { tzset(); }
-    TimeZoneEnv(const TimeZoneEnv&) = delete;
-    TimeZoneEnv& operator=(const TimeZoneEnv&) = delete;
-
-private:
-    struct Reread
-    {
-        ~Reread() { tzset(); }
-    } m_reread; // destroyed after m_env has put the old TZ back
-    ScopedEnv m_env;
-};
+/// Sets TZ for the life of the object.
+using TimeZoneEnv = ScopedTimeZone;

@@ -1,11 +1,14 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tallybrook-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tallybrook-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary directory");
     m_path = pattern;
@@ -33,4 +36,10 @@ ScopedEnv::~ScopedEnv()
         setenv(m_name.c_str(), m_old.c_str(), 1);
     else
         unsetenv(m_name.c_str());
+}
+
+std::string FileContents(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -35,3 +35,6 @@ private:
     std::string m_old;
     bool m_had = false;
 };
+
+/// Every byte of a file; empty when it cannot be read.
+std::string FileContents(const std::filesystem::path& path);

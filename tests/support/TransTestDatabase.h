@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,11 +56,7 @@ protected:
     }
 
     /// Every byte of a file.
-    static std::string ReadBytes(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static std::string ReadBytes(const std::string& path) { return FileContents(path); }
 
     /// A local calendar time as a point in time.
     static std::int64_t At(int year, int month, int day, int hour = 0)
