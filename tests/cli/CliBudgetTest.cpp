@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
 namespace
@@ -21,7 +20,6 @@ protected:
         BudgetTestDatabase::SetUp();
         AddSeveralGroupsInMay2016();
         AddBudget(2016, 5, "(none)", "(none)", "0");
-        AddBudget(2016, 4, "Food", "Living", "-280");
         AddTrans("A1", 2016, 5, "Unbudgeted", "-5"); // no line at all
         AddTrans("A1", 2016, 5, "(none)", "15");
         AddTrans("A1", 2016, 6, "Rent", "-900");
@@ -50,16 +48,6 @@ TEST_F(CliBudget, PrintsLinesGroupTotalsAndMonthToDate)
                                               "Living\tTotal\t-350\t-170.1\n"
                                               "Month to date\t\t-1370.5\t-1100.1\n");
     EXPECT_EQ(run.err, "");
-}
-
-TEST_F(CliBudget, CountsTransactionsUnderTheirOwnPeriod)
-{
-    CliRun run = Budget("2016", "04");
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, std::string(Heading) + "Living\tFood\t-280\t-500\t-220\n"
-                                              "Living\tFuel\t-80\t\t80\n"
-                                              "Living\tTotal\t-360\t-500\n"
-                                              "Month to date\t\t-360\t-500\n");
 }
 
 TEST_F(CliBudget, MonthWithoutLinesShowsEmptyFiguresAndCopiesNothing)
@@ -91,17 +79,4 @@ TEST_F(CliBudget, BadYearOrMonthIsAWrongCommandLine)
     }
     EXPECT_EQ(Cli({"--database", DatabasePath(), "budget", "2016"}).code, 2);
     EXPECT_EQ(Cli({"--database", DatabasePath(), "budget", "2016", "5", "6"}).code, 2);
-}
-
-TEST(CliBudgetDefault, OpensTheProgramsDatabaseWhenNoneIsGiven)
-{
-    TempDir home;
-    ScopedEnv dataHome("XDG_DATA_HOME", home.Path().string());
-    CliRun run = Cli({"budget", "2016", "5"});
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, std::string(Heading) + "Month to date\t\t\t\n");
-    EXPECT_TRUE(std::filesystem::exists(home.Path() / "Quorvel/Tallybrook/db/qtb.mdb"));
-
-    run = Cli({"budget", "2016", "13"});
-    EXPECT_EQ(run.code, 2);
 }

@@ -1,6 +1,5 @@
 #include "cli/CliRun.h"
 
-#include "base/Settings.h"
 #include "data/Database.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/RegionEnv.h"
@@ -24,8 +23,7 @@ Reply Answered(int status, std::string body)
     return reply;
 }
 
-/// Holdings in a database under a private settings folder, and a loopback service that
-/// speaks both protocols.
+/// Holdings in a database under a private settings folder, and a loopback quote service.
 class CliQuotes : public ::testing::Test
 {
 protected:
@@ -40,9 +38,6 @@ protected:
                                       "5,6\r\n");
                   if (request.target.starts_with("/d/quotes.csv?s=BAD&"))
                       return Answered(200, "BAD,abc,1,2,+1,5,6,7,8,9,10,11\r\n");
-                  if (request.target.starts_with("/q/l/?s=IBM.us&"))
-                      return Answered(200, "Symbol,Date,Time,Open,High,Low,Close,Volume\r\nIBM.US,"
-                                           "2016-05-03,22:00:09,1,2,3,7.25,100\r\n");
                   return Answered(404, "");
               })
     {
@@ -91,25 +86,6 @@ TEST_F(CliQuotes, UpdatesAndListsHoldingsInTheLocalesForm)
         EXPECT_EQ(run.out, out) << locale;
         EXPECT_EQ(run.err, "");
     }
-}
-
-TEST_F(CliQuotes, OptionsOverrideTheSettingsForOneRun)
-{
-    WriteSetting("QuoteService", "csv", "Settings");
-    WriteSetting("QuoteUrl", Url(), "Settings");
-    CliRun settings = Quotes({});
-    EXPECT_EQ(settings.code, 0) << settings.err;
-    EXPECT_EQ(settings.out, "IBM\t12.5\t125\nMSFT\t\t0\n");
-
-    CliRun stooq = Quotes({"--service", "stooq"});
-    EXPECT_EQ(stooq.code, 0) << stooq.err;
-    EXPECT_EQ(stooq.out, "IBM\t7.25\t72.5\nMSFT\t\t0\n");
-
-    // No address: nothing is fetched and the prices stay.
-    CliRun none = Quotes({"--url", ""});
-    EXPECT_EQ(none.code, 0);
-    EXPECT_EQ(none.out, "IBM\t7.25\t72.5\nMSFT\t\t0\n");
-    EXPECT_EQ(none.err, "");
 }
 
 TEST_F(CliQuotes, UnusablePriceIsExitCodeOneAfterTheListing)
