@@ -33,26 +33,19 @@ UpdateCheckResult Check(const std::string& site, const std::string& own = "8.1.0
 }
 } // namespace
 
-TEST(CAutoUpdater, AsksForTheUpdateFileWithItsAgentAndLimits)
+TEST(CAutoUpdater, AsksForTheUpdateFileUnderTheSiteAndWatchesTheStopFlag)
 {
-    CAutoUpdater updater("https://site.example/", "8.1.0");
-    HttpRequest request = updater.UpdateFileRequest();
-    EXPECT_EQ(request.url, "https://site.example/tallybrook/update.txt");
-    EXPECT_EQ(request.agent, "AutoUpdateAgent");
-    EXPECT_EQ(request.connectTimeoutMs, 3000);
-    EXPECT_EQ(request.timeoutMs, 10000);
-    EXPECT_EQ(request.maxBytes, 4096u);
-    EXPECT_TRUE(request.followRedirects);
-    EXPECT_EQ(request.cancel, nullptr);
+    for (const char* site : {"https://site.example/", "https://site.example"})
+        EXPECT_EQ(CAutoUpdater(site, "8.1.0").UpdateFileRequest().url,
+                  "https://site.example/tallybrook/update.txt");
+    EXPECT_EQ(UpdatePageUrl("https://site.example//", "8.1.0"),
+              "https://site.example/tallybrook/checkforupdates.html?version=8.1.0");
     // A worker's stop flag reaches the request, where the client watches it.
+    CAutoUpdater updater("https://site.example/", "8.1.0");
+    EXPECT_EQ(updater.UpdateFileRequest().cancel, nullptr);
     std::atomic<bool> stop{false};
     updater.SetCancelFlag(&stop);
     EXPECT_EQ(updater.UpdateFileRequest().cancel, &stop);
-
-    EXPECT_EQ(CAutoUpdater("https://site.example", "8.1.0").UpdateFileRequest().url,
-              "https://site.example/tallybrook/update.txt");
-    EXPECT_EQ(UpdatePageUrl("https://site.example//", "8.1.0"),
-              "https://site.example/tallybrook/checkforupdates.html?version=8.1.0");
 }
 
 TEST(CAutoUpdater, NewerEqualAndUnreadableVersions)
