@@ -1,45 +1,74 @@
 #include "register/ViewQuery.h"
+#include "data/Database.h"
+#include "data/Recordset.h"
 #include "data/ViewKind.h"
 #include "register/CUpdatedRow.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
-TEST(ViewQuery, RegisterQuerySelectsTheAccountsMonthNewestFirst)
+namespace
 {
-    ViewQueryContext context{KindRegister, 2016, 5, "Bank", "A1"};
-    EXPECT_EQ(BuildViewQuery(context),
-              "SELECT PostDate, Description, Amount, CheckID, Category, PayeeName AS Notes, "
-              "AccountID, Year, Period, FITID, Sequence, SubSequence FROM Trans WHERE AccountID = "
-              "'A1' AND Period = 5 AND Year = 2016 ORDER BY PostDate DESC, Sequence DESC, "
-              "SubSequence");
+/// One field of every row a view's query selects, in its order.
+std::vector<std::string> Selected(Database& db, const ViewQueryContext& context,
+                                  const std::string& field)
+{
+    std::vector<std::string> rows;
+    for (Recordset rs = db.Execute(BuildViewQuery(context)); !rs.IsEOF(); rs.MoveNext())
+        rows.push_back(rs.GetText(field));
+    return rows;
 }
+} // namespace
 
-TEST(ViewQuery, BudgetQueryOrdersByGroupThenCategory)
+TEST(ViewQuery, EachGridSelectsItsRowsInItsOrder)
 {
-    ViewQueryContext context{KindBudget, 2015, 12, "", ""};
-    EXPECT_EQ(BuildViewQuery(context),
-              "SELECT Category, Amount, Sequence, Year, Period, CategoryGroup FROM Budget WHERE "
-              "Year = 2015 AND Period = 12 ORDER BY CategoryGroup, Category");
-}
-
-TEST(ViewQuery, AccountListQuotesTheTypeWithDoubledApostrophes)
-{
-    ViewQueryContext context{KindAccountList, 2016, 1, "Joe's", ""};
-    EXPECT_EQ(BuildViewQuery(context),
-              "SELECT Description, AccountID, OpeningBalance, (OpeningBalance + CurrentBalance) "
-              "as TotBalance, Sequence, Type FROM Account WHERE Type = 'Joe''s' ORDER BY "
-              "Description");
-}
-
-TEST(ViewQuery, InvestmentAndLoanQueriesFilterByAccount)
-{
-    EXPECT_EQ(BuildViewQuery({KindInvestment, 2016, 1, "", "I'1"}),
-              "SELECT StockSymbol, StockName, PurchaseDate, PurchasePrice, Quantity, LastPrice, "
-              "Total, AccountID, Sequence FROM Investment WHERE AccountID = 'I''1' ORDER BY "
-              "PurchaseDate");
-    EXPECT_EQ(BuildViewQuery({KindLoan, 2016, 1, "", "L1"}),
-              "SELECT Description, OriginalAmount, PaidAmount, InterestRate, AccountID, Sequence "
-              "FROM Loan WHERE AccountID = 'L1' ORDER BY Description");
+    TempDir dir;
+    std::unique_ptr<Database> db = CreateTestDatabase(dir.File("qtb.mdb"));
+    for (const char* sql :
+         {"INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+          "Description) VALUES ('A''1', 1, 0, 2016, 5, #5/3/2016#, 'older')",
+          "INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+          "Description) VALUES ('A''1', 2, 1, 2016, 5, #5/9/2016#, 'part')",
+          "INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+          "Description) VALUES ('A''1', 2, 0, 2016, 5, #5/9/2016#, 'newer')",
+          "INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+          "Description) VALUES ('A''1', 3, 0, 2015, 5, #5/9/2015#, 'other year')",
+          "INSERT INTO Trans (AccountID, Sequence, SubSequence, [Year], Period, PostDate, "
+          "Description) VALUES ('A2', 4, 0, 2016, 5, #5/9/2016#, 'other account')",
+          "INSERT INTO Budget ([Year], Period, Category, CategoryGroup) VALUES (2015, 12, 'Rent', "
+          "'Home')",
+          "INSERT INTO Budget ([Year], Period, Category, CategoryGroup) VALUES (2015, 12, 'Food', "
+          "'Living')",
+          "INSERT INTO Budget ([Year], Period, Category, CategoryGroup) VALUES (2015, 12, 'Heat', "
+          "'Home')",
+          "INSERT INTO Budget ([Year], Period, Category, CategoryGroup) VALUES (2016, 12, 'Gas', "
+          "'Car')",
+          "INSERT INTO Account (AccountID, Description, Type) VALUES ('J1', 'Zed', 'Joe''s')",
+          "INSERT INTO Account (AccountID, Description, Type) VALUES ('J2', 'Abe', 'Joe''s')",
+          "INSERT INTO Account (AccountID, Description, Type) VALUES ('B1', 'Bob', 'Bank')",
+          "INSERT INTO Investment (StockSymbol, PurchaseDate, AccountID) VALUES ('MSFT', "
+          "#2/1/2016#, 'I''1')",
+          "INSERT INTO Investment (StockSymbol, PurchaseDate, AccountID) VALUES ('IBM', "
+          "#1/1/2016#, 'I''1')",
+          "INSERT INTO Investment (StockSymbol, PurchaseDate, AccountID) VALUES ('ACME', "
+          "#1/1/2015#, 'I2')",
+          "INSERT INTO Loan (Description, AccountID) VALUES ('House', 'L1')",
+          "INSERT INTO Loan (Description, AccountID) VALUES ('Boat', 'L1')",
+          "INSERT INTO Loan (Description, AccountID) VALUES ('Car', 'L2')"})
+        db->Execute(sql);
+    using Texts = std::vector<std::string>;
+    // The register: the account's month, newest first, a transaction's parts in order.
+    EXPECT_EQ(Selected(*db, {KindRegister, 2016, 5, "Bank", "A'1"}, "Description"),
+              (Texts{"newer", "part", "older"}));
+    EXPECT_EQ(Selected(*db, {KindBudget, 2015, 12, "", ""}, "Category"),
+              (Texts{"Heat", "Rent", "Food"}));
+    EXPECT_EQ(Selected(*db, {KindAccountList, 2016, 1, "Joe's", ""}, "Description"),
+              (Texts{"Abe", "Zed"}));
+    EXPECT_EQ(Selected(*db, {KindInvestment, 2016, 1, "", "I'1"}, "StockSymbol"),
+              (Texts{"IBM", "MSFT"}));
+    EXPECT_EQ(Selected(*db, {KindLoan, 2016, 1, "", "L1"}, "Description"),
+              (Texts{"Boat", "House"}));
 }
 
 TEST(ViewQuery, BrowserKindsHaveNoQuery)
@@ -48,73 +77,57 @@ TEST(ViewQuery, BrowserKindsHaveNoQuery)
         EXPECT_EQ(BuildViewQuery({kind, 2016, 1, "", ""}), "");
 }
 
-TEST(ViewQuery, SplitFindsWhereAndOrderByIgnoringCase)
+TEST(ViewQuery, SplitFindsWhereAndOrderByIgnoringCaseOutsideQuotedTextAndNames)
 {
-    QueryParts parts = SplitQuery("SELECT a FROM T where x = 1  order by a DESC ");
-    EXPECT_EQ(parts.base, "SELECT a FROM T");
-    EXPECT_EQ(parts.condition, "x = 1");
-    EXPECT_EQ(parts.order, "a DESC");
-    EXPECT_EQ(JoinQuery(parts), "SELECT a FROM T WHERE x = 1 ORDER BY a DESC;");
+    const struct
+    {
+        const char* sql;
+        QueryParts parts;
+        const char* joined;
+    } cases[] = {
+        {"SELECT a FROM T where x = 1  order by a DESC ",
+         {"SELECT a FROM T", "x = 1", "a DESC"},
+         "SELECT a FROM T WHERE x = 1 ORDER BY a DESC;"},
+        {"SELECT a FROM T", {"SELECT a FROM T", "", ""}, "SELECT a FROM T;"},
+        {"SELECT a FROM T ORDER BY a", {"SELECT a FROM T", "", "a"}, "SELECT a FROM T ORDER BY a;"},
+        {"SELECT a FROM Trans WHERE AccountID = 'Joe''s order by where' AND [where x] = 1 ORDER BY "
+         "PostDate DESC",
+         {"SELECT a FROM Trans", "AccountID = 'Joe''s order by where' AND [where x] = 1",
+          "PostDate DESC"},
+         "SELECT a FROM Trans WHERE AccountID = 'Joe''s order by where' AND [where x] = 1 ORDER BY "
+         "PostDate DESC;"},
+    };
+    for (const auto& c : cases)
+    {
+        QueryParts parts = SplitQuery(c.sql);
+        EXPECT_EQ(parts.base, c.parts.base) << c.sql;
+        EXPECT_EQ(parts.condition, c.parts.condition) << c.sql;
+        EXPECT_EQ(parts.order, c.parts.order) << c.sql;
+        EXPECT_EQ(JoinQuery(parts), c.joined);
+    }
 }
 
-TEST(ViewQuery, SplitWithoutConditionOrOrderLeavesThemEmpty)
-{
-    QueryParts parts = SplitQuery("SELECT a FROM T");
-    EXPECT_EQ(parts.base, "SELECT a FROM T");
-    EXPECT_EQ(parts.condition, "");
-    EXPECT_EQ(parts.order, "");
-    EXPECT_EQ(JoinQuery(parts), "SELECT a FROM T;");
-    parts = SplitQuery("SELECT a FROM T ORDER BY a");
-    EXPECT_EQ(parts.condition, "");
-    EXPECT_EQ(parts.order, "a");
-}
-
-TEST(ViewQuery, OrderTextBracketsNamesAndMarksDescending)
+TEST(ViewQuery, SortOrdersBracketNamesAndKeepRowsInsideTheirGroups)
 {
     EXPECT_EQ(BuildOrderText({"Amount"}, {true}), "[Amount]");
     EXPECT_EQ(BuildOrderText({"Amount", "Category"}, {false, true}), "[Amount] DESC, [Category]");
-}
-
-TEST(ViewQuery, NotesHeadingSortsByStoredPayeeName)
-{
-    EXPECT_EQ(RewriteSortOrder("[Notes] DESC", false, true), "[PayeeName] DESC");
-    EXPECT_EQ(RewriteSortOrder("[Amount]", false, true), "[Amount]");
-}
-
-TEST(ViewQuery, GroupedSortKeepsRowsInsideTheirGroups)
-{
-    EXPECT_EQ(RewriteSortOrder("[Amount]", true, true), "[CategoryGroup], [Amount]");
-    EXPECT_EQ(RewriteSortOrder("[Amount] DESC", true, false),
-              "[CategoryGroup] DESC, [Amount] DESC");
-    EXPECT_EQ(RewriteSortOrder("[CategoryGroup] DESC", true, false),
-              "[CategoryGroup] DESC, [Category]");
-    EXPECT_EQ(RewriteSortOrder("[CategoryGroup]", true, true), "[CategoryGroup], [Category]");
-}
-
-TEST(ViewQuery, ColumnWidthDefaultsAndKeys)
-{
-    EXPECT_EQ(ColumnWidthKey(KindBudget), "Budget");
-    EXPECT_EQ(ColumnWidthKey(KindAccountList), "Account");
-    EXPECT_EQ(ColumnWidthKey(KindRegister), "Trans");
-    EXPECT_EQ(ColumnWidthKey(KindInvestment), "Investment");
-    EXPECT_EQ(ColumnWidthKey(KindLoan), "Loan");
-    EXPECT_EQ(ColumnWidthKey(KindHome), "");
-    EXPECT_EQ(DefaultColumnWidths(KindBudget),
-              (std::vector<double>{0.25, 0.2, 0, 0, 0, 0, 0.2, 0.2}));
-    EXPECT_EQ(DefaultColumnWidths(KindAccountList), (std::vector<double>{0.4, 0.2, 0.2, 0}));
-    EXPECT_EQ(DefaultColumnWidths(KindInvestment).size(), 6u);
-    EXPECT_EQ(DefaultColumnWidths(KindLoan), (std::vector<double>{0.4, 0.16, 0.16, 0.1, 0, 0, 0}));
-}
-
-TEST(ViewQuery, SplittingSkipsKeywordsInsideQuotedTextAndNames)
-{
-    QueryParts parts = SplitQuery("SELECT a FROM Trans WHERE AccountID = 'Joe''s order by "
-                                  "where' AND [where x] = 1 ORDER BY PostDate DESC");
-    EXPECT_EQ(parts.base, "SELECT a FROM Trans");
-    EXPECT_EQ(parts.condition, "AccountID = 'Joe''s order by where' AND [where x] = 1");
-    EXPECT_EQ(parts.order, "PostDate DESC");
-    EXPECT_EQ(JoinQuery(parts), "SELECT a FROM Trans WHERE AccountID = 'Joe''s order by where' "
-                                "AND [where x] = 1 ORDER BY PostDate DESC;");
+    const struct
+    {
+        const char* order;
+        bool grouped;
+        bool groupAscending;
+        const char* rewritten;
+    } cases[] = {
+        // Without groups the Notes heading sorts by the stored PayeeName.
+        {"[Notes] DESC", false, true, "[PayeeName] DESC"},
+        {"[Amount]", false, true, "[Amount]"},
+        {"[Amount]", true, true, "[CategoryGroup], [Amount]"},
+        {"[Amount] DESC", true, false, "[CategoryGroup] DESC, [Amount] DESC"},
+        {"[CategoryGroup] DESC", true, false, "[CategoryGroup] DESC, [Category]"},
+        {"[CategoryGroup]", true, true, "[CategoryGroup], [Category]"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RewriteSortOrder(c.order, c.grouped, c.groupAscending), c.rewritten) << c.order;
 }
 
 TEST(ViewQuery, DefaultWidthsGrowWithTheFontButLeaveTheLastColumnATenth)
@@ -137,15 +150,8 @@ TEST(ViewQuery, DefaultWidthsGrowWithTheFontButLeaveTheLastColumnATenth)
     std::vector<double> stored{0.2, 0.2, 0.2, 0.2, 0.2};
     EXPECT_EQ(CheckedColumnWidths(KindRegister, stored, 1.5), stored);
     EXPECT_EQ(CheckedColumnWidths(KindRegister, {0}, 1.2), wide);
-}
-
-TEST(ViewQuery, StoredWidthListOfWrongLengthGivesTheDefaults)
-{
     EXPECT_EQ(CheckedColumnWidths(KindRegister, {0.2, 0.2, 0.2, 0.2}),
-              (std::vector<double>{0.12, 0.3, 0.1, 0.1, 0.1}));
-    EXPECT_EQ(CheckedColumnWidths(KindRegister, {0}), DefaultColumnWidths(KindRegister));
-    std::vector<double> stored{0.2, 0.2, 0.2, 0.2, 0.2};
-    EXPECT_EQ(CheckedColumnWidths(KindRegister, stored), stored);
+              DefaultColumnWidths(KindRegister));
 }
 
 TEST(CUpdatedRow, KeepsOneValuePerColumnInFirstChangedOrder)
