@@ -40,7 +40,9 @@ const std::string German = "Kontoauszug;;;;;\r\n"
                            "Endsaldo;;;;;1.996,50\r\n";
 } // namespace
 
-TEST(CsvGuess, ReadsExportsOfBanksInFiveLanguages)
+// The shapes of German, American, Dutch and card exports are guessed in the import's own
+// table of statements (CsvImportTest), where the rows they give are checked.
+TEST(CsvGuess, ReadsDebitAndCreditColumnsAndNamesInOtherLanguages)
 {
     ScopedEnv lcAll("LC_ALL", "C");
     ScopedLocale fromEnvironment("");
@@ -50,25 +52,6 @@ TEST(CsvGuess, ReadsExportsOfBanksInFiveLanguages)
         std::string text;
         const char* expected;
     } cases[] = {
-        {"German, preamble", German,
-         "delimiter=semicolon;skip=4;header=yes;dates=dmy;date=1;description=3;amount=5;"
-         "notes=4;decimal=,;negate=no"},
-        {"US, quoted amounts",
-         "Date,Description,Amount,Running Balance\n"
-         "03/01/2019,\"COFFEE, BAR\",\"-$1,234.56\",\"$10.00\"\n"
-         "03/13/2019,Payroll,\"$2,000.00\",\"$2,010.00\"\n",
-         "delimiter=comma;skip=0;header=yes;dates=mdy;date=1;description=2;amount=3;decimal=.;"
-         "negate=no"},
-        {"Dutch, Af/Bij column",
-         "\"Datum\",\"Naam / Omschrijving\",\"Rekening\",\"Tegenrekening\",\"Code\",\"Af Bij\","
-         "\"Bedrag (EUR)\",\"Mutatiesoort\",\"Mededelingen\"\n"
-         "\"20190301\",\"Albert Heijn\",\"NL01\",\"\",\"BA\",\"Af\",\"12,50\",\"Betaalautomaat\","
-         "\"Pasvolgnr 001\"\n"
-         "\"20190302\",\"Werkgever\",\"NL01\",\"NL02\",\"OV\",\"Bij\",\"2500,00\","
-         "\"Overschrijving\","
-         "\"Salaris\"\n",
-         "delimiter=comma;skip=0;header=yes;dates=ymd;date=1;description=2;amount=7;sign=6:Af;"
-         "notes=9;decimal=,;negate=no"},
         {"French, debit and credit",
          "Date op\xC3\xA9ration;Libell\xC3\xA9;D\xC3\xA9"
          "bit;Cr\xC3\xA9"
@@ -82,13 +65,6 @@ TEST(CsvGuess, ReadsExportsOfBanksInFiveLanguages)
          "21/03/2019;N\xC3\xB3mina;1.500,00;2.476,60\n",
          "delimiter=semicolon;skip=0;header=yes;dates=dmy;date=1;description=2;amount=3;"
          "decimal=,;negate=no"},
-        {"no header, tabs", "2019-03-01\tCoffee shop\t-3.50\n2019-03-02\tBook store\t-12.00\n",
-         "delimiter=tab;skip=0;header=no;dates=ymd;date=1;description=2;amount=3;decimal=.;"
-         "negate=no"},
-        {"card, credits marked CR",
-         "Date,Description,Amount,Type\n12-Dec-2019,AMAZON,19.99,\n13-Dec-2019,PAYMENT,50.00,CR\n",
-         "delimiter=comma;skip=0;header=yes;dates=dmy;date=1;description=2;amount=3;sign=4:;"
-         "decimal=.;negate=no"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Guessed(c.text), c.expected) << c.bank;

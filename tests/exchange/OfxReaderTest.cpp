@@ -166,19 +166,6 @@ TEST_F(OfxReader, AnInvalidDateOrAmountEndsTheImportKeepingEarlierRows)
     }
 }
 
-TEST_F(OfxReader, ReadsThePointOfAnAmountUnderACommaLocale)
-{
-    ScopedLocale german("de_DE.UTF-8");
-    if (!german.Ok())
-        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
-    Read(Statement("1001", Block("F1", "20160105", "-12.50") + Block("F2", "20160105", "3")));
-    Recordset rs = Db().Execute("SELECT Amount FROM Trans ORDER BY Sequence");
-    EXPECT_EQ(rs.GetCurrency("Amount"), Currency::FromUnits(-125000));
-    rs.MoveNext();
-    EXPECT_EQ(rs.GetCurrency("Amount"), Currency::FromWhole(3));
-    EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST_F(OfxReader, StoresNamesMemosAndCheckNumbersByTheirRules)
 {
     std::string memo300(300, 'm');

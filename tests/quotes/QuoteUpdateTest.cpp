@@ -189,18 +189,21 @@ TEST_F(QuoteUpdate, UnusableRepliesKeepThePriceButRecomputeTheTotal)
     AddHolding("SHORT", "3", "7");
     AddHolding("EMPTY", "3", "7");
     AddHolding("BROKEN", "3", "7");
+    AddHolding("BLANK", "3", "7");
     AddHolding("QUOTED", "3", "7", "INV2");
     AnswerCsv("SHORT", "SHORT,1,2,3,4,5,6,7,8,9,10");
     AnswerCsv("EMPTY", "");
     // An error page whose body would read as a quote is still an error.
     Answer(CsvTarget("BROKEN"), Answered(500, CsvLine("BROKEN", "99")));
+    // An empty last trade stores no price, and so a zero total.
+    AnswerCsv("BLANK", CsvLine("BLANK", ""));
     AnswerCsv("QUOTED", "\"QUOTED\",\"8.25\",\"5/3/2016\",\"4:00pm\",\"+0.25\",\"\",\"\",\"\","
                         "\"\",\"\",\"\",\"\"\r\n");
 
     QuoteUpdateResult result = Update(Csv());
     EXPECT_FALSE(result.failed);
     EXPECT_EQ(Holdings(), (std::vector<std::string>{"SHORT 7 21", "EMPTY 7 21", "BROKEN 7 21",
-                                                    "QUOTED 8.25 24.75"}));
+                                                    "BLANK  0", "QUOTED 8.25 24.75"}));
     EXPECT_EQ(Balance("INV"), "63");
     EXPECT_EQ(ui.events, QuietRun);
 }
@@ -220,14 +223,6 @@ TEST_F(QuoteUpdate, SilentServerAndClosedPortChangeNoPriceAndSayNothing)
     EXPECT_FALSE(Update(closed).failed);
     EXPECT_EQ(Holdings(), std::vector<std::string>{"IBM 10 40"});
     EXPECT_EQ(ui.events, QuietRun);
-}
-
-TEST_F(QuoteUpdate, EmptyLastTradeStoresNoPriceAndAZeroTotal)
-{
-    AddHolding("IBM", "10", "12");
-    AnswerCsv("IBM", CsvLine("IBM", ""));
-    EXPECT_FALSE(Update(Csv()).failed);
-    EXPECT_EQ(Holdings(), std::vector<std::string>{"IBM  0"});
 }
 
 TEST_F(QuoteUpdate, PriceIsReadWithAPointInEveryLocale)

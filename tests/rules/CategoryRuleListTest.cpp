@@ -41,16 +41,26 @@ TEST_F(CategoryRuleList, UpAndDownSwapTheNeighboursSequenceNumbers)
     Store(2, "R2");
     ASSERT_EQ(Order(), (Names{"R1 (1)", "R2 (2)", "R3 (5)"}));
 
-    EXPECT_EQ(MoveCategoryRule(Db(), 1, +1), RuleMove::Moved);
-    EXPECT_EQ(Order(), (Names{"R2 (1)", "R1 (2)", "R3 (5)"}));
-    EXPECT_EQ(MoveCategoryRule(Db(), 5, -1), RuleMove::Moved);
-    EXPECT_EQ(Order(), (Names{"R2 (1)", "R3 (2)", "R1 (5)"}));
-
-    // Nothing at the ends, and nothing for a number no rule has.
-    EXPECT_EQ(MoveCategoryRule(Db(), 1, -1), RuleMove::AtEnd);
-    EXPECT_EQ(MoveCategoryRule(Db(), 5, +1), RuleMove::AtEnd);
-    EXPECT_EQ(MoveCategoryRule(Db(), 3, +1), RuleMove::NotFound);
-    EXPECT_EQ(Order(), (Names{"R2 (1)", "R3 (2)", "R1 (5)"}));
+    const struct
+    {
+        int sequence;
+        int step;
+        RuleMove result;
+        Names order;
+    } moves[] = {
+        {1, +1, RuleMove::Moved, {"R2 (1)", "R1 (2)", "R3 (5)"}},
+        {5, -1, RuleMove::Moved, {"R2 (1)", "R3 (2)", "R1 (5)"}},
+        // Nothing at the ends, and nothing for a number no rule has.
+        {1, -1, RuleMove::AtEnd, {"R2 (1)", "R3 (2)", "R1 (5)"}},
+        {5, +1, RuleMove::AtEnd, {"R2 (1)", "R3 (2)", "R1 (5)"}},
+        {3, +1, RuleMove::NotFound, {"R2 (1)", "R3 (2)", "R1 (5)"}},
+    };
+    for (const auto& move : moves)
+    {
+        EXPECT_EQ(MoveCategoryRule(Db(), move.sequence, move.step), move.result)
+            << move.sequence << " " << move.step;
+        EXPECT_EQ(Order(), move.order);
+    }
 
     // The order the engine follows is the one the list shows.
     Db().Execute("INSERT INTO Trans (AccountID, Description, Amount, Category, Year, Period, "
