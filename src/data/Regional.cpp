@@ -30,26 +30,6 @@ std::string ShortDateFormat()
     return format.empty() ? "%m/%d/%Y" : format;
 }
 
-// The order of day, month and year in the locale's short date: "mdy", "dmy" or "ymd".
-std::string DateOrder()
-{
-    std::string order;
-    std::string format = nl_langinfo(D_FMT);
-    for (std::size_t i = 0; i + 1 < format.size(); ++i)
-    {
-        if (format[i] != '%')
-            continue;
-        char c = format[++i];
-        if (c == 'd' || c == 'e')
-            order += 'd';
-        else if (c == 'm')
-            order += 'm';
-        else if (c == 'y' || c == 'Y')
-            order += 'y';
-    }
-    return order.size() == 3 ? order : "mdy";
-}
-
 std::string StripGrouping(std::string_view text)
 {
     char group = GroupSeparator();
@@ -155,7 +135,35 @@ std::optional<Currency> ParseCurrency(std::string_view text)
     return Currency::Parse(StripGrouping(text), DecimalSeparator());
 }
 
+DateOrder LocaleDateOrder()
+{
+    std::string order;
+    std::string format = nl_langinfo(D_FMT);
+    for (std::size_t i = 0; i + 1 < format.size(); ++i)
+    {
+        if (format[i] != '%')
+            continue;
+        char c = format[++i];
+        if (c == 'd' || c == 'e')
+            order += 'd';
+        else if (c == 'm')
+            order += 'm';
+        else if (c == 'y' || c == 'Y')
+            order += 'y';
+    }
+    if (order == "dmy")
+        return DateOrder::DayMonthYear;
+    if (order == "ymd")
+        return DateOrder::YearMonthDay;
+    return DateOrder::MonthDayYear;
+}
+
 std::optional<DateTime> ParseDate(std::string_view text)
+{
+    return ParseDate(text, LocaleDateOrder());
+}
+
+std::optional<DateTime> ParseDate(std::string_view text, DateOrder order)
 {
     std::vector<int> numbers;
     std::vector<std::size_t> widths;
@@ -187,13 +195,14 @@ std::optional<DateTime> ParseDate(std::string_view text)
     }
     if (numbers.size() < 3 || numbers.size() == 4)
         return std::nullopt;
-    std::string order = isoForm ? "ymd" : DateOrder();
+    static const char* const letters[] = {"dmy", "mdy", "ymd"};
+    const char* fields = letters[static_cast<int>(isoForm ? DateOrder::YearMonthDay : order)];
     DateTime value;
     for (std::size_t k = 0; k < 3; ++k)
     {
-        if (order[k] == 'd')
+        if (fields[k] == 'd')
             value.day = numbers[k];
-        else if (order[k] == 'm')
+        else if (fields[k] == 'm')
             value.month = numbers[k];
         else
             value.year = ExpandYear(numbers[k], widths[k]);

@@ -30,6 +30,20 @@ std::string FormatCurrency(Currency value);
 std::optional<double> ParseNumber(std::string_view text);
 /// Reads money written with the locale's separators (grouping allowed), exactly.
 std::optional<Currency> ParseCurrency(std::string_view text);
+/// The order of day, month and year in a written date.
+enum class DateOrder
+{
+    DayMonthYear,
+    MonthDayYear,
+    YearMonthDay
+};
+
+/// The order of the locale's short date; month first when it names none.
+DateOrder LocaleDateOrder();
+
 /// Reads a date in the locale's day, month and year order ("3/5/2016", "2016-05-03",
 /// "5/3/16"), with an optional time of day.
 std::optional<DateTime> ParseDate(std::string_view text);
+/// Reads a date as ParseDate(text) does, in the given order instead of the locale's; a
+/// four-digit first number still reads year first.
+std::optional<DateTime> ParseDate(std::string_view text, DateOrder order);

@@ -30,17 +30,19 @@ enum class Mode
 {
     None,
     Transactions,
+    Memorized, ///< payee templates, not transactions: read past
     CategoryList
 };
 
 Mode ModeOfHeader(const std::string& line)
 {
-    static const char* const transactionHeaders[] = {"!Type:Bank",     "!Type:Cash",  "!Type:CCard",
-                                                     "!Type:Oth L",    "!Type:Oth A", "!Type:Invst",
-                                                     "!Type:Memorized"};
+    static const char* const transactionHeaders[] = {"!Type:Bank",  "!Type:Cash",  "!Type:CCard",
+                                                     "!Type:Oth L", "!Type:Oth A", "!Type:Invst"};
     for (const char* header : transactionHeaders)
         if (line == header)
             return Mode::Transactions;
+    if (line == "!Type:Memorized")
+        return Mode::Memorized;
     return Mode::CategoryList;
 }
 
@@ -78,17 +80,50 @@ public:
     UnreadableLine() : std::runtime_error("unreadable line") {}
 };
 
-// A D value: the locale's date order, "'" before a two-digit year as "/". Dates before
+// A D value in the file's date order, "'" before a two-digit year as "/". Dates before
 // 1970 cannot be held; nullopt for them and for what the parser rejects.
-std::optional<std::int64_t> ReadDate(std::string value)
+std::optional<std::int64_t> ReadDate(std::string value, DateOrder order)
 {
     for (char& c : value)
         if (c == '\'')
             c = '/';
-    std::optional<DateTime> date = ParseDate(value);
+    std::optional<DateTime> date = ParseDate(value, order);
     if (!date || date->year < 1970)
         return std::nullopt;
     return FromLocalCalendar(*date);
+}
+
+// The date order of a file's transaction D lines, as QIF names none. A line that reads day
+// first only (a first number over 12) shows day first; one that reads month first only (a
+// second number over 12), or writes its year after "'" as Quicken does, shows month first.
+// The locale's order holds when no line shows one, and when lines show both.
+DateOrder FileDateOrder(const std::string& text)
+{
+    bool dayFirst = false;
+    bool monthFirst = false;
+    Mode mode = Mode::None;
+    std::istringstream lines(text);
+    std::string line;
+    while (ReadLine(lines, line))
+    {
+        if (line.starts_with("!"))
+            mode = ModeOfHeader(line);
+        if (mode != Mode::Transactions || !line.starts_with("D"))
+            continue;
+        std::string value = line.substr(1);
+        bool asDmy = ReadDate(value, DateOrder::DayMonthYear).has_value();
+        bool asMdy = ReadDate(value, DateOrder::MonthDayYear).has_value();
+        bool apostrophe = value.find('\'') != std::string::npos;
+        bool showsDmy = asDmy && !asMdy;
+        bool showsMdy = (asMdy && !asDmy) || (apostrophe && (asDmy || asMdy));
+        if (showsDmy && showsMdy)
+            continue; // an apostrophe year read day first only: the line shows nothing
+        dayFirst = dayFirst || showsDmy;
+        monthFirst = monthFirst || showsMdy;
+    }
+    if (dayFirst == monthFirst)
+        return LocaleDateOrder();
+    return dayFirst ? DateOrder::DayMonthYear : DateOrder::MonthDayYear;
 }
 
 std::int64_t NowMilliseconds()
@@ -223,8 +258,10 @@ private:
 class QifFileReader
 {
 public:
-    QifFileReader(ImportContext& context, const std::string& accountId, ImportResult& result)
-        : m_context(context), m_store(context, accountId), m_budget(context.db), m_result(result)
+    QifFileReader(ImportContext& context, const std::string& accountId, DateOrder dateOrder,
+                  ImportResult& result)
+        : m_context(context), m_store(context, accountId), m_budget(context.db), m_result(result),
+          m_dateOrder(dateOrder)
     {
     }
 
@@ -242,6 +279,8 @@ public:
                 m_mode = ModeOfHeader(line);
                 continue;
             }
+            if (m_mode == Mode::Memorized)
+                continue;
             char code = line.empty() ? '\0' : line[0];
             if (code == '^')
                 recordEnded = true;
@@ -270,7 +309,7 @@ private:
         {
         case 'D':
             // A date that cannot be read is no date for the records after it either.
-            m_record.date = ReadDate(value);
+            m_record.date = ReadDate(value, m_dateOrder);
             if (!m_record.date)
                 Unreadable();
             break;
@@ -343,7 +382,7 @@ private:
     }
 
     // A record whose line could not be read was listed with that line; one without a date
-    // of its own before the file's first D line (a memorized list) is listed whole.
+    // of its own before the file's first D line is listed whole.
     void EndTransaction()
     {
         if (m_record.broken)
@@ -363,6 +402,7 @@ private:
     TransactionStore m_store;
     BudgetLineCache m_budget;
     ImportResult& m_result;
+    DateOrder m_dateOrder;
     Mode m_mode = Mode::None;
     Record m_record;
     std::string m_skipped;
@@ -391,11 +431,12 @@ ImportResult ReadQifFile(ImportContext& context, const std::string& path)
         return result;
     }
     result.accountResolved = true;
-    QifFileReader reader(context, accountId, result);
+    // QIF declares no character set: UTF-8 when the bytes are, else CP1252.
+    std::string text = DecodeStatementFile(ReadFileBytes(path));
+    QifFileReader reader(context, accountId, FileDateOrder(text), result);
     {
-        // QIF declares no character set: UTF-8 when the bytes are, else CP1252.
-        std::istringstream text(DecodeStatementFile(ReadFileBytes(path)));
-        reader.Read(text);
+        std::istringstream lines(text);
+        reader.Read(lines);
     }
     transaction.Commit();
     if (!reader.Skipped().empty())

@@ -2,6 +2,7 @@
 
 #include "data/DateTime.h"
 #include "exchange/ImportFixture.h"
+#include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST_F(QifReader, StoresFieldsByTheirRules)
         {"!Type:Cat\nNAuto:Fuel\n^\n!Type:CCard\nD1/1/16\nT-5\nLAuto:Fuel\n^\n!Account\n"
          "NChecking\nTBank\n^\n!Type:Memorized\nD1/2/16\nT-6\n^\n",
          "Amount, Category",
-         {"-5|Auto:Fuel", "-6|(none)"}},
+         {"-5|Auto:Fuel"}},
         {"!Type:Bank \nNAuto:Oil\nD1/1/16\nT-5\n^\n", "Amount", {}},
     };
     for (const auto& c : cases)
@@ -180,6 +181,109 @@ TEST_F(QifReader, ReadsDatesByTheirRules)
             EXPECT_EQ(ui.messages[0].text, c.message);
             EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Exclamation);
         }
+    }
+}
+
+TEST_F(QifReader, ReadsDatesInTheOrderTheFileShowsElseInTheLocales)
+{
+    const char* const locales[] = {"C", "en_US.UTF-8", "de_DE.UTF-8"};
+    for (const char* name : locales)
+        if (!LocaleEnv(name).Ok())
+            GTEST_SKIP() << "locale " << name << " is not installed";
+    // A UK bank's file: 29/12 shows day first.
+    const std::string uk = "!Type:Bank\nD01/06/2010\nT-10\n^\nD05/07/2010\nT-20\n^\n"
+                           "D29/12/2010\nT-30\n^\n";
+    // Quicken's own: 2/14 and the year after "'" show month first.
+    const std::string us = "!Type:CCard\nD2/10'2020\nT-1\n^\nD2/14'2020\nT-2\n^\n"
+                           "D 1/ 5'16\nT-3\n^\n";
+    const std::string apostropheOnly = "!Type:Bank\nD3/4'16\nT-4\n^\n";
+    const std::string undecided = "!Type:Bank\nD01/02/2020\nT5\n^\nD03/04/2020\nT6\n^\n";
+    const std::string contradicting =
+        "!Type:Bank\nD13/01/2020\nT1\n^\nD01/13/2020\nT2\n^\nD02/03/2020\nT3\n^\n";
+    const std::string skipped = "Invalid data was found while importing. The following "
+                                "lines were skipped:";
+    const std::vector<std::int64_t> ukDates = {LocalTime(2010, 6, 1), LocalTime(2010, 7, 5),
+                                               LocalTime(2010, 12, 29)};
+    const std::vector<std::int64_t> usDates = {LocalTime(2020, 2, 10), LocalTime(2020, 2, 14),
+                                               LocalTime(2016, 1, 5)};
+    const struct
+    {
+        const char* locale;
+        const std::string& file;
+        std::vector<std::int64_t> dates;
+        std::string message;
+    } cases[] = {
+        {"C", uk, ukDates, ""},
+        {"en_US.UTF-8", uk, ukDates, ""},
+        {"de_DE.UTF-8", uk, ukDates, ""},
+        {"C", us, usDates, ""},
+        {"en_US.UTF-8", us, usDates, ""},
+        {"de_DE.UTF-8", us, usDates, ""},
+        {"de_DE.UTF-8", apostropheOnly, {LocalTime(2016, 3, 4)}, ""},
+        {"C", undecided, {LocalTime(2020, 1, 2), LocalTime(2020, 3, 4)}, ""},
+        {"en_US.UTF-8", undecided, {LocalTime(2020, 1, 2), LocalTime(2020, 3, 4)}, ""},
+        {"de_DE.UTF-8", undecided, {LocalTime(2020, 2, 1), LocalTime(2020, 4, 3)}, ""},
+        {"C",
+         contradicting,
+         {LocalTime(2020, 1, 13), LocalTime(2020, 2, 3)},
+         skipped + "\nD13/01/2020"},
+        {"en_US.UTF-8",
+         contradicting,
+         {LocalTime(2020, 1, 13), LocalTime(2020, 2, 3)},
+         skipped + "\nD13/01/2020"},
+        {"de_DE.UTF-8",
+         contradicting,
+         {LocalTime(2020, 1, 13), LocalTime(2020, 3, 2)},
+         skipped + "\nD01/13/2020"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.locale) + "\n" + c.file);
+        LocaleEnv locale(c.locale);
+        Db().Execute("DELETE FROM Trans");
+        ui.messages.clear();
+        EXPECT_EQ(Read(c.file).added, static_cast<int>(c.dates.size()));
+        EXPECT_EQ(PostDates(), c.dates);
+        ImportResult again = Read(c.file);
+        EXPECT_EQ(again.added, 0);
+        EXPECT_EQ(again.duplicates, static_cast<int>(c.dates.size()));
+        EXPECT_EQ(PostDates(), c.dates);
+        // Each import lists the unreadable lines again.
+        std::vector<std::string> messages;
+        for (const RecordingUi::Message& m : ui.messages)
+            messages.push_back(m.text);
+        std::vector<std::string> expected;
+        if (!c.message.empty())
+            expected = {c.message, c.message};
+        EXPECT_EQ(messages, expected);
+    }
+}
+
+TEST_F(QifReader, PassesOverMemorizedPayeesUntilTheNextHeader)
+{
+    const struct
+    {
+        const char* file;
+        std::vector<std::int64_t> dates;
+        int rentLines; ///< budget lines of the category Rent
+    } cases[] = {
+        {"!Type:Memorized\nKC\nPRent\nT-900\nLHome:Rent\n^\nKD\nPSalary\nT2000\n^\n", {}, 0},
+        // Its D line would be unreadable month first, and would show day first.
+        {"!Type:Bank\nD1/5/16\nT-1\n^\n!Type:Memorized\nKP\nPRent\nD25/12/2015\nT-9\n"
+         "LHome:Rent\n^\n!Type:Bank\nD1/6/16\nT-2\n^\n",
+         {LocalTime(2016, 1, 5), LocalTime(2016, 1, 6)},
+         0},
+        {"!Type:Memorized\nPRent\nT-900\nLHome:Rent\n^\n!Type:Cat\nNHome:Rent\nB900\n^\n", {}, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        Db().Execute("DELETE FROM Trans");
+        Db().Execute("DELETE FROM Budget");
+        EXPECT_EQ(Read(c.file).added, static_cast<int>(c.dates.size()));
+        EXPECT_EQ(PostDates(), c.dates);
+        EXPECT_EQ(Count("Budget WHERE Category IN ('Rent', 'Home:Rent')"), c.rentLines);
+        EXPECT_TRUE(ui.messages.empty());
     }
 }
 
