@@ -25,13 +25,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Locales for the regional-format tests: a point and a comma decimal separator.
+# Locales for the regional-format tests: a point and a comma decimal separator, and one
+# whose character set is not UTF-8 (its euro sign is a single ISO-8859-15 byte).
 need_gen=0
-for loc in en_US.UTF-8 de_DE.UTF-8; do
+for entry in "en_US.UTF-8 UTF-8" "de_DE.UTF-8 UTF-8" "de_DE@euro ISO-8859-15"; do
+  loc=${entry%% *}
   norm=$(echo "$loc" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
   if ! locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$norm"; then
-    "${sudo_cmd[@]}" sed -i "s/^# *\($loc UTF-8\)/\1/" /etc/locale.gen
-    grep -q "^$loc UTF-8" /etc/locale.gen || echo "$loc UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo_cmd[@]}" sed -i "s/^# *\($entry\)/\1/" /etc/locale.gen
+    grep -q "^$entry" /etc/locale.gen || echo "$entry" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
     need_gen=1
   fi
 done

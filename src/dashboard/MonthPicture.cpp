@@ -2,26 +2,15 @@
 
 #include "budget/BudgetReport.h"
 #include "dashboard/HtmlEscape.h"
-#include "data/DateTime.h"
 #include "data/Regional.h"
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 namespace
 {
 constexpr int BarWidth = 160;
 constexpr int BarHeight = 12;
-
-/// The month's name and year in the locale's language ("May 2016").
-std::string PeriodName(int year, int period)
-{
-    std::tm t = ToTm(DateTime{year, period, 1, 0, 0, 0});
-    char buffer[64];
-    std::size_t n = std::strftime(buffer, sizeof buffer, "%B %Y", &t);
-    return std::string(buffer, n);
-}
 
 int Scaled(std::int64_t units, std::int64_t most)
 {
@@ -67,7 +56,7 @@ std::string Cell(const std::string& content, bool right = false)
 std::string MonthPictureRows(const BudgetReport& report, int year, int period)
 {
     std::string rows = "<tr><td class='menuText' colspan='4'><b>" +
-                       HtmlEscape(PeriodName(year, period)) + "</b></td></tr>\n";
+                       HtmlEscape(FormatMonthYear(year, period)) + "</b></td></tr>\n";
     if (report.groups.empty())
         return rows + "<tr><td class='menuText' colspan='4'><a href='event://gotoBudget'>No "
                       "budget for this month.</a></td></tr>\n";

@@ -1,8 +1,13 @@
 #include "data/Regional.h"
 
+#include "data/TextEncoding.h"
+
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -12,12 +17,76 @@
 
 namespace
 {
+// Text the C library wrote in the locale's character set, as UTF-8.
+std::string LocaleTextToUtf8(std::string text)
+{
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return text;
+    std::string codeset = nl_langinfo(CODESET);
+    if (codeset == "UTF-8")
+        return text;
+    return DecodeToUtf8(text, codeset).value_or(ToValidUtf8(text));
+}
+
 std::string FormatTm(const std::string& format, const DateTime& value)
 {
     std::tm t = ToTm(value);
     char buffer[128];
     std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &t);
-    return std::string(buffer, n);
+    return LocaleTextToUtf8(std::string(buffer, n));
+}
+
+std::uint64_t PowerOfTen(int exponent)
+{
+    std::uint64_t power = 1;
+    for (int i = 0; i < exponent; ++i)
+        power *= 10;
+    return power;
+}
+
+// The whole digits with the separator put in as the grouping string says: each byte a
+// group's size from the right, the last repeated, CHAR_MAX or a negative size ending it.
+std::string Grouped(const std::string& digits, const char* grouping, const std::string& separator)
+{
+    if (separator.empty() || grouping == nullptr)
+        return digits;
+    std::vector<std::string> groups;
+    std::size_t left = digits.size();
+    for (const char* size = grouping; *size > 0 && *size != CHAR_MAX;)
+    {
+        std::size_t width = static_cast<unsigned char>(*size);
+        if (left <= width)
+            break;
+        left -= width;
+        groups.push_back(digits.substr(left, width));
+        if (size[1] != '\0')
+            ++size;
+    }
+    std::string out = digits.substr(0, left);
+    for (auto group = groups.rbegin(); group != groups.rend(); ++group)
+        out += separator + *group;
+    return out;
+}
+
+// A magnitude counted in units of 10^-kept, written with the locale's monetary grouping
+// and decimal point (the numeric one when it names none, as strfmon does) and padded with
+// zeros to the given decimals.
+std::string MoneyDigits(std::uint64_t shown, int kept, int decimals)
+{
+    std::uint64_t scale = PowerOfTen(kept);
+    const std::lconv* conv = std::localeconv();
+    std::string out =
+        Grouped(std::to_string(shown / scale), conv->mon_grouping, conv->mon_thousands_sep);
+    if (decimals == 0)
+        return out;
+    std::string point = *conv->mon_decimal_point ? conv->mon_decimal_point
+                        : *conv->decimal_point   ? conv->decimal_point
+                                                 : ".";
+    std::string fraction = kept > 0 ? std::to_string(shown % scale) : std::string();
+    fraction.insert(0, static_cast<std::size_t>(kept) - fraction.size(), '0');
+    fraction.append(static_cast<std::size_t>(decimals - kept), '0');
+    return out + point + fraction;
 }
 
 // The locale's short date format with the two-digit year widened to four digits.
@@ -34,10 +103,18 @@ std::string StripGrouping(std::string_view text)
 {
     char group = GroupSeparator();
     char point = DecimalSeparator();
+    auto digit = [&text](std::size_t i)
+    { return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); };
     std::string out;
-    for (char c : text)
-        if (c != group || group == point)
-            out += c;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        // A separator counts as grouping only between a digit and a group of three: under
+        // en_US "1,250" is 1250, while "12,50" is no number at all.
+        bool grouping = text[i] == group && group != point && i > 0 && digit(i - 1) &&
+                        digit(i + 1) && digit(i + 2) && digit(i + 3) && !digit(i + 4);
+        if (!grouping)
+            out += text[i];
+    }
     return out;
 }
 
@@ -66,7 +143,7 @@ std::string FormatNumber(double value, int significantDigits)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
-    return buffer; // snprintf already uses the locale's decimal separator
+    return LocaleTextToUtf8(buffer); // snprintf already uses the locale's decimal separator
 }
 
 std::string FormatShortDate(const DateTime& value)
@@ -97,6 +174,11 @@ std::string FormatTimeOfDay(const DateTime& value, bool withSeconds)
     return FormatTm(format, value);
 }
 
+std::string FormatMonthYear(int year, int month)
+{
+    return FormatTm("%B %Y", DateTime{year, month, 1, 0, 0, 0});
+}
+
 std::string FormatDateTimeText(const DateTime& value)
 {
     bool hasDate = !(value.year == 1899 && value.month == 12 && value.day == 30);
@@ -109,11 +191,30 @@ std::string FormatDateTimeText(const DateTime& value)
 
 std::string FormatCurrency(Currency value)
 {
-    char buffer[128];
-    ssize_t n = strfmon(buffer, sizeof buffer, "%n", value.ToDouble());
-    if (n < 0)
-        return value.ToText(DecimalSeparator());
-    return std::string(buffer, static_cast<std::size_t>(n));
+    constexpr int storedDecimals = 4; // Currency::Scale is 10^4
+    std::int64_t units = value.Units();
+    // Unsigned, as the smallest amount has no positive counterpart in 64 bits.
+    std::uint64_t magnitude =
+        units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    // The C locale names no decimals (CHAR_MAX); strfmon writes two there.
+    int fracDigits = static_cast<unsigned char>(std::localeconv()->frac_digits);
+    int decimals = fracDigits <= 9 ? fracDigits : 2;
+    int kept = std::min(decimals, storedDecimals);
+    std::uint64_t step = PowerOfTen(storedDecimals - kept);
+    std::uint64_t shown = magnitude / step + (magnitude % step * 2 >= step ? 1 : 0);
+    std::string digits = MoneyDigits(shown, kept, decimals);
+    bool negative = units < 0 && shown != 0;
+    // strfmon places the sign and symbol around a whole 8; the digits in its place come
+    // from the stored units, so no double stands between the amount and the text.
+    char layout[128];
+    ssize_t n = strfmon(layout, sizeof layout, "%.0n", negative ? -8.0 : 8.0);
+    std::string text = n < 0 ? std::string() : std::string(layout, static_cast<std::size_t>(n));
+    std::size_t placeholder = text.find_first_of("0123456789");
+    // Without a lone 8 (strfmon failed, or a symbol has digits of its own) the sign leads.
+    if (placeholder == std::string::npos || text[placeholder] != '8' ||
+        text.find_first_of("0123456789", placeholder + 1) != std::string::npos)
+        return LocaleTextToUtf8((negative ? "-" : "") + digits);
+    return LocaleTextToUtf8(text.replace(placeholder, 1, digits));
 }
 
 std::optional<double> ParseNumber(std::string_view text)

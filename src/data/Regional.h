@@ -8,7 +8,8 @@
 #include <string_view>
 
 // The user's regional formats come from the C library's locale (LANG, LC_*), set once at
-// start with setlocale(LC_ALL, "").
+// start with setlocale(LC_ALL, ""). The texts they format are UTF-8 whatever the locale's
+// character set (de_DE@euro writes its euro sign as one ISO-8859-15 byte).
 
 /// The locale's decimal separator ('.' in the C locale).
 char DecimalSeparator();
@@ -21,9 +22,13 @@ std::string FormatNumber(double value, int significantDigits);
 std::string FormatShortDate(const DateTime& value);
 /// The locale's time of day; with or without seconds.
 std::string FormatTimeOfDay(const DateTime& value, bool withSeconds);
+/// The month's name and year in the locale's language ("May 2016").
+std::string FormatMonthYear(int year, int month);
 /// Date, then time when the value has one; a time alone when the date is 30 Dec 1899.
 std::string FormatDateTimeText(const DateTime& value);
-/// Money in the locale's currency format (symbol, decimals, grouping, negative form).
+/// Money in the locale's currency format (symbol, decimals, grouping, negative form),
+/// rounded half away from zero to the locale's decimals (two where it names none); an
+/// amount that rounds to zero shows no sign.
 std::string FormatCurrency(Currency value);
 
 /// Reads a number written with the locale's separators (grouping allowed).

@@ -4,6 +4,7 @@
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportPages.h"
 #include "dashboard/TransactionsReport.h"
+#include "data/TextEncoding.h"
 #include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,38 @@ TEST_F(CliPages, HomeIsThePageOfThisMonthAsTheProgramWritesIt)
     EXPECT_EQ(extra.code, 2);
     EXPECT_EQ(extra.out, "");
     EXPECT_NE(extra.err.find("usage:"), std::string::npos);
+}
+
+TEST_F(CliPages, HomeShowsAHoldingsPriceRoundedFromItsExactValue)
+{
+    Db().Execute("INSERT INTO Investment (StockSymbol, LastPrice, Quantity, AccountID) VALUES "
+                 "('ACME', 1.015, 1, 'A1')");
+    for (const auto& [locale, price] :
+         {std::pair{"en_US.UTF-8", "$1.02"}, std::pair{"de_DE.UTF-8", "1,02 \xE2\x82\xAC"}})
+    {
+        LocaleEnv region(locale);
+        ASSERT_TRUE(region.Ok()) << locale;
+        CliRun run = Run({"home"});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.out.find(std::string("<td class='menuText'>ACME</td><td class='menuText' "
+                                           "align='right'>") +
+                               price + "</td>"),
+                  std::string::npos)
+            << locale;
+    }
+}
+
+TEST_F(CliPages, HomeUnderALatinNineLocaleIsUtf8)
+{
+    LocaleEnv region("de_DE@euro");
+    if (!region.Ok())
+        GTEST_SKIP() << "de_DE@euro is not installed";
+    CliRun run = Run({"home"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(IsValidUtf8(run.out));
+    // The net worth: 10 in the bank and -4 on the card.
+    EXPECT_NE(run.out.find("<b>6,00 \xE2\x82\xAC</b>"), std::string::npos);
+    EXPECT_EQ(run.out.find('\xA4'), std::string::npos); // the euro sign in ISO-8859-15
 }
 
 TEST_F(CliPages, ReportTakesIsoDatesAndPrintsTheShownPage)
