@@ -191,8 +191,8 @@ void RealInput::ClickPopupItemWhenShown(const std::string& label, int index)
                         if (!wanted || !ScreenCentre(item, centre))
                             continue;
                         timer->Stop();
-                        m_popupItemGreyed = !gtk_widget_is_sensitive(item);
-                        if (m_popupItemGreyed)
+                        m_popupDone = true;
+                        if (!gtk_widget_is_sensitive(item))
                         {
                             // A greyed item does not close its menu: Escape does.
                             m_sim.Char(WXK_ESCAPE);
@@ -202,6 +202,7 @@ void RealInput::ClickPopupItemWhenShown(const std::string& label, int index)
                         m_sim.MouseMove(centre);
                         wxMilliSleep(30);
                         m_sim.MouseClick();
+                        m_popupItemClicked = true;
                         timer->CallAfter([timer] { delete timer; });
                         return;
                     }
@@ -209,6 +210,7 @@ void RealInput::ClickPopupItemWhenShown(const std::string& label, int index)
                     {
                         // Nothing to click: Escape closes whatever opened.
                         timer->Stop();
+                        m_popupDone = true;
                         m_sim.Char(WXK_ESCAPE);
                         timer->CallAfter([timer] { delete timer; });
                     }
@@ -222,11 +224,21 @@ bool RealInput::ClickMenuItem(QvMenuStrip& strip, int itemId)
     if (index < 0)
         throw std::runtime_error("no menu item " + std::to_string(itemId));
     wxMenuItem* item = strip.FindMenuOf(itemId)->FindItem(itemId);
-    m_popupItemGreyed = false;
+    m_popupItemClicked = false;
+    m_popupDone = false;
     ClickPopupItemWhenShown(item->GetItemLabelText().utf8_string());
     Click(strip.Title(static_cast<std::size_t>(index)));
+    // The item is clicked once its menu has settled; the answer waits for that.
+    for (auto until = Clock::now() + std::chrono::seconds(8); !m_popupDone && Clock::now() < until;)
+        Settle(20);
     Settle(200);
-    return !m_popupItemGreyed;
+    return m_popupItemClicked;
+}
+
+void RealInput::ClickCloseBox(wxTopLevelWindow& window)
+{
+    gtk_window_close(GTK_WINDOW(window.GetHandle()));
+    Settle();
 }
 
 GtkToolbar* FindGtkToolbar(GtkWidget* widget)

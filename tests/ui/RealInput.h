@@ -39,8 +39,11 @@ public:
     void Type(const std::string& text);
 
     /// Opens a menu of the strip with a click on its title, then clicks the item; false when
-    /// the item is greyed (the menu is then closed with Escape).
+    /// no item was clicked: it is greyed or never showed (the menu is then closed with Escape).
     [[nodiscard]] bool ClickMenuItem(QvMenuStrip& strip, int itemId);
+    /// The close box of a window: no window manager draws one here, so the toolkit is asked
+    /// to close the window as a click on it does.
+    void ClickCloseBox(wxTopLevelWindow& window);
     /// Clicks a tool-bar button.
     void ClickTool(wxToolBar& toolBar, int toolId);
     /// Clicks the text of a tree node.
@@ -64,7 +67,8 @@ private:
 
     wxTopLevelWindow& m_window;
     wxUIActionSimulator m_sim;
-    bool m_popupItemGreyed = false;
+    bool m_popupItemClicked = false; ///< the last popup item asked for was clicked
+    bool m_popupDone = false;        ///< the last popup item was clicked, or given up
     std::chrono::steady_clock::time_point m_lastClickTime;
     wxPoint m_lastClickAt;
 };
