@@ -50,33 +50,36 @@ bool PrintRule(const CommandContext& c)
 
 using M = MainCommands;
 
+// The row column: the row being typed is written before the command runs, so nothing that
+// re-reads, replaces or closes the grid loses it. Delete removes the row it is on, Split
+// writes the row at its OK, and the help pages and About leave the grid as it is.
 // clang-format off
 const std::array Table{
-//  id                            menu      text                       key label  key  sep    tool sep    tooltip                      handler                   rule
-    CommandEntry{Command::Import, "&File", "&Import...",               "Ctrl+I", 'I', false, 0, false, "",                          &M::Import,               nullptr},
-    CommandEntry{Command::Export, "&File", "&Export...",               "Ctrl+E", 'E', false, 0, false, "",                          &M::Export,               &ExportRule},
-    CommandEntry{Command::Print,  "&File", "&Print...",                "Ctrl+P", 'P', false, 3, true,  "Print",                     &M::Print,                &PrintRule},
-    CommandEntry{Command::Exit,   "&File", "E&xit",                    "",       0,   true,  0, false, "",                          &M::Exit,                 nullptr},
-    CommandEntry{Command::NewRecord, "&Edit", "&New Record",           "Ctrl+N", 'N', false, 0, false, "",                          &M::NewRecord,            &NewRecordRule},
-    CommandEntry{Command::DeleteRecord, "&Edit", "&Delete Record",     "Del",    0,   false, 0, false, "",                          &M::DeleteRecord,         &DeleteRecordRule},
-    CommandEntry{Command::CopyPreviousBudget, "&Edit", "&Copy Previous Budget", "Ctrl+B", 'B', true, 0, false, "",                  &M::CopyPreviousBudget,   nullptr},
-    CommandEntry{Command::MovePreviousMonth, "&Edit", "Move To &Previous Month", "", 0, false, 0, false, "",                        &M::MovePreviousMonth,    &RegisterRowRule},
-    CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          &M::MoveNextMonth,        &RegisterRowRule},
-    CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       &M::SplitTransaction,     &RegisterRowRule},
-    CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          &M::UpdateQuotes,         nullptr},
-    CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          &M::Options,              nullptr},
-    CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          &M::CategoryRules,        nullptr},
-    CommandEntry{Command::HelpTopics, "&Help", "&Help Topics",         "",       0,   false, 0, false, "",                          &M::HelpTopics,           nullptr},
-    CommandEntry{Command::QuorvelOnTheWeb, "&Help", "Quorvel on the &Web", "",   0,   false, 0, false, "",                          &M::QuorvelOnTheWeb,      nullptr},
-    CommandEntry{Command::OnlineTutorial, "&Help", "&Online Tutorial", "",       0,   false, 0, false, "",                          &M::OnlineTutorial,       nullptr},
-    CommandEntry{Command::CheckForUpdates, "&Help", "Check for &Updates", "",    0,   false, 0, false, "",                          &M::CheckForUpdates,      nullptr},
-    CommandEntry{Command::Donate, "&Help", "&Donate",                  "",       0,   false, 0, false, "",                          &M::Donate,               nullptr},
-    CommandEntry{Command::About,  "&Help", "&About",                   "",       0,   true,  0, false, "",                          &M::About,                nullptr},
-    CommandEntry{Command::ToolNew, nullptr, "",                        "",       0,   false, 1, false, "New",                       &M::ToolNew,              &NewRecordRule},
-    CommandEntry{Command::ToolDelete, nullptr, "",                     "",       0,   false, 2, false, "Delete",                    &M::DeleteRecord,         &DeleteRecordRule},
-    CommandEntry{Command::BankWebSite, nullptr, "",                    "",       0,   false, 4, true,  "Go to your bank's website", &M::BankWebSite,          nullptr},
-    CommandEntry{Command::Back,   nullptr, "",                         "",       0,   false, 5, true,  "Back",                      &M::Back,                 nullptr},
-    CommandEntry{Command::Forward, nullptr, "",                        "",       0,   false, 6, false, "Forward",                   &M::Forward,              nullptr},
+//  id                            menu      text                       key label  key  sep    tool sep    tooltip                      row   handler                   rule
+    CommandEntry{Command::Import, "&File", "&Import...",               "Ctrl+I", 'I', false, 0, false, "",                          true,  &M::Import,               nullptr},
+    CommandEntry{Command::Export, "&File", "&Export...",               "Ctrl+E", 'E', false, 0, false, "",                          true,  &M::Export,               &ExportRule},
+    CommandEntry{Command::Print,  "&File", "&Print...",                "Ctrl+P", 'P', false, 3, true,  "Print",                     true,  &M::Print,                &PrintRule},
+    CommandEntry{Command::Exit,   "&File", "E&xit",                    "",       0,   true,  0, false, "",                          true,  &M::Exit,                 nullptr},
+    CommandEntry{Command::NewRecord, "&Edit", "&New Record",           "Ctrl+N", 'N', false, 0, false, "",                          true,  &M::NewRecord,            &NewRecordRule},
+    CommandEntry{Command::DeleteRecord, "&Edit", "&Delete Record",     "Del",    0,   false, 0, false, "",                          false, &M::DeleteRecord,         &DeleteRecordRule},
+    CommandEntry{Command::CopyPreviousBudget, "&Edit", "&Copy Previous Budget", "Ctrl+B", 'B', true, 0, false, "",                  true,  &M::CopyPreviousBudget,   nullptr},
+    CommandEntry{Command::MovePreviousMonth, "&Edit", "Move To &Previous Month", "", 0, false, 0, false, "",                        true,  &M::MovePreviousMonth,    &RegisterRowRule},
+    CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          true,  &M::MoveNextMonth,        &RegisterRowRule},
+    CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       false, &M::SplitTransaction,     &RegisterRowRule},
+    CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          true,  &M::UpdateQuotes,         nullptr},
+    CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          true,  &M::Options,              nullptr},
+    CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          true,  &M::CategoryRules,        nullptr},
+    CommandEntry{Command::HelpTopics, "&Help", "&Help Topics",         "",       0,   false, 0, false, "",                          false, &M::HelpTopics,           nullptr},
+    CommandEntry{Command::QuorvelOnTheWeb, "&Help", "Quorvel on the &Web", "",   0,   false, 0, false, "",                          false, &M::QuorvelOnTheWeb,      nullptr},
+    CommandEntry{Command::OnlineTutorial, "&Help", "&Online Tutorial", "",       0,   false, 0, false, "",                          false, &M::OnlineTutorial,       nullptr},
+    CommandEntry{Command::CheckForUpdates, "&Help", "Check for &Updates", "",    0,   false, 0, false, "",                          false, &M::CheckForUpdates,      nullptr},
+    CommandEntry{Command::Donate, "&Help", "&Donate",                  "",       0,   false, 0, false, "",                          false, &M::Donate,               nullptr},
+    CommandEntry{Command::About,  "&Help", "&About",                   "",       0,   true,  0, false, "",                          false, &M::About,                nullptr},
+    CommandEntry{Command::ToolNew, nullptr, "",                        "",       0,   false, 1, false, "New",                       true,  &M::ToolNew,              &NewRecordRule},
+    CommandEntry{Command::ToolDelete, nullptr, "",                     "",       0,   false, 2, false, "Delete",                    false, &M::DeleteRecord,         &DeleteRecordRule},
+    CommandEntry{Command::BankWebSite, nullptr, "",                    "",       0,   false, 4, true,  "Go to your bank's website", true,  &M::BankWebSite,          nullptr},
+    CommandEntry{Command::Back,   nullptr, "",                         "",       0,   false, 5, true,  "Back",                      true,  &M::Back,                 nullptr},
+    CommandEntry{Command::Forward, nullptr, "",                        "",       0,   false, 6, false, "Forward",                   true,  &M::Forward,              nullptr},
 };
 // clang-format on
 } // namespace

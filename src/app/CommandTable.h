@@ -21,6 +21,7 @@ struct CommandEntry
     int toolPosition;            ///< its place on the tool bar, from 1; 0: no button
     bool toolSeparatorBefore;    ///< a separator before the button
     const char* tooltip;         ///< the button's tooltip
+    bool writesRowFirst;         ///< the row being typed is written before it runs
     void (MainCommands::*run)(); ///< the handler; nullptr while its work is not built
     bool (*enabled)(const CommandContext&); ///< the enabling rule; nullptr: always enabled
 };

@@ -1,23 +1,23 @@
 #include "app/Controller.h"
 
 #include "app/AppImages.h"
-#include "base/AppText.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/CompactStyle.h"
-#include "base/DatabaseLocation.h"
-#include "base/Paths.h"
 #include "app/QvMenuStrip.h"
 #include "app/QvStatusBar.h"
 #include "app/QvToolBar.h"
+#include "base/AppText.h"
+#include "base/DatabaseLocation.h"
+#include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
-#include "gui/WxText.h"
 #include "budget/BudgetPeriods.h"
 #include "dashboard/QvDashboard.h"
 #include "dashboard/ReportPages.h"
 #include "data/Database.h"
 #include "data/DateTime.h"
+#include "gui/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 #include "update/UpdateSchedule.h"
@@ -203,7 +203,11 @@ Controller::~Controller()
     // A check still under way is stopped before anything it could report to goes.
     m_updateCheck.reset();
     m_tree->SetImageList(nullptr);
-    m_grid->ClearBinding();
+    // The closing steps wrote the row being typed or kept the window open; a row still
+    // pending here is one the database refused when the close could not wait.
+    m_grid->EndCellEdit();
+    m_grid->DataSource().DiscardPending();
+    static_cast<void>(m_grid->ClearBinding());
     // The controls go first: while they are destroyed they may still report to the grid's
     // host and the View.
     DestroyChildren();
@@ -266,7 +270,16 @@ void Controller::BindEvents()
     // Enter and Escape do nothing here; only closing the window ends the program.
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { CloseWindow(); });
+    Bind(wxEVT_CLOSE_WINDOW,
+         [this](wxCloseEvent& event)
+         {
+             if (CloseWindow())
+                 return;
+             if (event.CanVeto())
+                 event.Veto();
+             else
+                 EndDialog();
+         });
     // Menu items and tool-bar buttons alike.
     Bind(wxEVT_MENU, &Controller::OnMenu, this);
     // Key chords reach the window first, whichever control holds the focus.
@@ -344,6 +357,8 @@ void Controller::Dispatch(int id)
 {
     const CommandEntry* entry = CommandTable::Find(id);
     if (!entry || !entry->run || !IsCommandEnabled(id))
+        return;
+    if (entry->writesRowFirst && !m_grid->WriteRow())
         return;
     (m_commands.*(entry->run))();
 }
@@ -437,23 +452,19 @@ void Controller::TrackNormalRect()
 
 // ---- closing -------------------------------------------------------------------------
 
-void Controller::CloseWindow()
+bool Controller::CloseWindow()
 {
-    m_grid->EndCellEdit();
-    if (m_grid->HasPendingChanges())
-    {
-        if (m_gridHost->ValidatePendingRow(false))
-            m_grid->Commit();
-        else
-            m_grid->DataSource().ClearPending();
-    }
-    EndWithoutClosingSteps();
+    // A row that cannot be written keeps the window open, its reason shown.
+    if (!m_grid->WriteRow())
+        return false;
+    EndDialog();
     wxRect rect = m_normalRect;
     WriteIntListSetting("Placement", {rect.x, rect.y, rect.width, rect.height});
     m_view->SaveColumnWidths();
+    return true;
 }
 
-void Controller::EndWithoutClosingSteps()
+void Controller::EndDialog()
 {
     if (IsModal())
         EndModal(wxID_CANCEL);
@@ -501,7 +512,7 @@ bool Controller::CommitBeforeLeaving()
 {
     // The toolkit tells of no focus change for some controls (the month selector under
     // GTK), so the row is written here rather than on the focus notice.
-    return m_grid->Commit();
+    return m_grid->WriteRow();
 }
 
 void Controller::OnMonthChosen()

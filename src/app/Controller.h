@@ -45,10 +45,10 @@ public:
     /// Runs a command of the command table when it is enabled.
     void Dispatch(int id);
     bool IsCommandEnabled(int id) const;
-    /// The closing sequence of the close box.
-    void CloseWindow();
-    /// Ends the dialog without the closing sequence (the Exit command).
-    void EndWithoutClosingSteps();
+    /// The closing steps of the close box and Exit: the row being typed is written, the
+    /// dialog ends, the placement and column widths are saved. False when the row could not
+    /// be written (its reason shown): the window stays.
+    bool CloseWindow();
     /// The layout rule for a client area (below the menu) of width w and height h.
     void LayoutClient(int w, int h);
     bool IsReady() const { return m_ready; }
@@ -127,6 +127,8 @@ private:
     void OfferUpdate();
     /// Writes the grid's pending row before the month, year or tree node changes.
     bool CommitBeforeLeaving();
+    /// Ends the modal dialog, and with it the program.
+    void EndDialog();
 
     QvMenuStrip* m_menu = nullptr;
     wxPanel* m_body = nullptr;

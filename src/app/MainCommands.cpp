@@ -1,13 +1,12 @@
 #include "app/MainCommands.h"
 
 #include "app/Controller.h"
-#include "gui/FileDialogPath.h"
 #include "app/OpenDocument.h"
+#include "app/frmAbout.h"
+#include "app/frmOptions.h"
 #include "base/Settings.h"
 #include "base/SiteAddress.h"
 #include "base/Version.h"
-#include "app/frmAbout.h"
-#include "app/frmOptions.h"
 #include "budget/BudgetPeriods.h"
 #include "dashboard/QvDashboard.h"
 #include "data/Database.h"
@@ -18,6 +17,7 @@
 #include "exchange/frmExport.h"
 #include "exchange/frmSelectAccount.h"
 #include "grid/GridPrintout.h"
+#include "gui/FileDialogPath.h"
 #include "quotes/QuoteService.h"
 #include "quotes/QuoteUpdate.h"
 #include "register/QvGrid.h"
@@ -38,9 +38,6 @@
 
 void MainCommands::Import()
 {
-    // The import re-reads the grid: a row being typed is written first, or kept.
-    if (!m_window.Grid()->Commit())
-        return;
     wxFileDialog dialog(&m_window, "Import", "", "",
                         "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv|All Files|*.*",
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
@@ -62,14 +59,13 @@ void MainCommands::ImportStatement(const std::string& path)
     context.budgetPeriod = view.Month();
     context.rebuildTree = [&view] { view.RebuildTree(); };
     context.refreshView = [&view] { view.Refresh(); };
-    ImportStatementFile(context, path);
+    ImportFileResult result = ImportStatementFile(context, path);
+    if (result.accountResolved)
+        m_window.SetStatusHint(ImportSummary(result));
 }
 
 void MainCommands::Export()
 {
-    // A row being typed goes into the file too.
-    if (!m_window.Grid()->Commit())
-        return;
     std::string path = ChooseExportPath(&m_window, m_window);
     if (path.empty())
         return;
@@ -115,7 +111,8 @@ void MainCommands::PrintGrid()
 
 void MainCommands::Exit()
 {
-    m_window.EndWithoutClosingSteps();
+    // The same closing steps as the close box: a row being typed is never lost.
+    m_window.Close();
 }
 
 void MainCommands::NewRecord()
@@ -146,12 +143,8 @@ void MainCommands::UpdateQuotes()
     ::UpdateQuotes(m_window.Data(), m_window, *service,
                    [this, &view, &grid]
                    {
-                       if (view.Kind() == KindInvestment)
-                       {
-                           grid.DataSource().Requery();
-                           grid.Reload(0);
+                       if (view.Kind() == KindInvestment && grid.Requery(0))
                            view.ShowTotals();
-                       }
                        else if (view.Kind() == KindHome)
                            m_window.ShowPage(KindHome);
                    });
@@ -171,7 +164,7 @@ void MainCommands::MoveTransaction(int direction)
 {
     QvGrid& grid = *m_window.Grid();
     View& view = m_window.GetView();
-    if (view.Kind() != KindRegister || !grid.Commit())
+    if (view.Kind() != KindRegister)
         return;
     int row = grid.CurrentRow();
     if (row <= 0)
@@ -181,9 +174,8 @@ void MainCommands::MoveTransaction(int direction)
     MoveTransactionPeriod(m_window.Data(), sequence.IsNull() ? 0 : sequence.ToLong(),
                           subSequence.IsNull() ? 0 : subSequence.ToLong(), direction,
                           grid.CellTextValue(row, RegisterColumn::Category));
-    grid.DataSource().Requery();
-    grid.Reload(0);
-    view.ShowTotals();
+    if (grid.Requery(0))
+        view.ShowTotals();
 }
 
 void MainCommands::SplitTransaction()
@@ -212,19 +204,23 @@ void MainCommands::SplitTransaction()
     }
     if (sequence.IsNull())
         return;
-    ::SplitTransaction(m_window.Data(), sequence.ToLong(),
-                       subSequence.IsNull() ? 0 : subSequence.ToLong(), dialog.FirstAmount(),
-                       dialog.SecondAmount());
-    grid.DataSource().Requery();
-    grid.Reload(1);
-    m_window.GetView().ShowTotals();
+    if (!::SplitTransaction(m_window.Data(), sequence.ToLong(),
+                            subSequence.IsNull() ? 0 : subSequence.ToLong(), dialog.FirstAmount(),
+                            dialog.SecondAmount()))
+    {
+        // Deleted meanwhile (by another program, or the command line): nothing was split.
+        m_window.ShowMessage("This transaction no longer exists, so it was not split.",
+                             UserInterface::Icon::Exclamation);
+        if (grid.Requery(0))
+            m_window.GetView().ShowTotals();
+        return;
+    }
+    if (grid.Requery(1))
+        m_window.GetView().ShowTotals();
 }
 
 void MainCommands::Options()
 {
-    // The View is re-read afterwards: a row being typed is written first, or kept.
-    if (!m_window.Grid()->Commit())
-        return;
     {
         frmOptions dialog(&m_window, m_window.Data());
         dialog.ShowModal();
@@ -234,8 +230,6 @@ void MainCommands::Options()
 
 void MainCommands::CategoryRules()
 {
-    if (!m_window.Grid()->Commit())
-        return;
     {
         CategoryDialog dialog(&m_window, m_window.Data(), m_window);
         dialog.ShowModal();
@@ -276,14 +270,11 @@ void MainCommands::About()
 
 void MainCommands::ToolNew()
 {
-    if (m_window.Grid()->Commit())
-        NewRecord();
+    NewRecord();
 }
 
 void MainCommands::BankWebSite()
 {
-    if (!m_window.Grid()->Commit())
-        return;
     std::string url = GetSetting("BankUrl", "Settings");
     if (!url.empty())
         OpenDocument(url);
@@ -305,8 +296,6 @@ void MainCommands::Forward()
 
 void MainCommands::StepMonth(int direction)
 {
-    if (!m_window.Grid()->Commit())
-        return;
     View& view = m_window.GetView();
     int month = view.Month() + direction;
     int year = view.Year();

@@ -23,7 +23,7 @@ public:
     /// ImportStatement does, or a message when there is no such file.
     void ImportStatementArgument(const std::string& path);
     void Print();
-    /// Ends the program without the closing steps (no row check, placement or widths).
+    /// Closes the window as its close box does.
     void Exit();
     void NewRecord();
     /// Deletes the grid's current row, only while the keyboard focus is in the grid.
@@ -47,7 +47,8 @@ public:
     void CheckForUpdates();
     void Donate();
     void About();
-    /// The tool bar's New: writes the pending row, then New Record.
+    /// The tool bar's New: New Record (the row being typed is written before, as for every
+    /// command that moves off it).
     void ToolNew();
     void BankWebSite();
     /// The budget period one month back or forward.

@@ -1,11 +1,11 @@
 #include "app/frmOptions.h"
 
-#include "gui/DialogButtons.h"
 #include "base/Settings.h"
-#include "gui/WxText.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
+#include "gui/DialogButtons.h"
+#include "gui/WxText.h"
 #include "quotes/QuoteService.h"
 #include "register/QvGrid.h"
 
@@ -98,7 +98,8 @@ void frmOptions::FillAccounts()
     // Read only: the ticks live in the grid until OK writes them.
     auto accounts = std::make_unique<Recordset>();
     accounts->Open(AccountQuery, m_db, OpenMode::KeysetRead);
-    m_accounts->BindRecordset(std::move(accounts), AccountQuery);
+    // A new grid has no row being typed, so the binding always takes.
+    static_cast<void>(m_accounts->BindRecordset(std::move(accounts), AccountQuery));
     m_accounts->SetCheckBoxColumn(ColumnInclude, ColumnAccountID);
     m_accounts->SetHeading(ColumnInclude, "Include");
     m_accounts->SetHeading(ColumnAccount, "Account");

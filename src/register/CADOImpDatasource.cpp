@@ -1,10 +1,10 @@
 #include "register/CADOImpDatasource.h"
 
 #include "base/AppText.h"
-#include "gui/WxText.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Regional.h"
+#include "gui/WxText.h"
 
 #include <wx/msgdlg.h>
 
@@ -61,9 +61,10 @@ CADOImpDatasource::CADOImpDatasource(Listener* listener) : m_listener(listener) 
 
 CADOImpDatasource::~CADOImpDatasource() = default;
 
-void CADOImpDatasource::Bind(std::unique_ptr<Recordset> recordset, const std::string& sql)
+bool CADOImpDatasource::Bind(std::unique_ptr<Recordset> recordset, const std::string& sql)
 {
-    ClearPending();
+    if (!WriteBeforeReplacing())
+        return false;
     m_recordset.reset();
     m_cache.clear();
     m_recordsRead = 0;
@@ -79,6 +80,12 @@ void CADOImpDatasource::Bind(std::unique_ptr<Recordset> recordset, const std::st
     m_query = SplitQuery(sql);
     ReadBlock();
     SyncGridSize();
+    return true;
+}
+
+bool CADOImpDatasource::WriteBeforeReplacing()
+{
+    return !HasPending() || WritePendingRow() == 0;
 }
 
 void CADOImpDatasource::ReadBlock()
@@ -128,13 +135,15 @@ void CADOImpDatasource::Reread()
     SyncGridSize();
 }
 
-void CADOImpDatasource::Requery()
+bool CADOImpDatasource::Requery()
 {
     if (!m_recordset)
-        return;
-    ClearPending();
+        return true;
+    if (!WriteBeforeReplacing())
+        return false;
     m_recordset->Requery();
     Reread();
+    return true;
 }
 
 void CADOImpDatasource::SyncGridSize()
@@ -221,22 +230,37 @@ bool CADOImpDatasource::SetCellText(int col, int row, const std::string& text)
     return true;
 }
 
+std::string CADOImpDatasource::RefusalOf(int col, const std::string& text) const
+{
+    if (!m_recordset || col < 0 || col >= m_fieldCount)
+        return {};
+    Kind kind = m_recordset->Field(col).kind;
+    if (ConvertTyped(text, kind))
+        return {};
+    const char* expected = kind == Kind::Currency ? "an amount"
+                           : kind == Kind::Date   ? "a date"
+                                                  : "a number";
+    return "\"" + text + "\" is not " + expected + ".";
+}
+
 void CADOImpDatasource::SetCell(int col, int row, const Variant& value)
 {
     if (!m_recordset || col < 0 || col >= m_fieldCount || IsInsertedRow(row))
         return;
     if (GetCell(col, row) == value)
         return;
+    // Another row's changes are written before this row's begin; they are never dropped.
     if (m_pending.Row() != row)
     {
-        ClearPending();
+        if (!WriteBeforeReplacing())
+            return;
         m_pending.SetRow(row);
     }
     m_pending.Set(col, value);
     ++m_pendingCount;
 }
 
-void CADOImpDatasource::ClearPending()
+void CADOImpDatasource::DiscardPending()
 {
     m_pending.Clear();
     m_pendingCount = 0;
@@ -255,7 +279,7 @@ bool CADOImpDatasource::RowChange(int oldRow, [[maybe_unused]] int newRow)
     if (!prompt.empty() && wxMessageBox(ToWx(prompt), "Error while updating.",
                                         wxYES_NO | wxICON_QUESTION, GetView()) == wxYES)
     {
-        ClearPending();
+        DiscardPending();
         return true;
     }
     if (GetView() && oldRow >= 0)
@@ -267,6 +291,7 @@ int CADOImpDatasource::WritePendingRow()
 {
     if (!m_recordset || !HasPending())
         return m_recordset ? 0 : 1;
+    m_lastError.clear();
     if (m_listener && !m_listener->BeforeWrite())
         return 1;
     try
@@ -286,7 +311,7 @@ int CADOImpDatasource::WritePendingRow()
                 m_recordset->SetValue(f, *value);
         }
         m_recordset->Update();
-        ClearPending();
+        DiscardPending();
         // Re-run so that the new record takes its place in the query's order.
         m_recordset->Requery();
     }
@@ -311,7 +336,7 @@ int CADOImpDatasource::DeleteRow(int row)
     if (record < 0)
         return 1;
     if (m_pending.Row() == row)
-        ClearPending();
+        DiscardPending(); // the row's own changes go with it
     try
     {
         m_recordset->SetAbsolutePosition(static_cast<std::size_t>(record));
@@ -342,7 +367,8 @@ bool CADOImpDatasource::SortBy(const std::vector<int>& cols, const std::vector<b
     parts.order = order;
     Database& owner = m_recordset->Owner();
     OpenMode mode = m_recordset->Mode();
-    ClearPending();
+    if (!WriteBeforeReplacing())
+        return false;
     try
     {
         m_recordset->Open(JoinQuery(parts), owner, mode);

@@ -60,7 +60,8 @@ public:
     ~CADOImpDatasource() override;
 
     /// Takes the Recordset opened on the query text, splits the query and reads every record.
-    void Bind(std::unique_ptr<Recordset> recordset, const std::string& sql);
+    /// Pending changes are written first; when that fails nothing changes and it is false.
+    [[nodiscard]] bool Bind(std::unique_ptr<Recordset> recordset, const std::string& sql);
     bool IsBound() const { return m_recordset != nullptr; }
     Recordset* GetRecordset() const { return m_recordset.get(); }
 
@@ -74,7 +75,11 @@ public:
     /// The typed text converted to the field's type; a changed value makes the row pending.
     /// Returns false when the text fits no value of the field (nothing changes).
     bool SetCellText(int col, int row, const std::string& text);
-    /// Sets a value of the row as if typed (used for values the program fills in).
+    /// Why typed text cannot be stored in a field ("\"abc\" is not an amount."); empty when
+    /// it can.
+    std::string RefusalOf(int col, const std::string& text) const;
+    /// Sets a value of the row as if typed (used for values the program fills in). Another
+    /// row's pending changes are written first; when they cannot be, nothing changes.
     void SetCell(int col, int row, const Variant& value);
 
     /// The cursor leaves oldRow: writes pending changes; false keeps the user on oldRow.
@@ -96,15 +101,17 @@ public:
     bool HasPending() const { return m_pendingCount > 0; }
     int PendingRow() const { return m_pending.Row(); }
     const CUpdatedRow& Pending() const { return m_pending; }
-    /// Drops the pending changes.
-    void ClearPending();
+    /// Drops the pending changes: only for the user's own undo (Escape, or choosing to lose
+    /// a row that cannot be written). Everything that replaces the rows writes them instead.
+    void DiscardPending();
 
     /// Record position of a grid row: NewRecord, InsertedRow or 0 and up.
     int RecordOfRow(int row) const;
     /// Reads every record again (after the Recordset changed) and rebuilds the row map.
     void Reread();
-    /// Runs the query again, then reads every record.
-    void Requery();
+    /// Writes pending changes, runs the query again, then reads every record; false (nothing
+    /// changed) when the pending changes could not be written.
+    [[nodiscard]] bool Requery();
 
     /// Inserts a row of the grid's own (group header or totals) before a grid row.
     void InsertGridRow(int row);
@@ -134,6 +141,8 @@ public:
     wxString GetRowLabelValue(int row) override;
 
 private:
+    /// Writes pending changes before the rows are replaced; false when they could not be.
+    bool WriteBeforeReplacing();
     void ReadBlock();
     void RebuildRowMap();
     /// Tells the grid how many rows and columns there are now.

@@ -1,7 +1,7 @@
 #include "register/QvGrid.h"
 
-#include "gui/WxText.h"
 #include "data/Regional.h"
+#include "gui/WxText.h"
 #include "register/QvGridEditors.h"
 
 #include <algorithm>
@@ -50,6 +50,7 @@ QvGrid::QvGrid(wxWindow* parent, wxWindowID id, QvGridHost* host)
     Bind(wxEVT_GRID_LABEL_LEFT_CLICK, &QvGrid::OnLabelClick, this);
     Bind(wxEVT_GRID_EDITOR_SHOWN, &QvGrid::OnEditorShown, this);
     Bind(wxEVT_GRID_EDITOR_HIDDEN, &QvGrid::OnEditorHidden, this);
+    Bind(wxEVT_GRID_CELL_CHANGING, &QvGrid::OnCellChanging, this);
     Bind(wxEVT_GRID_CELL_LEFT_DCLICK,
          [this](wxGridEvent& event)
          {
@@ -73,8 +74,10 @@ QvGrid::~QvGrid()
 
 // ---- binding and columns -------------------------------------------------------------
 
-void QvGrid::BindRecordset(std::unique_ptr<Recordset> recordset, const std::string& sql)
+bool QvGrid::BindRecordset(std::unique_ptr<Recordset> recordset, const std::string& sql)
 {
+    if (!WriteRow())
+        return false;
     ResetBindingState();
     m_groupAscending = true;
     m_sortCol = -1;
@@ -89,7 +92,8 @@ void QvGrid::BindRecordset(std::unique_ptr<Recordset> recordset, const std::stri
         m_order[static_cast<std::size_t>(i)] = i;
     m_editors.assign(static_cast<std::size_t>(fields), nullptr);
     ResetColPos();
-    m_source->Bind(std::move(recordset), sql);
+    if (!m_source->Bind(std::move(recordset), sql))
+        return false;
     for (int i = 0; i < fields; ++i)
         if (m_source->GetRecordset()->Field(i).kind == Variant::Kind::Currency)
             SetColumnCurrency(i);
@@ -99,16 +103,19 @@ void QvGrid::BindRecordset(std::unique_ptr<Recordset> recordset, const std::stri
     if (GetNumberRows() > 0 && GetNumberCols() > 0)
         MoveCursorQuietly(std::clamp(GetGridCursorRow(), 0, GetNumberRows() - 1),
                           std::clamp(GetGridCursorCol(), 0, GetNumberCols() - 1));
+    return true;
 }
 
-void QvGrid::ClearBinding()
+bool QvGrid::ClearBinding()
 {
+    if (!WriteRow())
+        return false;
     ResetBindingState();
     m_bound = false;
     m_columns.clear();
     m_order.clear();
     m_cache.clear();
-    m_source->Bind(nullptr, "");
+    return m_source->Bind(nullptr, "");
 }
 
 // Ends any cell edit and drops what belonged to the last binding: editors and grouping.
@@ -688,6 +695,14 @@ void QvGrid::ClassifyInsertedRows()
         else if (row > 0)
             m_totalsRows[row] = GroupTextOfRow(row - 1);
     }
+}
+
+bool QvGrid::Requery(int offset)
+{
+    if (!WriteRow() || !m_source->Requery())
+        return false;
+    Reload(offset);
+    return true;
 }
 
 void QvGrid::Reload(int offset)

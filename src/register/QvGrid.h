@@ -27,10 +27,12 @@ public:
     const CADOImpDatasource& DataSource() const { return *m_source; }
 
     // Set-up by the View (columns are logical: query fields, then computed columns).
-    /// Binds a Recordset: one column per field, headed by the field name.
-    void BindRecordset(std::unique_ptr<Recordset> recordset, const std::string& sql);
-    /// Drops the binding: no rows, no columns.
-    void ClearBinding();
+    /// Binds a Recordset: one column per field, headed by the field name. The row being
+    /// typed is written first; when it cannot be (the reason shown), nothing changes: false.
+    [[nodiscard]] bool BindRecordset(std::unique_ptr<Recordset> recordset, const std::string& sql);
+    /// Drops the binding: no rows, no columns; false (nothing changes) while a row being
+    /// typed cannot be written.
+    [[nodiscard]] bool ClearBinding();
     bool IsBound() const { return m_bound; }
     int LogicalColumnCount() const { return static_cast<int>(m_columns.size()); }
     void SetHeading(int col, const wxString& text);
@@ -84,6 +86,9 @@ public:
     void EndCellEdit();
     /// Writes the pending row; true when nothing was pending or the write succeeded.
     bool Commit();
+    /// Commit, showing the database's reason when it refused the row; what every command
+    /// that replaces or closes the rows calls first.
+    bool WriteRow();
     bool HasPendingChanges() const { return m_source->HasPending(); }
     /// The pending row while one exists, else the cursor row.
     int CurrentRow() const;
@@ -102,6 +107,9 @@ public:
     bool IsWriteRequestBusy() const { return m_writeBusy; }
     /// Re-reads keeping the cursor offset rows from where it is.
     void Reload(int offset);
+    /// Runs the query again (the row being typed written first, its reason shown when it
+    /// cannot be) and reloads, the cursor moved by offset rows; false when nothing changed.
+    bool Requery(int offset);
     /// Enter with the grid focused (no cell being edited).
     void OnEnterKey();
     /// Starts editing the current cell.
@@ -164,6 +172,10 @@ private:
     void RecomputeCache();
     void RecomputeRow(int row);
     void EditContinue(bool enter);
+    /// Refuses typed text that the cell's field cannot store: the old value stays, the
+    /// reason shows and the editor opens again on the text, selected.
+    void OnCellChanging(wxGridEvent& event);
+    void ReopenRefusedEdit(int row, int gridCol, const wxString& text, const std::string& why);
     void MoveCursorQuietly(int row, int gridCol);
     wxString FormatValue(const Variant& value, int col) const;
     int GridWindowWidth() const;
@@ -212,7 +224,9 @@ private:
     bool m_completing = false;
     bool m_inRowChange = false;
     bool m_editFinishPending = false;
-    bool m_listClosed = false; ///< a drop list's popup closed during the current edit
+    bool m_editRefused = false;   ///< the last edit that ended held text its field cannot store
+    bool m_refusalQueued = false; ///< the refusal's message is yet to show
+    bool m_listClosed = false;    ///< a drop list's popup closed during the current edit
     bool m_quietMove = false;
     std::vector<wxGridCellEditor*> m_editors; ///< per logical column, one reference held
     wxFont m_boldFont;

@@ -52,6 +52,7 @@ wxWindow* QvGrid::EditorWindow() const
 
 void QvGrid::EndCellEdit()
 {
+    m_editRefused = false;
     if (!IsCellEditControlEnabled())
         return;
     DisableCellEditControl();
@@ -71,9 +72,22 @@ void QvGrid::FinishEdit()
 bool QvGrid::Commit()
 {
     EndCellEdit();
+    // Text the cell refused is still the user's to correct: the row waits for it.
+    if (m_editRefused)
+        return false;
     if (!m_source->HasPending())
         return true;
     return m_source->WritePendingRow() == 0;
+}
+
+bool QvGrid::WriteRow()
+{
+    if (Commit())
+        return true;
+    // A row the rules refused has shown its reason already; the engine's is shown here.
+    if (!m_source->LastError().empty())
+        wxMessageBox(ToWx(m_source->LastError()), MessageCaption, wxOK | wxICON_ERROR, this);
+    return false;
 }
 
 int QvGrid::NextEditableColumn(int col) const
@@ -93,6 +107,8 @@ void QvGrid::EditContinue(bool enter)
     int row = GetGridCursorRow();
     int col = LogicalColumn(GetGridCursorCol());
     EndCellEdit();
+    if (m_editRefused)
+        return;
     if (row == 0 && enter && m_source->HasPending() && m_source->PendingRow() == 0)
     {
         if (!Commit())
@@ -103,6 +119,44 @@ void QvGrid::EditContinue(bool enter)
     }
     GoToCell(row, NextEditableColumn(col));
     StartEditSoon();
+}
+
+void QvGrid::OnCellChanging(wxGridEvent& event)
+{
+    int row = event.GetRow();
+    int gridCol = event.GetCol();
+    if (m_source->IsInsertedRow(row) || IsCheckBoxColumn(LogicalColumn(gridCol)))
+        return;
+    wxString text = event.GetString();
+    std::string why = m_source->RefusalOf(LogicalColumn(gridCol), text.utf8_string());
+    if (why.empty())
+        return;
+    event.Veto();
+    m_editRefused = true;
+    // The editor is closing now; the message and the editor come back once it has gone.
+    if (m_refusalQueued)
+        return;
+    m_refusalQueued = true;
+    CallAfter([this, row, gridCol, text, why] { ReopenRefusedEdit(row, gridCol, text, why); });
+}
+
+void QvGrid::ReopenRefusedEdit(int row, int gridCol, const wxString& text, const std::string& why)
+{
+    m_refusalQueued = false;
+    wxMessageBox(ToWx(why), MessageCaption, wxOK | wxICON_EXCLAMATION, this);
+    if (!m_bound || row >= GetNumberRows() || gridCol >= GetNumberCols())
+        return;
+    GetGridWindow()->SetFocus();
+    MoveCursorQuietly(row, gridCol);
+    MakeCellVisible(row, gridCol);
+    if (!CanEnableCellControl())
+        return;
+    EnableCellEditControl();
+    if (auto* editor = dynamic_cast<wxTextEntry*>(EditorWindow()))
+    {
+        editor->ChangeValue(text);
+        editor->SelectAll();
+    }
 }
 
 void QvGrid::StartEditSoon()
@@ -160,7 +214,7 @@ void QvGrid::DeleteCurrentRow()
 void QvGrid::CancelPendingRow()
 {
     int row = m_source->PendingRow();
-    m_source->ClearPending();
+    m_source->DiscardPending();
     RecomputeRow(row);
     int current = GetGridCursorRow();
     if (current >= 0 && current < GetNumberRows())
@@ -296,7 +350,7 @@ void QvGrid::SortByHeading(int gridCol)
     int col = LogicalColumn(gridCol);
     if (!m_bound || col < 0 || col >= m_source->FieldCount() || IsColumnComputed(col))
         return;
-    if (!Commit())
+    if (!WriteRow())
         return;
     PaintingOff();
     int previousCol = m_sortCol;

@@ -1,11 +1,11 @@
 #include "register/View.h"
 
 #include "base/Settings.h"
-#include "gui/WxText.h"
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Regional.h"
 #include "data/ViewColumns.h"
+#include "gui/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 #include "register/ViewQuery.h"
@@ -105,7 +105,11 @@ void View::Refresh()
     std::string sql = BuildViewQuery(context);
     auto recordset = std::make_unique<Recordset>();
     recordset->Open(sql, *m_db, OpenMode::KeysetLock);
-    grid.BindRecordset(std::move(recordset), sql);
+    if (!grid.BindRecordset(std::move(recordset), sql))
+    {
+        grid.PaintingOn(); // the row being typed could not be written: it stays shown
+        return;
+    }
     ShowTotals();
     SetUpColumns();
     UpdateCommands();

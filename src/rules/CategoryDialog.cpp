@@ -1,15 +1,12 @@
 #include "rules/CategoryDialog.h"
 
-#include "base/AppText.h"
 #include "base/UserInterface.h"
-#include "gui/WxText.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "register/QvGrid.h"
 #include "rules/CategoryRuleList.h"
 #include "rules/CategoryRules.h"
 
-#include <wx/msgdlg.h>
 #include <wx/utils.h>
 
 #include <memory>
@@ -23,7 +20,8 @@ CategoryDialog::CategoryDialog(wxWindow* parent, Database& db, UserInterface& ui
 
     auto rules = std::make_unique<Recordset>();
     rules->Open(CategoryRuleListQuery, db, OpenMode::KeysetEdit);
-    m_grid->BindRecordset(std::move(rules), CategoryRuleListQuery);
+    // A new grid has no row being typed, so the binding always takes.
+    static_cast<void>(m_grid->BindRecordset(std::move(rules), CategoryRuleListQuery));
     m_grid->SetColumnHidden(ColumnSequence);
     m_grid->SetColumnHidden(ColumnRowID);
     m_grid->SetWidthFraction(ColumnColumn, 0.2);
@@ -83,9 +81,8 @@ void CategoryDialog::SwapRows(int a, int b)
     { return static_cast<std::int32_t>(m_grid->CellValue(row, col).ToLong()); };
     SwapCategoryRules(m_db, number(a, ColumnRowID), number(a, ColumnSequence),
                       number(b, ColumnRowID), number(b, ColumnSequence));
-    m_grid->DataSource().Requery();
     // The moved rule stays the current one.
-    m_grid->Reload(b - a);
+    static_cast<void>(m_grid->Requery(b - a)); // nothing is pending: the move wrote it first
 }
 
 bool CategoryDialog::ValidateRow(int row)
@@ -103,10 +100,7 @@ bool CategoryDialog::ValidateRow(int row)
 
 bool CategoryDialog::WritePendingRow()
 {
-    if (m_grid->Commit())
-        return true;
-    wxMessageBox(ToWx(m_grid->DataSource().LastError()), MessageCaption, wxOK | wxICON_ERROR, this);
-    return false;
+    return m_grid->WriteRow();
 }
 
 void CategoryDialog::OnClose()

@@ -8,7 +8,8 @@ class UserInterface;
 
 /// The Category Rules dialog: the rules in a grid bound to the CategoryRule table, edited in
 /// place, added, deleted and moved up and down; Close applies them to every uncategorised
-/// transaction. Every change reaches the table at once, so Escape only skips the applying.
+/// transaction. A rule being typed is stored whichever way the dialog ends; Escape and the
+/// close box only skip the applying.
 class CategoryDialog : public CategoryDialogBase
 {
 public:
@@ -35,14 +36,13 @@ protected:
     void OnDown() override;
     void OnClose() override;
     bool EscapeBelongsToFocus() const override;
+    bool WritePendingRow() override;
     /// A rule not stored yet is placed after every other one.
     bool ValidateRow(int row) override;
 
 private:
     /// Exchanges the places of the rules in grid rows a (the current one) and b.
     void SwapRows(int a, int b);
-    /// Writes the row being typed; false (with the reason shown) when it could not be.
-    bool WritePendingRow();
 
     Database& m_db;
     UserInterface& m_ui;

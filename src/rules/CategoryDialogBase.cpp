@@ -63,6 +63,8 @@ void CategoryDialogBase::OnCharHook(wxKeyEvent& event)
 
 void CategoryDialogBase::EndWithoutClose()
 {
+    if (!WritePendingRow())
+        return;
     if (IsModal())
         EndModal(wxID_CANCEL);
     else

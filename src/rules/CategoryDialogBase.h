@@ -6,7 +6,8 @@
 
 /// The Category Rules dialog's window: the New, Delete, Up and Down buttons, the place of
 /// the rules grid and the Close button, each button wired to a handler that does nothing
-/// here. Escape and the close box end the dialog with wxID_CANCEL; the grid's row
+/// here. Escape and the close box write the rule being typed, then end the dialog with
+/// wxID_CANCEL; the grid's row
 /// validation request (QvGridHost::ValidateRow) accepts every row.
 class CategoryDialogBase : public wxDialog, public QvGridHost
 {
@@ -34,6 +35,9 @@ protected:
     /// Whether the Escape key belongs to the control that has the keyboard focus (an edit
     /// in the grid) rather than to the dialog.
     virtual bool EscapeBelongsToFocus() const { return false; }
+    /// Writes the rule being typed before the dialog ends; false (the reason shown) keeps
+    /// the dialog open.
+    virtual bool WritePendingRow() { return true; }
 
     /// Puts a window where the placeholder of the rules grid is, at its size.
     void ReplaceGridPlaceholder(wxWindow* grid);

@@ -205,6 +205,31 @@ TEST_F(CategoryRulesDialog, EscapeKeepsTheStoredRuleButCategorisesNothing)
     EXPECT_EQ(Text("SELECT Category FROM Trans"), "(none)");
 }
 
+TEST_F(CategoryRulesDialog, TheCloseBoxStoresTheRuleBeingTypedWithoutApplyingTheRules)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    AddTransaction(1, "Bakery", -3);
+    Start();
+    OpenRules(
+        [](CategoryDialog& dialog, RealInput& input)
+        {
+            ClickButton(dialog, input, CategoryDialog::IdNew);
+            input.Type("Description");
+            input.Key(WXK_TAB);
+            input.Type("contains");
+            input.Key(WXK_TAB);
+            input.Type("Bakery");
+            input.Key(WXK_TAB);
+            input.Type("Food"); // the rule is still being typed
+            ASSERT_TRUE(dialog.Grid().IsEditing());
+            input.ClickCloseBox(dialog);
+            EXPECT_FALSE(dialog.IsModal());
+        });
+    EXPECT_EQ(Rules(), std::vector<std::string>{"Bakery:1"});
+    EXPECT_EQ(Text("SELECT Category FROM CategoryRule"), "Food");
+    EXPECT_EQ(Text("SELECT Category FROM Trans"), "(none)");
+}
+
 TEST_F(CategoryRulesDialog, UpAndDownSwapNeighboursAndDoNothingAtTheEnds)
 {
     AddRule("Description", "contains", "R1", "One", 1);

@@ -96,7 +96,7 @@ protected:
         m_sql = BuildViewQuery({3, 2016, 5, "Bank", "A1"});
         auto recordset = std::make_unique<Recordset>();
         recordset->Open(m_sql, *m_db, OpenMode::KeysetLock);
-        m_grid->BindRecordset(std::move(recordset), m_sql);
+        ASSERT_TRUE(m_grid->BindRecordset(std::move(recordset), m_sql));
     }
     std::string Text(int row, int col) { return m_grid->GetCellValue(row, col).utf8_string(); }
     long long Scalar(const std::string& sql)
@@ -265,6 +265,37 @@ TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowAndDeleteAsksFirst)
     EXPECT_EQ(m_grid->GetNumberRows(), 2);
 }
 
+TEST_F(QvGridTest, BindingAgainWritesTheRowBeingTypedFirstOrIsRefused)
+{
+    AddTrans(1, "5/1/2016", "a", 1);
+    BindRegister();
+    m_input->ClickCell(*m_grid, 1, 1);
+    m_input->Type("typed");
+    ASSERT_TRUE(m_grid->IsEditing());
+    BindRegister(); // what a command that re-reads the view does
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'typed'"), 1);
+    EXPECT_FALSE(m_grid->HasPendingChanges());
+
+    // A row the database refuses stays, and so does the binding; the reason shows.
+    ASSERT_EQ(sqlite3_exec(m_db->Handle(),
+                           "CREATE TRIGGER refuse BEFORE UPDATE ON Trans BEGIN SELECT "
+                           "RAISE(ABORT, 'refused'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    MessageBoxAnswers answers;
+    m_input->ClickCell(*m_grid, 1, 1);
+    m_input->Type("again");
+    auto recordset = std::make_unique<Recordset>();
+    recordset->Open("SELECT * FROM Trans WHERE 1 = 0", *m_db, OpenMode::KeysetLock);
+    EXPECT_FALSE(m_grid->BindRecordset(std::move(recordset), "SELECT * FROM Trans WHERE 1 = 0"));
+    EXPECT_FALSE(m_grid->DataSource().Requery());
+    EXPECT_TRUE(m_grid->HasPendingChanges());
+    EXPECT_EQ(Text(1, 1), "again");
+    ASSERT_EQ(answers.Messages().size(), 1U);
+    EXPECT_NE(answers.Messages()[0].text.find("refused"), std::string::npos);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'typed'"), 1);
+}
+
 TEST_F(QvGridTest, DeleteTheDatabaseRefusesKeepsTheRowAndSaysWhy)
 {
     AddTrans(1, "5/1/2016", "kept", 1);
@@ -377,7 +408,7 @@ TEST_F(QvGridTest, BudgetGroupingInsertsHeaderAndTotalsRows)
     auto recordset = std::make_unique<Recordset>();
     recordset->Open(sql, *m_db, OpenMode::KeysetLock);
     m_grid->PaintingOff();
-    m_grid->BindRecordset(std::move(recordset), sql);
+    ASSERT_TRUE(m_grid->BindRecordset(std::move(recordset), sql));
     for (int i = 0; i < 2; ++i)
         m_grid->MoveColumn(m_grid->AddComputedColumn(), 5);
     m_grid->GroupBy(5, {6, 1});
