@@ -66,6 +66,10 @@ bool EndsWithQif(const std::string& path)
         return false;
     return EqualsNoCase(path.substr(dot), ".QIF");
 }
+std::string Transactions(int count)
+{
+    return std::to_string(count) + (count == 1 ? " transaction" : " transactions");
+}
 } // namespace
 
 ImportFileResult ImportFile(ImportContext& context, const std::string& path)
@@ -141,4 +145,10 @@ StatementFormat DetectFormat(const std::string& path)
     if (LooksLikeCsvStatement(head))
         return StatementFormat::Csv;
     return StatementFormat::Unknown;
+}
+
+std::string ImportSummary(const ImportResult& result)
+{
+    return "Imported " + Transactions(result.added) + "; " + Transactions(result.duplicates) +
+           (result.duplicates == 1 ? " was" : " were") + " already there.";
 }

@@ -37,5 +37,9 @@ ImportFileResult ImportStatementFile(ImportContext& context, const std::string& 
 /// an amount is CSV.
 StatementFormat DetectFormat(const std::string& path);
 
+/// What an import did, for the status bar: "Imported 3 transactions; 1 transaction was
+/// already there."
+std::string ImportSummary(const ImportResult& result);
+
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.
 void UpdateAllBalances(Database& db);

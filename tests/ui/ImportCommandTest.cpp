@@ -1,6 +1,7 @@
 #include "app/CommandIds.h"
-#include "gui/FileDialogPath.h"
+#include "app/QvStatusBar.h"
 #include "exchange/frmSelectAccount.h"
+#include "gui/FileDialogPath.h"
 #include "support/SampleStatement.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
@@ -124,11 +125,15 @@ TEST_F(ImportCommand, ImportsIntoANewAccountChosenInTheDialogAndShowsItInTheTree
     EXPECT_EQ(Text("SELECT Category FROM Trans WHERE FITID = 'F1'"), "Food");
     EXPECT_EQ(Text("SELECT Category FROM Trans WHERE FITID = 'F2'"), "(none)");
     EXPECT_TRUE(Node("Cash", KindAccountList).IsOk());
+    EXPECT_EQ(m_controller->StatusBar()->GetStatusText(0),
+              "Imported 2 transactions; 0 transactions were already there.");
 
     // The same file again: the account is known and every transaction is already there.
     Import(answers, "77-100");
     EXPECT_EQ(answers.selectAccountShown, 1);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 2);
+    EXPECT_EQ(m_controller->StatusBar()->GetStatusText(0),
+              "Imported 0 transactions; 2 transactions were already there.");
 }
 
 TEST_F(ImportCommand, MappingReKeysTheAccountWithItsHistoryAndCancelImportsNothing)

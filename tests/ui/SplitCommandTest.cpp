@@ -28,12 +28,16 @@ public:
 
     std::function<void(frmSplit&)> script; ///< empty: the dialog is cancelled unseen
     int shown = 0;
+    std::vector<std::string> messages;
 
 protected:
     int Enter(wxDialog* dialog) override
     {
-        if (dynamic_cast<wxMessageDialogBase*>(dialog))
+        if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
+        {
+            messages.push_back(box->GetMessage().utf8_string());
             return wxID_OK;
+        }
         auto* split = dynamic_cast<frmSplit*>(dialog);
         if (!split || !script)
             return wxID_CANCEL;
@@ -218,4 +222,22 @@ TEST_F(SplitCommand, TheMenuItemSplitsTheRowBeingTypedAndCancelChangesNothing)
     m_input->Key('S', wxMOD_CONTROL);
     EXPECT_EQ(answers.shown, 3);
     EXPECT_EQ(Stored().back(), "2 -12.75 Bread & Milk (split #1) (split #2)");
+}
+
+TEST_F(SplitCommand, OkOnAPartDeletedMeanwhileSaysSoAndChangesNothing)
+{
+    StartOnRow();
+    SplitAnswers answers;
+    answers.script = [this](frmSplit& dialog)
+    {
+        // Another program (the command-line tool) deletes the row while the dialog shows.
+        Prepare({"DELETE FROM Trans"});
+        RealInput(dialog).Click(dialog.FindWindow(wxID_OK));
+    };
+    m_input->Key('S', wxMOD_CONTROL);
+    EXPECT_EQ(answers.shown, 1);
+    EXPECT_EQ(answers.messages,
+              std::vector<std::string>{"This transaction no longer exists, so it was not split."});
+    EXPECT_TRUE(Stored().empty());
+    EXPECT_TRUE(Shown().empty());
 }
