@@ -1,17 +1,25 @@
 #include "exchange/frmExport.h"
 
-#include "gui/FileDialogPath.h"
 #include "base/UserInterface.h"
+#include "gui/FileDialogPath.h"
 
 #include <wx/filedlg.h>
 
 #include <filesystem>
+#include <iterator>
 
 namespace
 {
 const char* const ExportFilter = "Open Financial Exchange|*.ofx|CSV (Comma delimited)|*.csv";
-const char* const DefaultExtension = ".ofx";
+// The extension each filter of ExportFilter gives a name typed without one, in its order.
+const char* const FilterExtensions[] = {".ofx", ".csv"};
 
+const char* ExtensionOfFilter(int index)
+{
+    if (index < 0 || index >= static_cast<int>(std::size(FilterExtensions)))
+        return FilterExtensions[0];
+    return FilterExtensions[index];
+}
 } // namespace
 
 std::string ChooseExportPath(wxWindow* parent, UserInterface& ui)
@@ -24,7 +32,7 @@ std::string ChooseExportPath(wxWindow* parent, UserInterface& ui)
         return path;
     // The dialog asked about the name as typed; the file written is the one with the
     // extension, so a file of that name is asked about here.
-    path += DefaultExtension;
+    path += ExtensionOfFilter(dialog.GetFilterIndex());
     std::error_code error;
     if (std::filesystem::exists(path, error) &&
         !ui.AskYesNo(path + " already exists.\nDo you want to replace it?"))

@@ -1,14 +1,15 @@
 // The Export command reached by its key chord and its menu item: the save dialog is answered
-// through the modal-dialog hook with the path a user would choose, and the written file is
-// read back.
+// through the modal-dialog hook with the path and file type a user would choose, and the
+// written file is read back.
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
-#include "gui/FileDialogPath.h"
 #include "data/ViewColumns.h"
 #include "exchange/frmExport.h"
+#include "gui/FileDialogPath.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
 
+#include <wx/arrstr.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
@@ -41,6 +42,7 @@ public:
     }
 
     std::string path;           ///< the file chosen; empty: the dialog is cancelled
+    std::string fileType;       ///< the label of the file type chosen; empty: the first
     int yesNoAnswer = wxID_YES; ///< the answer to a question
     std::string title;          ///< of the last save dialog
     std::string wildcard;
@@ -65,12 +67,25 @@ protected:
         style = files->GetWindowStyle();
         if (path.empty())
             return wxID_CANCEL;
+        if (!fileType.empty())
+            files->SetFilterIndex(FilterIndex(files->GetWildcard(), fileType));
         files->SetPath(wxString::FromUTF8(path));
         return wxID_OK;
     }
     void Exit(wxDialog*) override {}
 
 private:
+    // The place of a file type in the list the wildcard makes ("label|pattern|label|...").
+    static int FilterIndex(const wxString& wildcard, const std::string& label)
+    {
+        wxArrayString parts = wxSplit(wildcard, '|');
+        for (std::size_t i = 0; i < parts.size(); i += 2)
+            if (parts[i].utf8_string() == label)
+                return static_cast<int>(i / 2);
+        ADD_FAILURE() << "no file type " << label;
+        return 0;
+    }
+
     ChosenPathReader m_previous;
 };
 
@@ -159,6 +174,35 @@ TEST_F(ExportCommand, TheChosenFileGetsTheAccountAsOfxOrCsv)
     m_input->Key('E', wxMOD_CONTROL);
     EXPECT_EQ(answers.fileDialogs, 5);
     EXPECT_EQ(answers.messages.size(), 2u);
+}
+
+TEST_F(ExportCommand, ANameTypedWithoutExtensionGetsTheOneOfTheChosenFileType)
+{
+    StartOnRegister();
+    ExportAnswers answers;
+
+    answers.fileType = "CSV (Comma delimited)";
+    answers.path = m_dir.File("may");
+    m_input->Key('E', wxMOD_CONTROL);
+    EXPECT_EQ(answers.fileDialogs, 1);
+    std::string csv = ReadFile(m_dir.File("may.csv"));
+    EXPECT_TRUE(csv.starts_with("Date,Description,Amount,Check #,Category,Notes\r\n")) << csv;
+    EXPECT_NE(csv.find(",\"Salary\",100,"), std::string::npos) << csv;
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("may")));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("may.ofx")));
+
+    answers.fileType = "Open Financial Exchange";
+    m_input->Key('E', wxMOD_CONTROL);
+    EXPECT_TRUE(ReadFile(m_dir.File("may.ofx")).starts_with("OFXHEADER:100\r\n"));
+
+    // A name with an extension keeps it, whichever type is chosen.
+    answers.fileType = "CSV (Comma delimited)";
+    answers.path = m_dir.File("june.ofx");
+    m_input->Key('E', wxMOD_CONTROL);
+    EXPECT_TRUE(ReadFile(m_dir.File("june.ofx")).starts_with("OFXHEADER:100\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("june.ofx.csv")));
+    EXPECT_EQ(answers.fileDialogs, 3);
+    EXPECT_TRUE(answers.messages.empty());
 }
 
 TEST_F(ExportCommand, IsGreyedOnHoldingsAndLoansAndWhileACellIsEdited)
