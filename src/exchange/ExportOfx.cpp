@@ -304,8 +304,10 @@ ExportResult ExportOfx(Database& db, const std::string& accountId, const std::st
     std::string zone = OfxTimeZoneSuffix(now);
     TransactionList list(zone, now);
     Recordset rs;
-    rs.Open("select * from Trans where AccountID = '" + SqlEscape(accountId) + "'", db,
-            OpenMode::ReadOnly);
+    // Posting order, the order readers list a statement in; the QVTB numbers follow it.
+    rs.Open("select * from Trans where AccountID = '" + SqlEscape(accountId) +
+                "' ORDER BY PostDate, Sequence, SubSequence",
+            db, OpenMode::ReadOnly);
     TransFields fields(rs);
     for (; !rs.IsEOF(); rs.MoveNext())
         list.Add(rs, fields);

@@ -8,7 +8,8 @@
 class Database;
 
 /// Writes every transaction of the account (all periods, each part of a split transaction
-/// as its own) as an OFX 1.0.2 bank statement in SGML form, replacing the file. `now` is the
+/// as its own) as an OFX 1.0.2 bank statement in SGML form, replacing the file. The
+/// transactions are listed in posting order (date, then Sequence and SubSequence). `now` is the
 /// time the statement is made at: its server date, its balance date and its time zone.
 /// The empty account id writes a statement without transactions. The text is CP1252 when
 /// every character fits, else UTF-8, as the header says. Database failures raise

@@ -70,10 +70,10 @@ TEST_F(ExportOfxTest, WritesTheHeaderThenTheWholeStatementOnOneLine)
                   "<STMTTRNRS><TRNUID>0<STATUS><CODE>0<SEVERITY>INFO</STATUS><STMTRS><CURDEF>USD"
                   "<BANKACCTFROM><BANKID>000000000<ACCTID>A1<ACCTTYPE>CHECKING</BANKACCTFROM>"
                   "<BANKTRANLIST><DTSTART>20160302000000[-5]<DTEND>20160315000000[-5]"
-                  "<STMTTRN><TRNTYPE>FEE<DTPOSTED>20160315000000[-5]<TRNAMT>-12.5<FITID>F1"
-                  "<NAME>Corner Bakery<MEMO>Bread</STMTTRN>"
                   "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20160302000000[-5]<TRNAMT>100<FITID>F2"
                   "<NAME>Salary<MEMO></STMTTRN>"
+                  "<STMTTRN><TRNTYPE>FEE<DTPOSTED>20160315000000[-5]<TRNAMT>-12.5<FITID>F1"
+                  "<NAME>Corner Bakery<MEMO>Bread</STMTTRN>"
                   "</BANKTRANLIST><LEDGERBAL><BALAMT>87.5<DTASOF>20160503120000[-5]</LEDGERBAL>"
                   "</STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n");
 }
@@ -132,6 +132,28 @@ TEST_F(ExportOfxTest, TheThirdRowOfTheWalkWithoutFitidIsQvtb3)
     EXPECT_EQ(Values(Export(), "<FITID>"), (std::vector<std::string>{"QVTB1", "QVTB2", "QVTB3"}));
 }
 
+TEST_F(ExportOfxTest, RowsAreListedAndNumberedInPostingOrder)
+{
+    TimeZoneEnv eastern("EST5");
+    // Stored out of date order, a split's second part before its first.
+    Add({.sequence = 1, .date = "5/20/2016", .description = "late"});
+    Add({.sequence = 2, .subSequence = 1, .date = "5/2/2016", .description = "early part"});
+    Add({.sequence = 3, .date = "5/10/2016", .description = "middle", .fitid = "F3"});
+    Add({.sequence = 4, .date = "5/2/2016", .description = "early second"});
+    Add({.sequence = 2, .date = "5/2/2016", .description = "early"});
+    std::string text = Export();
+    EXPECT_EQ(Values(text, "<NAME>"),
+              (std::vector<std::string>{"early", "early part", "early second", "middle", "late"}));
+    EXPECT_EQ(Values(text, "<FITID>"),
+              (std::vector<std::string>{"QVTB1", "QVTB2", "QVTB3", "F3", "QVTB5"}));
+    EXPECT_EQ(
+        Values(text, "<DTPOSTED>"),
+        (std::vector<std::string>{"20160502000000[-5]", "20160502000000[-5]", "20160502000000[-5]",
+                                  "20160510000000[-5]", "20160520000000[-5]"}));
+    EXPECT_EQ(Values(text, "<DTSTART>"), std::vector<std::string>{"20160502000000[-5]"});
+    EXPECT_EQ(Values(text, "<DTEND>"), std::vector<std::string>{"20160520000000[-5]"});
+}
+
 TEST_F(ExportOfxTest, EveryDateCarriesTheLocalOffsetInWholeHours)
 {
     Add({.sequence = 1, .date = "3/15/2016", .fitid = "F1"});
@@ -141,14 +163,14 @@ TEST_F(ExportOfxTest, EveryDateCarriesTheLocalOffsetInWholeHours)
         TimeZoneEnv eastern("EST5"); // no summer time
         std::string text = Export();
         EXPECT_EQ(Values(text, "<DTPOSTED>"),
-                  (std::vector<std::string>{"20160315000000[-5]", "20160104000000[-5]",
+                  (std::vector<std::string>{"20160104000000[-5]", "20160315000000[-5]",
                                             "20160709000000[-5]"}));
         EXPECT_EQ(Values(text, "<DTSTART>"), std::vector<std::string>{"20160104000000[-5]"});
         EXPECT_EQ(Values(text, "<DTEND>"), std::vector<std::string>{"20160709000000[-5]"});
     }
     {
         TimeZoneEnv india("Asia/Kolkata"); // +5:30 is cut to 5
-        EXPECT_EQ(Values(Export(), "<DTPOSTED>").front(), "20160315000000[5]");
+        EXPECT_EQ(Values(Export(), "<DTPOSTED>")[1], "20160315000000[5]");
     }
     {
         TimeZoneEnv newfoundland("America/St_Johns"); // -2:30 in May is cut to -2
@@ -159,7 +181,7 @@ TEST_F(ExportOfxTest, EveryDateCarriesTheLocalOffsetInWholeHours)
         // in May, though the January row was posted in winter.
         TimeZoneEnv berlin("Europe/Berlin");
         std::string text = Export();
-        EXPECT_EQ(Values(text, "<DTPOSTED>")[1], "20160104000000[2]");
+        EXPECT_EQ(Values(text, "<DTPOSTED>").front(), "20160104000000[2]");
         EXPECT_EQ(OfxTimeZoneSuffix(At(2016, 1, 4)), "[1]");
     }
 }
