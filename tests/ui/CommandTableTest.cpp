@@ -10,6 +10,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
+#include "ui/RecordedDocuments.h"
 
 #include <wx/choice.h>
 
@@ -21,23 +22,6 @@
 
 namespace
 {
-/// Records the documents the program asks the desktop to open, instead of opening them.
-class RecordedDocuments
-{
-public:
-    RecordedDocuments()
-    {
-        m_previous =
-            SetDocumentOpener([this](const std::string& target) { m_opened.push_back(target); });
-    }
-    ~RecordedDocuments() { SetDocumentOpener(std::move(m_previous)); }
-    const std::vector<std::string>& Opened() const { return m_opened; }
-
-private:
-    std::vector<std::string> m_opened;
-    DocumentOpener m_previous;
-};
-
 /// One way into a command.
 enum class Way
 {
