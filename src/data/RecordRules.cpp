@@ -7,6 +7,8 @@
 #include "data/ViewKind.h"
 #include "data/Vocabulary.h"
 
+#include <optional>
+
 namespace
 {
 Variant Zero()
@@ -21,11 +23,33 @@ bool Refuse(int errorColumn, const char* text, int& column, std::string& message
     return false;
 }
 
-bool ValidateBudgetLine(const RecordContext& context, RowCells& row, int& column,
+// A month holds one line per category. A new line for a category the month already holds
+// (the register adds one for every category it meets) takes that line's place: the stored
+// line goes, and the new one is written with its number and its category's spelling, the
+// group and amount typed, and the stored ones where nothing was typed. The row then carries a
+// number, so a second validation before the write leaves it alone.
+void TakePlaceOfStoredLine(Database& db, const RecordContext& context, RowCells& row)
+{
+    if (!row.CellText(BudgetColumn::Sequence).empty())
+        return;
+    std::optional<BudgetLineValues> stored =
+        TakeBudgetLine(db, row.CellText(BudgetColumn::Category), context.year, context.month);
+    if (!stored)
+        return;
+    row.SetCellText(BudgetColumn::Sequence, std::to_string(stored->sequence));
+    row.SetCellText(BudgetColumn::Category, stored->category);
+    if (row.CellText(BudgetColumn::Group).empty())
+        row.SetCellText(BudgetColumn::Group, stored->group);
+    if (row.CellText(BudgetColumn::Budgeted).empty())
+        row.SetCellText(BudgetColumn::Budgeted, stored->amount.ToText());
+}
+
+bool ValidateBudgetLine(Database& db, const RecordContext& context, RowCells& row, int& column,
                         std::string& message)
 {
     if (row.CellText(BudgetColumn::Category).empty())
         return Refuse(BudgetColumn::Category, "Please enter a category.", column, message);
+    TakePlaceOfStoredLine(db, context, row);
     if (row.CellText(BudgetColumn::Group).empty())
         row.SetCellText(BudgetColumn::Group, NoCategory);
     row.SetCellText(BudgetColumn::Year, std::to_string(context.year));
@@ -84,7 +108,7 @@ bool ValidateRow(Database& db, const RecordContext& context, RowCells& row, int&
     switch (context.kind)
     {
     case KindBudget:
-        return ValidateBudgetLine(context, row, column, message);
+        return ValidateBudgetLine(db, context, row, column, message);
     case KindAccountList:
         return ValidateAccount(db, context, row, column, message);
     case KindRegister:

@@ -30,7 +30,8 @@ struct RecordContext
 };
 
 /// Whether the current row may be written; fills in its defaults when it may. On false,
-/// column and message name the cell in error and the text to show.
+/// column and message name the cell in error and the text to show. A new budget line for a
+/// category its month already holds takes the stored line's place, which is removed.
 bool ValidateRow(Database& db, const RecordContext& context, RowCells& row, int& column,
                  std::string& message);
 

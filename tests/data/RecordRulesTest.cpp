@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using Strings = std::vector<std::string>;
 
 namespace
@@ -30,6 +32,19 @@ protected:
             return "ok";
         return std::to_string(column) + ":" + message;
     }
+
+    /// Writes a row of the Budget view as the grid writes a new one: every cell with text.
+    void WriteNewBudgetRow(const FakeRow& row)
+    {
+        Recordset rs;
+        rs.Open("SELECT Category, Amount, Sequence, Year, Period, CategoryGroup FROM Budget "
+                "WHERE Year = 2016 AND Period = 5",
+                Db(), OpenMode::KeysetEdit);
+        rs.AddNew();
+        for (const auto& [column, text] : row.Cells())
+            rs.SetValue(column, Variant::FromText(text));
+        rs.Update();
+    }
 };
 } // namespace
 
@@ -48,6 +63,57 @@ TEST_F(RecordRules, BudgetLineNeedsACategoryAndGetsThePeriodAndAGroup)
     FakeRow withGroup({{0, "Food"}, {5, "Living"}});
     EXPECT_EQ(Validate(KindBudget, withGroup), "ok");
     EXPECT_EQ(withGroup.CellText(5), "Living");
+}
+
+TEST_F(RecordRules, ANewBudgetLineForACategoryTheMonthHoldsTakesThatLinesPlace)
+{
+    AddBudget(2016, 5, "Food", "(none)", "0");     // Sequence 1, as the register adds it
+    AddBudget(2016, 4, "Food", "Living", "-80");   // 2: another month
+    AddBudget(2016, 5, "Rent", "Home", "-900");    // 3
+    AddBudget(2016, 5, "Utilities", "Home", "-1"); // 4 and 5: a pair stored earlier
+    AddBudget(2016, 5, "Utilities", "Bills", "-2");
+
+    // Typed in another case: the line keeps its number and spelling, takes group and amount.
+    FakeRow food({{0, "food"}, {1, "-300"}, {5, "Groceries"}});
+    EXPECT_EQ(Validate(KindBudget, food), "ok");
+    EXPECT_EQ(food.Cells(),
+              (std::map<int, std::string>{
+                  {0, "Food"}, {1, "-300"}, {2, "1"}, {3, "2016"}, {4, "5"}, {5, "Groceries"}}));
+    // Validated again before the write: nothing more changes.
+    EXPECT_EQ(Validate(KindBudget, food), "ok");
+    EXPECT_EQ(food.CellText(2), "1");
+    WriteNewBudgetRow(food);
+    EXPECT_EQ(Column("SELECT Sequence FROM Budget WHERE Category = 'Food' AND Period = 5"),
+              (Strings{"1"}));
+
+    // Cells left empty keep the line's group and amount.
+    FakeRow rent({{0, "Rent"}});
+    EXPECT_EQ(Validate(KindBudget, rent), "ok");
+    EXPECT_EQ(rent.Cells(),
+              (std::map<int, std::string>{
+                  {0, "Rent"}, {1, "-900"}, {2, "3"}, {3, "2016"}, {4, "5"}, {5, "Home"}}));
+    WriteNewBudgetRow(rent);
+
+    // Of a stored pair, the line numbered first is the one replaced; the other stays.
+    FakeRow utilities({{0, "Utilities"}, {1, "-120.5"}});
+    EXPECT_EQ(Validate(KindBudget, utilities), "ok");
+    EXPECT_EQ(utilities.CellText(2), "4");
+    EXPECT_EQ(utilities.CellText(5), "Home");
+    WriteNewBudgetRow(utilities);
+
+    // A category the month does not hold is a line of its own.
+    FakeRow fuel({{0, "Fuel"}, {1, "-60"}});
+    EXPECT_EQ(Validate(KindBudget, fuel), "ok");
+    EXPECT_EQ(fuel.CellText(2), "");
+    WriteNewBudgetRow(fuel);
+
+    Strings lines = BudgetLines(2016, 5);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (Strings{"Food|Groceries|-300", "Fuel|(none)|-60", "Rent|Home|-900",
+                              "Utilities|Bills|-2", "Utilities|Home|-120.5"}));
+    EXPECT_EQ(Column("SELECT Sequence FROM Budget WHERE Category = 'Utilities' ORDER BY Sequence"),
+              (Strings{"4", "5"}));
+    EXPECT_EQ(BudgetLines(2016, 4), (Strings{"Food|Living|-80"}));
 }
 
 TEST_F(RecordRules, AccountNeedsADescriptionAndAnUnusedNumber)

@@ -1,6 +1,8 @@
 #include "data/DateTime.h"
 #include "data/Regional.h"
+#include "data/ViewColumns.h"
 #include "ui/ControllerFixture.h"
+#include "ui/RealInput.h"
 
 #include <wx/msgdlg.h>
 
@@ -156,4 +158,41 @@ TEST_F(BudgetView, DeletingALineUncategorisesThatMonthsTransactionsOnly)
     EXPECT_EQ(Text("SELECT CategoryGroup FROM Budget WHERE Period = 5"), "(none)");
     EXPECT_EQ(Text("SELECT Category FROM Budget WHERE Period = 5"), "(none)");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Budget WHERE Period = 6"), 1);
+}
+
+TEST_F(BudgetView, ALineTypedForACategoryTheMonthHoldsUpdatesThatLine)
+{
+    AddAccount("A1", "Checking", "Bank", 1);
+    // The line the register adds for a category it meets first.
+    AddBudgetLine(2016, 5, "Food", "(none)", 0);
+    Prepare({"INSERT INTO Trans (AccountID, Sequence, [Year], Period, Category, Amount) VALUES "
+             "('A1', 1, 2016, 5, 'Food', -45)"});
+    Controller& window = Start();
+    ShowPeriod(5, 2016);
+    RealInput input(window);
+    input.ClickTreeItem(Tree(), Node("", KindBudget));
+    ASSERT_EQ(Grid().GetNumberRows(), 4); // new row, "(none)" header, Food, totals
+
+    input.ClickCell(Grid(), 0, Grid().GridColumn(BudgetColumn::Category));
+    input.Type("Food");
+    input.Key(WXK_TAB);
+    input.Type("-300");
+    input.ClickCell(Grid(), 0, Grid().GridColumn(BudgetColumn::Group));
+    input.Type("Groceries");
+    input.Key(WXK_RETURN);
+
+    EXPECT_FALSE(Grid().HasPendingChanges());
+    // The start-up copied the line into today's month too; May 2016 holds the one line.
+    const std::string may = " FROM Budget WHERE [Year] = 2016 AND Period = 5";
+    EXPECT_EQ(Scalar("SELECT COUNT(*)" + may), 1);
+    EXPECT_EQ(Text("SELECT Category" + may), "Food");
+    EXPECT_EQ(Text("SELECT CategoryGroup" + may), "Groceries");
+    EXPECT_EQ(Text("SELECT Amount" + may), "-300");
+    EXPECT_EQ(Scalar("SELECT Sequence" + may), 1); // the line keeps its number
+    // new row, Groceries header, Food, totals
+    ASSERT_EQ(Grid().GetNumberRows(), 4);
+    EXPECT_EQ(Column(1, 2, BudgetColumn::Category),
+              (std::vector<std::string>{"Groceries", "Food"}));
+    EXPECT_EQ(Column(2, 1, BudgetColumn::Actual),
+              std::vector<std::string>{FormatCurrency(Currency::FromWhole(-45))});
 }
