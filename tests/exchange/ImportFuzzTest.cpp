@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -257,9 +256,8 @@ TEST_F(ImportFuzz, RandomStatementsNeverCorruptTheStore)
                                 "<TRNAMT>4\r\n<FITID>S2\r\n<CHECKNUM>0012\r\n</STMTTRN></OFX>\r\n";
     const std::string seedQif = "!Type:Bank\nD1/15'16\nT-12.34\nPPayee\nMMemo\nLGroceries\n^\n"
                                 "!Type:Cat\nNAuto:Fuel\nB100\n^\n";
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(6);
-    int runs = 0;
-    for (; runs < 240 && std::chrono::steady_clock::now() < deadline && !HasFailure(); ++runs)
+    const int inputs = 120;
+    for (int runs = 0; runs < inputs && !HasFailure(); ++runs)
     {
         SCOPED_TRACE("input " + std::to_string(runs));
         std::size_t kind = draw.Below(5);
@@ -306,7 +304,6 @@ TEST_F(ImportFuzz, RandomStatementsNeverCorruptTheStore)
                 << message.text;
         ui.messages.clear();
     }
-    EXPECT_GE(runs, 40) << "too few inputs ran in the time";
     ExpectBalancesUpToDate();
     EXPECT_EQ(IntegrityCheck(), "ok");
 }
@@ -320,10 +317,9 @@ TEST_F(ImportFuzz, RandomCsvStatementsNeverCorruptTheStoreNorComeBack)
     const std::string seed = "Buchungstag;Empf\xE4nger;Verwendungszweck;Betrag\r\n"
                              "01.03.2019;\"UAB \"Naktida\"\";\"a\r\nb\";-1.234,56\r\n"
                              "13.03.2019;Caf\xE9;;+2,50\r\n;Vorgemerkt;;-4,00\r\n";
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(6);
-    int runs = 0;
+    const int inputs = 100;
     int stored = 0; ///< inputs that stored rows
-    for (; runs < 200 && std::chrono::steady_clock::now() < deadline && !HasFailure(); ++runs)
+    for (int runs = 0; runs < inputs && !HasFailure(); ++runs)
     {
         SCOPED_TRACE("input " + std::to_string(runs));
         std::size_t kind = draw.Below(3);
@@ -376,8 +372,7 @@ TEST_F(ImportFuzz, RandomCsvStatementsNeverCorruptTheStoreNorComeBack)
                 << message.text;
         ui.messages.clear();
     }
-    EXPECT_GE(runs, 40) << "too few inputs ran in the time";
-    EXPECT_GE(stored * 8, runs) << "too few inputs were read as statements";
+    EXPECT_GE(stored * 8, inputs) << "too few inputs were read as statements";
     ExpectBalancesUpToDate();
     EXPECT_EQ(IntegrityCheck(), "ok");
 }
