@@ -54,8 +54,7 @@ struct Shape
     std::string bytes;
     const char* options;           ///< the user's choices over the guess
     std::vector<std::string> rows; ///< "YYYY-MM-DD|amount|description|notes|check", in order
-    const char* sum;
-    std::string skipped; ///< the lines listed as skipped, each after a line feed
+    std::string skipped;           ///< the lines listed as skipped, each after a line feed
 };
 
 std::vector<Shape> Shapes()
@@ -75,7 +74,6 @@ std::vector<Shape> Shapes()
          {"2019-03-01|-1234.56|UAB \"Naktida\"|Miete M\xC3\xA4rz|",
           "2019-03-13|-3.5|Caf\xC3\xA9 Z\xC3\xBCrich|5 \xE2\x82\xAC Trinkgeld|",
           "2019-03-28|2500|Gehalt M\xC3\xA4rz|Lohn|"},
-         "1261.94",
          "\n;;Vorgemerkt: Tankstelle;;-40,00;\nEndsaldo;;;;;4.496,50"},
         {"us-bank.csv",
          // UTF-8 after a byte-order mark, dollars in every form, a row with an extra field.
@@ -88,7 +86,6 @@ std::vector<Shape> Shapes()
          "",
          {"2019-03-15|-29.99|AMAZON.COM, INC||", "2019-03-16|1234.56|Deposit \"Payroll\"||",
           "2019-03-17|-220|Check 101||", "2019-03-31|-0.46|Fee||"},
-         "984.11",
          ""},
         {"ing.csv",
          // Lines ended by CR alone, dates without separators, an Af/Bij column.
@@ -104,7 +101,6 @@ std::vector<Shape> Shapes()
          {"2019-03-01|-12.5|Albert Heijn 1234|Pasvolgnr: 001|",
           "2019-03-02|2500|Werkgever B.V.|Salaris maart|",
           "2019-03-15|-1234|Caf\xC3\xA9 \xE2\x80\x99t Hoekje||"},
-         "1253.5",
          ""},
         {"uk-card.csv",
          // CR CR LF line ends, month names, pounds, paid-out and paid-in columns whose
@@ -119,7 +115,6 @@ std::vector<Shape> Shapes()
          "",
          {"2019-12-12|-3.2|COFFEE||", "2019-12-12|-3.2|COFFEE||", "2019-12-13|10|REFUND||",
           "2019-12-14|-45.67|TESCO, STORES||"},
-         "-42.07",
          ""},
         {"lt.csv",
          // CP1257 chosen by the user, tabs, no header, times after the dates.
@@ -127,7 +122,6 @@ std::vector<Shape> Shapes()
          "2019-03-02T08:00\tAtlyginimas\t1500.00\r\n",
          "charset=CP1257",
          {"2019-03-01|-12.34|Maxima \xC4\x85\xC4\x8D\xC4\x99||", "2019-03-02|1500|Atlyginimas||"},
-         "1487.66",
          ""},
         {"card-positive.csv",
          // A card export printing charges as positive numbers.
@@ -136,7 +130,6 @@ std::vector<Shape> Shapes()
          "2019-03-10,2019-03-11,PAYMENT THANK YOU,-500.00\n",
          "negate=yes",
          {"2019-03-05|-15.99|NETFLIX.COM||", "2019-03-10|500|PAYMENT THANK YOU||"},
-         "484.01",
          ""},
         {"card-cr.csv",
          // Only credits marked, with CR: a blank mark is a debit.
@@ -144,7 +137,6 @@ std::vector<Shape> Shapes()
          "20/03/2019,AMAZON,12.00,\n",
          "",
          {"2019-03-05|-40|SHELL||", "2019-03-06|100|PAYMENT||", "2019-03-20|-12|AMAZON||"},
-         "48",
          ""},
         {"swiss.csv",
          // Balance rows among the transactions, two-digit years, apostrophes grouping.
@@ -153,7 +145,6 @@ std::vector<Shape> Shapes()
          "Balance;31.03.19;Closing;1'765.50\n",
          "description=3;only=1:transaction",
          {"2019-03-02|-1234.5|Migros||", "2019-03-31|2000|Sal\xC3\xA4r||"},
-         "765.5",
          ""},
         {"checks.csv",
          // Year first with colons, check numbers, a continuation line, a pending row, an
@@ -164,7 +155,6 @@ std::vector<Shape> Shapes()
          "",
          {"2012-03-01|-45|Water board||", "2012-03-02|-800|Landlord|March rent|101",
           "2012-03-05|0.46|Interest||", "2012-03-06|-1|Short row||"},
-         "-845.54",
          "\n,continued text of the memo,,,\nPending,Coffee,,-3.00,"},
     };
 }
@@ -204,13 +194,6 @@ protected:
         return rows;
     }
 
-    /// The exact sum of every amount, written with ".".
-    std::string Sum()
-    {
-        Recordset rs = Db().Execute("SELECT SUM(Amount) AS Total FROM Trans");
-        return rs.GetCurrency("Total").ToText();
-    }
-
     ScriptedCsvChooser csv;
 };
 } // namespace
@@ -236,7 +219,6 @@ TEST_F(CsvImport, StatementsOfEveryShapeAreReadTheSameUnderEveryLocale)
                 ADD_FAILURE() << "uncertain: " << doubt.reason;
             EXPECT_EQ(first.added, static_cast<int>(shape.rows.size()));
             EXPECT_EQ(Stored(), shape.rows);
-            EXPECT_EQ(Sum(), shape.sum);
             for (const std::string& row : Stored())
                 EXPECT_TRUE(IsValidUtf8(row)) << row;
             if (shape.skipped.empty())
