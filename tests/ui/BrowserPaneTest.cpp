@@ -2,12 +2,12 @@
 // the real pages in the embedded browser.
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/OpenDocument.h"
 #include "base/Settings.h"
 #include "dashboard/QvDashboard.h"
 #include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
+#include "ui/RecordedDocuments.h"
 
 #include <wx/webview.h>
 
@@ -184,9 +184,8 @@ TEST_F(BrowserPane, EveryTaskAndPlaceLinkRunsItsEvent)
 {
     WriteSetting("SiteUrl", "http://127.0.0.1:9/site", "Settings");
     WriteSetting("BankUrl", "http://127.0.0.1:9/bank", "Settings");
-    std::vector<std::string> opened;
-    DocumentOpener previous =
-        SetDocumentOpener([&opened](const std::string& target) { opened.push_back(target); });
+    RecordedDocuments documents;
+    const std::vector<std::string>& opened = documents.Opened();
     Controller& window = StartShown();
     MessageBoxAnswers answers;
     const std::string site = "http://127.0.0.1:9/site";
@@ -226,7 +225,6 @@ TEST_F(BrowserPane, EveryTaskAndPlaceLinkRunsItsEvent)
     ClickElement("a[href='event://gotoBudget']");
     EXPECT_EQ(Tree().GetSelection(), Node("", KindBudget));
     EXPECT_EQ(window.GetView().Kind(), KindBudget);
-    SetDocumentOpener(std::move(previous));
 }
 
 TEST_F(BrowserPane, AnOrdinaryLinkIsFollowed)
