@@ -546,8 +546,8 @@ void Controller::OnTreeSelChanging(wxTreeEvent& event)
     m_grid->EndCellEdit();
     if (!m_grid->HasPendingChanges())
         return;
-    // A row the rules refuse keeps the old node, silently; one the database refuses too.
-    if (!m_gridHost->ValidatePendingRow(false) || !m_grid->Commit())
+    // A row that cannot be written keeps the old node (the rules say why).
+    if (!m_grid->Commit())
         event.Veto();
 }
 

@@ -26,11 +26,12 @@ bool Refuse(int errorColumn, const char* text, int& column, std::string& message
 // A month holds one line per category. A new line for a category the month already holds
 // (the register adds one for every category it meets) takes that line's place: the stored
 // line goes, and the new one is written with its number and its category's spelling, the
-// group and amount typed, and the stored ones where nothing was typed. The row then carries a
-// number, so a second validation before the write leaves it alone.
+// group and amount typed, and the stored ones where nothing was typed. The grid writes the row
+// in the same transaction, so a write that fails leaves the stored line where it was, to be
+// taken again at the next try.
 void TakePlaceOfStoredLine(Database& db, const RecordContext& context, RowCells& row)
 {
-    if (!row.CellText(BudgetColumn::Sequence).empty())
+    if (!context.newRow)
         return;
     std::optional<BudgetLineValues> stored =
         TakeBudgetLine(db, row.CellText(BudgetColumn::Category), context.year, context.month);

@@ -27,6 +27,7 @@ struct RecordContext
     int month = 0;                ///< budget period
     std::string accountType;      ///< account type in context (the type node's text)
     std::string currentAccountId; ///< CurrentAccountID
+    bool newRow = false;          ///< the row is not stored yet
 };
 
 /// Whether the current row may be written; fills in its defaults when it may. On false,

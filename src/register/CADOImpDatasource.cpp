@@ -292,6 +292,9 @@ int CADOImpDatasource::WritePendingRow()
     if (!m_recordset || !HasPending())
         return m_recordset ? 0 : 1;
     m_lastError.clear();
+    // What the row's rules change before the write (a budget line the row takes the place
+    // of, a category's budget line) and the write itself stand or fall together.
+    Transaction transaction(m_recordset->Owner());
     if (m_listener && !m_listener->BeforeWrite())
         return 1;
     try
@@ -311,6 +314,7 @@ int CADOImpDatasource::WritePendingRow()
                 m_recordset->SetValue(f, *value);
         }
         m_recordset->Update();
+        transaction.Commit();
         DiscardPending();
         // Re-run so that the new record takes its place in the query's order.
         m_recordset->Requery();

@@ -1,9 +1,9 @@
 #include "register/RegisterGridHost.h"
 
 #include "base/UserInterface.h"
-#include "gui/WxText.h"
 #include "data/Balances.h"
 #include "data/ViewColumns.h"
+#include "gui/WxText.h"
 #include "register/GridRowCells.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
@@ -27,7 +27,9 @@ bool RegisterGridHost::ValidatePendingRow(bool showMessage)
     GridRowCells cells(*m_grid, row);
     int column = 0;
     std::string message;
-    if (::ValidateRow(*m_db, m_view->MakeRecordContext(), cells, column, message))
+    RecordContext context = m_view->MakeRecordContext();
+    context.newRow = m_grid->DataSource().RecordOfRow(row) == CADOImpDatasource::NewRecord;
+    if (::ValidateRow(*m_db, context, cells, column, message))
         return true;
     if (showMessage)
     {

@@ -20,7 +20,8 @@ protected:
                 .year = 2016,
                 .month = 5,
                 .accountType = "Bank",
-                .currentAccountId = "A1"};
+                .currentAccountId = "A1",
+                .newRow = m_newRow};
     }
 
     /// Runs ValidateRow; "ok" or "column:message".
@@ -45,6 +46,8 @@ protected:
             rs.SetValue(column, Variant::FromText(text));
         rs.Update();
     }
+
+    bool m_newRow = true; ///< the rows validated are new ones
 };
 } // namespace
 
@@ -106,6 +109,13 @@ TEST_F(RecordRules, ANewBudgetLineForACategoryTheMonthHoldsTakesThatLinesPlace)
     EXPECT_EQ(Validate(KindBudget, fuel), "ok");
     EXPECT_EQ(fuel.CellText(2), "");
     WriteNewBudgetRow(fuel);
+
+    // A stored line renamed to a category the month holds stays a line of its own.
+    m_newRow = false;
+    FakeRow renamed({{0, "Fuel"}, {1, "-5"}, {2, "3"}, {5, "Home"}});
+    EXPECT_EQ(Validate(KindBudget, renamed), "ok");
+    EXPECT_EQ(renamed.CellText(2), "3");
+    EXPECT_EQ(Column("SELECT COUNT(*) FROM Budget WHERE Category = 'Fuel'"), (Strings{"1"}));
 
     Strings lines = BudgetLines(2016, 5);
     std::sort(lines.begin(), lines.end());
