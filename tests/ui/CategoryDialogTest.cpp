@@ -57,6 +57,21 @@ protected:
         input.Click(dialog.FindWindow(id));
     }
 
+    /// New, then a "Description contains" rule typed cell by cell; the category's editor
+    /// stays open.
+    static void TypeNewRule(CategoryDialog& dialog, RealInput& input, const std::string& value,
+                            const std::string& category)
+    {
+        ClickButton(dialog, input, CategoryDialog::IdNew);
+        input.Type("Description");
+        input.Key(WXK_TAB);
+        input.Type("contains");
+        input.Key(WXK_TAB);
+        input.Type(value);
+        input.Key(WXK_TAB);
+        input.Type(category);
+    }
+
     /// The in-cell drop list being edited.
     static wxComboBox& DropList(CategoryDialog& dialog)
     {
@@ -162,14 +177,7 @@ TEST_F(CategoryRulesDialog, EscapeKeepsTheStoredRuleButCategorisesNothing)
         [this](CategoryDialog& dialog, RealInput& input)
         {
             QvGrid& grid = dialog.Grid();
-            ClickButton(dialog, input, CategoryDialog::IdNew);
-            input.Type("Description");
-            input.Key(WXK_TAB);
-            input.Type("contains");
-            input.Key(WXK_TAB);
-            input.Type("Bakery");
-            input.Key(WXK_TAB);
-            input.Type("Food");
+            TypeNewRule(dialog, input, "Bakery", "Food");
             input.Key(WXK_RETURN); // stored; a new rule's first cell is being edited again
             EXPECT_EQ(Rules(), std::vector<std::string>{"Bakery:1"});
             ASSERT_TRUE(grid.IsEditing());
@@ -213,14 +221,7 @@ TEST_F(CategoryRulesDialog, TheCloseBoxStoresTheRuleBeingTypedWithoutApplyingThe
     OpenRules(
         [](CategoryDialog& dialog, RealInput& input)
         {
-            ClickButton(dialog, input, CategoryDialog::IdNew);
-            input.Type("Description");
-            input.Key(WXK_TAB);
-            input.Type("contains");
-            input.Key(WXK_TAB);
-            input.Type("Bakery");
-            input.Key(WXK_TAB);
-            input.Type("Food"); // the rule is still being typed
+            TypeNewRule(dialog, input, "Bakery", "Food"); // the rule is still being typed
             ASSERT_TRUE(dialog.Grid().IsEditing());
             input.ClickCloseBox(dialog);
             EXPECT_FALSE(dialog.IsModal());

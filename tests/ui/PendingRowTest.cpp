@@ -229,7 +229,9 @@ TEST_F(PendingRow, EveryMenuCommandWritesTheRowBeingTypedFirstOrLeavesItPending)
         // Greyed items are the commands disabled while a new row is typed.
         bool clicked = m_input->ClickMenuItem(*window.Menu(), CommandTable::ToolkitId(entry.id));
         if (!clicked)
+        {
             EXPECT_FALSE(window.IsCommandEnabled(entry.id));
+        }
         if (clicked && entry.writesRowFirst)
         {
             EXPECT_EQ(stored(description), 1);

@@ -83,6 +83,15 @@ protected:
     }
 
     void Exec(const std::string& sql) { m_db->Execute(sql); }
+    /// The database refuses every change of a stored transaction.
+    void RefuseUpdates()
+    {
+        ASSERT_EQ(sqlite3_exec(m_db->Handle(),
+                               "CREATE TRIGGER refuse BEFORE UPDATE ON Trans BEGIN SELECT "
+                               "RAISE(ABORT, 'refused'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
     void AddTrans(int sequence, const std::string& date, const std::string& description, int amount,
                   const std::string& payee = "")
     {
@@ -169,7 +178,9 @@ TEST_F(QvGridTest, EditsArePendingUntilTheRowIsLeftAndEscapeRestoresEveryCell)
     AddTrans(2, "5/2/2016", "tea", 4);
     BindRegister();
     RealInput& input = *m_input;
-    // Typing the stored value, or a text that is no date, changes nothing.
+    // Typing the stored value changes nothing; a text that is no date is refused with a
+    // message, and Escape brings the date back.
+    MessageBoxAnswers answers;
     input.ClickCell(*m_grid, 1, 1);
     input.Type("tea");
     input.Key(WXK_RETURN);
@@ -177,6 +188,10 @@ TEST_F(QvGridTest, EditsArePendingUntilTheRowIsLeftAndEscapeRestoresEveryCell)
     input.ClickCell(*m_grid, 1, 0);
     input.Type("no date");
     input.Key(WXK_RETURN);
+    ASSERT_EQ(answers.Messages().size(), 1U);
+    EXPECT_EQ(answers.Messages()[0].text, "\"no date\" is not a date.");
+    EXPECT_TRUE(m_grid->IsEditing());
+    input.Key(WXK_ESCAPE);
     m_grid->EndCellEdit();
     EXPECT_FALSE(m_grid->HasPendingChanges());
     EXPECT_EQ(Text(1, 0), FormatShortDate(DateTime{2016, 5, 2}));
@@ -228,11 +243,7 @@ TEST_F(QvGridTest, RefusedWriteKeepsTheUserOnTheRowAndDeleteAsksFirst)
     AddTrans(2, "5/2/2016", "b", 2);
     BindRegister();
     RealInput& input = *m_input;
-    ASSERT_EQ(sqlite3_exec(m_db->Handle(),
-                           "CREATE TRIGGER refuse BEFORE UPDATE ON Trans BEGIN SELECT "
-                           "RAISE(ABORT, 'refused'); END",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    RefuseUpdates();
     MessageBoxAnswers answers;
     input.ClickCell(*m_grid, 1, 1);
     input.Type("changed");
@@ -277,11 +288,7 @@ TEST_F(QvGridTest, BindingAgainWritesTheRowBeingTypedFirstOrIsRefused)
     EXPECT_FALSE(m_grid->HasPendingChanges());
 
     // A row the database refuses stays, and so does the binding; the reason shows.
-    ASSERT_EQ(sqlite3_exec(m_db->Handle(),
-                           "CREATE TRIGGER refuse BEFORE UPDATE ON Trans BEGIN SELECT "
-                           "RAISE(ABORT, 'refused'); END",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    RefuseUpdates();
     MessageBoxAnswers answers;
     m_input->ClickCell(*m_grid, 1, 1);
     m_input->Type("again");
