@@ -546,8 +546,9 @@ void Controller::OnTreeSelChanging(wxTreeEvent& event)
     m_grid->EndCellEdit();
     if (!m_grid->HasPendingChanges())
         return;
-    // A row that cannot be written keeps the old node (the rules say why).
-    if (!m_grid->Commit())
+    // A row the rules refuse keeps the old node, silently (the focus leaving the grid has
+    // said why); one the database refuses too.
+    if (!m_gridHost->CheckPendingRow() || !m_grid->Commit())
         event.Veto();
 }
 

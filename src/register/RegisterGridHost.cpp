@@ -2,6 +2,7 @@
 
 #include "base/UserInterface.h"
 #include "data/Balances.h"
+#include "data/Database.h"
 #include "data/ViewColumns.h"
 #include "gui/WxText.h"
 #include "register/GridRowCells.h"
@@ -37,6 +38,14 @@ bool RegisterGridHost::ValidatePendingRow(bool showMessage)
         m_grid->GoToCell(row, column);
     }
     return false;
+}
+
+bool RegisterGridHost::CheckPendingRow()
+{
+    if (!Attached())
+        return true;
+    Transaction probe(*m_db); // never committed
+    return ValidatePendingRow(false);
 }
 
 bool RegisterGridHost::ConfirmDelete(int row)

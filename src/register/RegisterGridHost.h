@@ -26,6 +26,9 @@ public:
     /// Whether the grid's pending row may be written by the record rules, which fill in its
     /// defaults; with showMessage, a refusal is shown and the cursor put in the cell in error.
     bool ValidatePendingRow(bool showMessage);
+    /// ValidatePendingRow without a message, undoing what the rules change in the database
+    /// (a budget line): the write does that again, in the transaction that stores the row.
+    bool CheckPendingRow();
 
     bool ConfirmDelete(int row) override;
     void RowDeleted() override;

@@ -288,16 +288,24 @@ TEST_F(ControllerTest, TreeFollowsTheAccountsAndARowWithoutDescriptionIsRefused)
     EXPECT_EQ(Grid().GetGridCursorRow(), 0);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 4);
     // A tree change is refused while the row cannot be written: the selection stays, and the
-    // focus leaving the grid tried to write the row, which says why. Closing drops the row.
+    // focus leaving the grid tried to write the row, which says why.
     Grid().EndCellEdit();
     input.ClickTreeItem(Tree(), Node("", KindBudget));
     EXPECT_EQ(window.GetView().Kind(), KindAccountList);
     EXPECT_EQ(Tree().GetSelection(), Node("Bank", KindAccountList));
     ASSERT_EQ(answers.Messages().size(), 2u);
     EXPECT_EQ(answers.Messages()[1].text, "Please enter an account description.");
-    window.Close();
+    // Closing keeps the window and the row, saying why; once the row is dropped it closes.
+    input.ClickCloseBox(window);
+    EXPECT_TRUE(window.IsShown());
+    ASSERT_EQ(answers.Messages().size(), 3u);
+    EXPECT_EQ(answers.Messages()[2].text, "Please enter an account description.");
+    EXPECT_TRUE(Grid().HasPendingChanges());
+    Grid().EndCellEdit();
+    Grid().CancelPendingRow();
+    input.ClickCloseBox(window);
+    EXPECT_FALSE(window.IsShown());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 4);
-    EXPECT_EQ(answers.Messages().size(), 2u);
 }
 
 TEST_F(ControllerTest, BudgetViewTotalsTheMonthAndRegisterCategoriesCompleteFromItsLines)
