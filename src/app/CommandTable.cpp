@@ -75,7 +75,7 @@ const std::array Table{
     CommandEntry{Command::CheckForUpdates, "&Help", "Check for &Updates", "",    0,   false, 0, false, "",                          false, &M::CheckForUpdates,      nullptr},
     CommandEntry{Command::Donate, "&Help", "&Donate",                  "",       0,   false, 0, false, "",                          false, &M::Donate,               nullptr},
     CommandEntry{Command::About,  "&Help", "&About",                   "",       0,   true,  0, false, "",                          false, &M::About,                nullptr},
-    CommandEntry{Command::ToolNew, nullptr, "",                        "",       0,   false, 1, false, "New",                       true,  &M::ToolNew,              &NewRecordRule},
+    CommandEntry{Command::ToolNew, nullptr, "",                        "",       0,   false, 1, false, "New",                       true,  &M::NewRecord,            &NewRecordRule},
     CommandEntry{Command::ToolDelete, nullptr, "",                     "",       0,   false, 2, false, "Delete",                    false, &M::DeleteRecord,         &DeleteRecordRule},
     CommandEntry{Command::BankWebSite, nullptr, "",                    "",       0,   false, 4, true,  "Go to your bank's website", true,  &M::BankWebSite,          nullptr},
     CommandEntry{Command::Back,   nullptr, "",                         "",       0,   false, 5, true,  "Back",                      true,  &M::Back,                 nullptr},

@@ -268,11 +268,6 @@ void MainCommands::About()
     about.ShowModal();
 }
 
-void MainCommands::ToolNew()
-{
-    NewRecord();
-}
-
 void MainCommands::BankWebSite()
 {
     std::string url = GetSetting("BankUrl", "Settings");

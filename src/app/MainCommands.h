@@ -47,9 +47,6 @@ public:
     void CheckForUpdates();
     void Donate();
     void About();
-    /// The tool bar's New: New Record (the row being typed is written before, as for every
-    /// command that moves off it).
-    void ToolNew();
     void BankWebSite();
     /// The budget period one month back or forward.
     void Back();
