@@ -11,14 +11,8 @@
 
 namespace
 {
-std::int64_t At(int year, int month, int day)
-{
-    return FromLocalCalendar(DateTime{year, month, day, 12, 0, 0});
-}
-
-/// The four dates the page's script puts into the form: month start and end, year start
-/// and end.
-std::vector<std::string> FilledDates(const std::string& page)
+/// The dates the page's script puts into the form: month start and end, year start and end.
+std::string FilledDates(const std::string& page)
 {
     std::vector<std::string> dates;
     for (const char* field : {"start.value = \"", "end.value = \""})
@@ -31,8 +25,9 @@ std::vector<std::string> FilledDates(const std::string& page)
                 dates.push_back(value);
         }
     // Month start, year start, month end, year end: put them in the table's order.
-    return dates.size() == 4 ? std::vector<std::string>{dates[0], dates[2], dates[1], dates[3]}
-                             : dates;
+    if (dates.size() != 4)
+        return std::to_string(dates.size()) + " dates";
+    return dates[0] + " " + dates[2] + " " + dates[1] + " " + dates[3];
 }
 } // namespace
 
@@ -48,53 +43,33 @@ TEST(ReportPages, DocumentWrapsTheBodyWithTheStyleSheet)
 
 TEST(ReportPages, ParametersPageFillsThisMonthAndThisYearInTheShortDateFormat)
 {
+    // Day, then month start and end and year start and end, in New York or (german) Berlin.
     struct Case
     {
-        const char* locale;
-        const char* zone;
-        int year, month, day;
-        std::vector<std::string> dates;
+        bool german;
+        DateTime day;
+        const char* dates;
     };
     const Case cases[] = {
-        {"en_US.UTF-8",
-         "America/New_York",
-         2016,
-         5,
-         15,
-         {"05/01/2016", "05/31/2016", "01/01/2016", "12/31/2016"}},
-        {"de_DE.UTF-8",
-         "Europe/Berlin",
-         2016,
-         2,
-         3,
-         {"01.02.2016", "29.02.2016", "01.01.2016", "31.12.2016"}},
-        {"en_US.UTF-8",
-         "America/New_York",
-         2015,
-         12,
-         31,
-         {"12/01/2015", "12/31/2015", "01/01/2015", "12/31/2015"}},
+        {false, {2016, 5, 15, 12, 0, 0}, "05/01/2016 05/31/2016 01/01/2016 12/31/2016"},
+        {true, {2016, 2, 3, 12, 0, 0}, "01.02.2016 29.02.2016 01.01.2016 31.12.2016"},
+        {false, {2015, 12, 31, 12, 0, 0}, "12/01/2015 12/31/2015 01/01/2015 12/31/2015"},
         // The clocks go forward on the last day of March 2024 in Berlin: still the 31st.
-        {"de_DE.UTF-8",
-         "Europe/Berlin",
-         2024,
-         3,
-         10,
-         {"01.03.2024", "31.03.2024", "01.01.2024", "31.12.2024"}},
+        {true, {2024, 3, 10, 12, 0, 0}, "01.03.2024 31.03.2024 01.01.2024 31.12.2024"},
     };
     for (const Case& c : cases)
     {
-        LocaleEnv region(c.locale);
-        TimeZoneEnv zone(c.zone);
-        ASSERT_TRUE(region.Ok()) << c.locale;
-        std::string page = BuildParametersPage(At(c.year, c.month, c.day));
-        EXPECT_EQ(FilledDates(page), c.dates) << c.locale << " " << c.month;
+        SCOPED_TRACE(c.dates);
+        LocaleEnv region(c.german ? "de_DE.UTF-8" : "en_US.UTF-8");
+        TimeZoneEnv zone(c.german ? "Europe/Berlin" : "America/New_York");
+        ASSERT_TRUE(region.Ok());
+        EXPECT_EQ(FilledDates(BuildParametersPage(FromLocalCalendar(c.day))), c.dates);
     }
 }
 
 TEST(ReportPages, ParametersFormSendsThreeTextFieldsToPreview)
 {
-    std::string page = BuildParametersPage(At(2016, 5, 15));
+    std::string page = BuildParametersPage(FromLocalCalendar(DateTime{2016, 5, 15, 12, 0, 0}));
     EXPECT_EQ(page.find("<h1>Transactions Report</h1>"), 0u);
     EXPECT_NE(page.find("action=\"event://Preview\""), std::string::npos);
     EXPECT_NE(page.find("method=\"get\""), std::string::npos);
