@@ -15,28 +15,42 @@ namespace fs = std::filesystem;
 
 namespace
 {
-void MakeDatabase(const std::string& path)
+std::string MakeDatabase(const std::string& path)
 {
     std::ofstream(path).flush();
     Database db(path, OpenOptions{false, false});
     CreateInitialSchema(db);
+    return path;
 }
+
+// The message of the error opening `path` raises; empty when it opens.
+std::string OpenFailure(const std::string& path)
+{
+    try
+    {
+        Database db(path);
+    }
+    catch (const DatabaseError& error)
+    {
+        return GetComExceptionMessage(error);
+    }
+    return "";
+}
+
+// A database of the first shape in a fresh folder, migrated on opening.
+class DatabaseWork : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    Database db{MakeDatabase(dir.File("qtb.mdb"))};
+};
 } // namespace
 
 TEST(DatabaseOpen, NeverCreatesAMissingFile)
 {
     TempDir dir;
     std::string missing = dir.File("missing/qtb.mdb");
-    try
-    {
-        Database db(missing);
-        FAIL() << "opened a missing database";
-    }
-    catch (const DatabaseError& error)
-    {
-        EXPECT_EQ(GetComExceptionMessage(error),
-                  "Could not find file '" + missing + "'. (-2147467259)");
-    }
+    EXPECT_EQ(OpenFailure(missing), "Could not find file '" + missing + "'. (-2147467259)");
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_FALSE(fs::exists(missing + ".bak"));
     EXPECT_FALSE(fs::exists(dir.File("missing")));
@@ -65,16 +79,7 @@ TEST(DatabaseOpen, RefusesAFileThatIsNotADatabaseAndLeavesItAlone)
     std::string path = dir.File("notes.mdb");
     std::string content = "This is a letter, not a database.\n" + std::string(5000, 'x');
     std::ofstream(path) << content;
-    try
-    {
-        Database db(path);
-        FAIL() << "opened a text file";
-    }
-    catch (const DatabaseError& error)
-    {
-        EXPECT_NE(GetComExceptionMessage(error).find("not a Tallybrook database"),
-                  std::string::npos);
-    }
+    EXPECT_NE(OpenFailure(path).find("not a Tallybrook database"), std::string::npos);
     EXPECT_EQ(FileContents(path), content);
 }
 
@@ -123,12 +128,8 @@ TEST(DatabaseErrorText, FollowsTheDescriptionThenTheCode)
     EXPECT_EQ(GetComExceptionMessage(DatabaseError(0x1234, "")), "Unknown error 0x1234 (4660)");
 }
 
-TEST(DatabaseTransactions, RollBackUnlessCommittedAndNest)
+TEST_F(DatabaseWork, TransactionsRollBackUnlessCommittedAndNest)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
-    MakeDatabase(path);
-    Database db(path);
     {
         Transaction outer(db);
         db.Execute("INSERT INTO Account (AccountID) VALUES ('kept')");
@@ -148,12 +149,8 @@ TEST(DatabaseTransactions, RollBackUnlessCommittedAndNest)
     EXPECT_EQ(db.TransactionDepth(), 0);
 }
 
-TEST(DatabaseStatements, AStatementThatFailsHalfWayChangesNothing)
+TEST_F(DatabaseWork, AStatementThatFailsHalfWayChangesNothing)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
-    MakeDatabase(path);
-    Database db(path);
     db.Execute("CREATE UNIQUE INDEX OneNumber ON Account (AccountID)");
     db.Execute("INSERT INTO Account (AccountID, Description) VALUES ('a', 'first')");
     db.Execute("INSERT INTO Account (AccountID, Description) VALUES ('b', 'second')");

@@ -53,15 +53,23 @@ std::string FirstValue(Database& db, const std::string& sql)
     Recordset rs = db.Execute(sql);
     return rs.IsEOF() ? "<none>" : rs.GetValue(0).ToText();
 }
+
+// A file in a fresh folder, built by each test at the version it needs.
+class SchemaMigration : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    std::string path = dir.File("qtb.mdb");
+};
 } // namespace
 
-TEST(SchemaMigration, BringsEveryOlderVersionToFiveKeepingRows)
+TEST_F(SchemaMigration, BringsEveryOlderVersionToFiveKeepingRows)
 {
     for (int version = -1; version <= 4; ++version)
     {
         SCOPED_TRACE("from version " + std::to_string(version));
-        TempDir dir;
-        std::string path = dir.File("qtb.mdb");
+        TempDir round;
+        path = round.File("qtb.mdb");
         BuildAtVersion(path, version);
         Database db(path);
         EXPECT_EQ(ReadSchemaVersion(db), 5);
@@ -84,10 +92,8 @@ TEST(SchemaMigration, BringsEveryOlderVersionToFiveKeepingRows)
     }
 }
 
-TEST(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
+TEST_F(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, 2);
     {
         Database db(path, OpenOptions{false, false});
@@ -98,10 +104,8 @@ TEST(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
     EXPECT_EQ(ReadSchemaVersion(db), 5);
 }
 
-TEST(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
+TEST_F(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, -1);
     {
         Database first(path);
@@ -115,10 +119,8 @@ TEST(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
     EXPECT_EQ(FileContents(path + ".bak"), afterFirst);
 }
 
-TEST(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
+TEST_F(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, 0);
     std::string before = FileContents(path);
     {
@@ -132,10 +134,8 @@ TEST(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
     EXPECT_EQ(version0.Field(0).name, "0");
 }
 
-TEST(SchemaMigration, FailingStepLeavesTheFileUnchanged)
+TEST_F(SchemaMigration, FailingStepLeavesTheFileUnchanged)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, 1);
     {
         // A database whose Investment table is gone cannot take step 4.
@@ -151,20 +151,16 @@ TEST(SchemaMigration, FailingStepLeavesTheFileUnchanged)
     EXPECT_THROW(account.FieldIndex("BudgetInclude"), DatabaseError);
 }
 
-TEST(SchemaMigration, ReadSchemaVersionTreatsANonNumericColumnAsZero)
+TEST_F(SchemaMigration, ReadSchemaVersionTreatsANonNumericColumnAsZero)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, -1);
     Database db(path, OpenOptions{false, false});
     db.Execute("CREATE TABLE _SchemaVersion (abc LONG)");
     EXPECT_EQ(ReadSchemaVersion(db), 0);
 }
 
-TEST(SchemaMigration, NewTablesNumberRowsTypedWithoutSequence)
+TEST_F(SchemaMigration, NewTablesNumberRowsTypedWithoutSequence)
 {
-    TempDir dir;
-    std::string path = dir.File("qtb.mdb");
     BuildAtVersion(path, -1);
     Database db(path);
     db.Execute("INSERT INTO Budget ([Year], Period, Category, Sequence) VALUES (2016, 5, 'Rent', "
@@ -188,13 +184,13 @@ TEST(SchemaMigration, NewTablesNumberRowsTypedWithoutSequence)
     EXPECT_EQ(FirstValue(db, "SELECT SubSequence FROM Trans"), "0");
 }
 
-TEST(SchemaMigration, FitidsCompareByteForByteAndEveryOtherTextIgnoresCase)
+TEST_F(SchemaMigration, FitidsCompareByteForByteAndEveryOtherTextIgnoresCase)
 {
     for (int version : {-1, 4, 5})
     {
         SCOPED_TRACE("from version " + std::to_string(version));
-        TempDir dir;
-        std::string path = dir.File("qtb.mdb");
+        TempDir round;
+        path = round.File("qtb.mdb");
         BuildAtVersion(path, version);
         {
             // Files made before the rule, at version 5 too, compare FITIDs ignoring case.
