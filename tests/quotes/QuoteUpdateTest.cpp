@@ -214,15 +214,14 @@ TEST_F(QuoteUpdate, SilentServerAndClosedPortChangeNoPriceAndSayNothing)
     Reply silent = Answered(200, CsvLine("IBM", "99"));
     silent.never = true;
     Answer(CsvTarget("IBM"), silent);
-    EXPECT_FALSE(Update(Csv()).failed);
-    EXPECT_EQ(Holdings(), std::vector<std::string>{"IBM 10 40"});
-    EXPECT_EQ(ui.events, QuietRun);
-
-    ui.events.clear();
     CsvQuoteService closed("http://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
-    EXPECT_FALSE(Update(closed).failed);
-    EXPECT_EQ(Holdings(), std::vector<std::string>{"IBM 10 40"});
-    EXPECT_EQ(ui.events, QuietRun);
+    for (const CsvQuoteService& service : {Csv(), closed})
+    {
+        ui.events.clear();
+        EXPECT_FALSE(Update(service).failed);
+        EXPECT_EQ(Holdings(), std::vector<std::string>{"IBM 10 40"});
+        EXPECT_EQ(ui.events, QuietRun);
+    }
 }
 
 TEST_F(QuoteUpdate, PriceIsReadWithAPointInEveryLocale)
