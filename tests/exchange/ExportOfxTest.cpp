@@ -124,14 +124,6 @@ TEST_F(ExportOfxTest, TypesFitidsAndTheLedgerBalanceFollowTheRows)
     EXPECT_EQ(Values(text, "<BALAMT>"), std::vector<std::string>{"257.2499"});
 }
 
-TEST_F(ExportOfxTest, TheThirdRowOfTheWalkWithoutFitidIsQvtb3)
-{
-    for (int sequence = 1; sequence <= 3; ++sequence)
-        Add({.sequence = sequence,
-             .fitid = sequence == 2 ? std::optional<std::string>("") : std::nullopt});
-    EXPECT_EQ(Values(Export(), "<FITID>"), (std::vector<std::string>{"QVTB1", "QVTB2", "QVTB3"}));
-}
-
 TEST_F(ExportOfxTest, RowsAreListedAndNumberedInPostingOrder)
 {
     TimeZoneEnv eastern("EST5");
@@ -159,15 +151,6 @@ TEST_F(ExportOfxTest, EveryDateCarriesTheLocalOffsetInWholeHours)
     Add({.sequence = 1, .date = "3/15/2016", .fitid = "F1"});
     Add({.sequence = 2, .date = "1/4/2016", .fitid = "F2"});
     Add({.sequence = 3, .date = "7/9/2016", .fitid = "F3"});
-    {
-        TimeZoneEnv eastern("EST5"); // no summer time
-        std::string text = Export();
-        EXPECT_EQ(Values(text, "<DTPOSTED>"),
-                  (std::vector<std::string>{"20160104000000[-5]", "20160315000000[-5]",
-                                            "20160709000000[-5]"}));
-        EXPECT_EQ(Values(text, "<DTSTART>"), std::vector<std::string>{"20160104000000[-5]"});
-        EXPECT_EQ(Values(text, "<DTEND>"), std::vector<std::string>{"20160709000000[-5]"});
-    }
     {
         TimeZoneEnv india("Asia/Kolkata"); // +5:30 is cut to 5
         EXPECT_EQ(Values(Export(), "<DTPOSTED>")[1], "20160315000000[5]");
