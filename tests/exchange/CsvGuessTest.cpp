@@ -2,7 +2,7 @@
 
 #include "exchange/CsvGuess.h"
 
-#include "support/ScopedLocale.h"
+#include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +44,7 @@ const std::string German = "Kontoauszug;;;;;\r\n"
 // table of statements (CsvImportTest), where the rows they give are checked.
 TEST(CsvGuess, ReadsDebitAndCreditColumnsAndNamesInOtherLanguages)
 {
-    ScopedEnv lcAll("LC_ALL", "C");
-    ScopedLocale fromEnvironment("");
+    LocaleEnv fromEnvironment("C");
     const struct
     {
         const char* bank;
@@ -72,8 +71,7 @@ TEST(CsvGuess, ReadsDebitAndCreditColumnsAndNamesInOtherLanguages)
 
 TEST(CsvGuess, SaysWhatItCannotBeSureOf)
 {
-    ScopedEnv lcAll("LC_ALL", "C");
-    ScopedLocale fromEnvironment("");
+    LocaleEnv fromEnvironment("C");
     // Every day is 12 or less: day first and month first both read every date.
     std::string days = "Date,Payee,Amount\n01/02/2019,A,-1.00\n03/04/2019,B,-2.00\n";
     CsvGuess guess = GuessCsvMapping(days);
@@ -132,16 +130,10 @@ TEST(CsvGuess, FindsCsvStatementsAmongOtherFiles)
     EXPECT_TRUE(LooksLikeCsvStatement(German));
     EXPECT_TRUE(LooksLikeCsvStatement("\xEF\xBB\xBF"
                                       "Date,Amount\n2019-03-01,-1.50\n"));
-    EXPECT_TRUE(LooksLikeCsvStatement(std::string("\xFF\xFE"
-                                                  "1\0"
-                                                  "/\0"
-                                                  "2\0"
-                                                  "/\0"
-                                                  "1\0"
-                                                  "9\0"
-                                                  ",\0"
-                                                  "5\0\n\0",
-                                                  20)));
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("1/2/19,5\n"))
+        utf16 += {c, '\0'};
+    EXPECT_TRUE(LooksLikeCsvStatement(utf16));
     EXPECT_FALSE(LooksLikeCsvStatement("hello\n"));
     EXPECT_FALSE(LooksLikeCsvStatement("just some notes, nothing more\n"));
     EXPECT_FALSE(LooksLikeCsvStatement("!Type:Bank\nD1/15/16\nT-12.34\n^\n"));

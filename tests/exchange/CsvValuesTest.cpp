@@ -1,6 +1,6 @@
 #include "exchange/CsvValues.h"
 
-#include "support/ScopedLocale.h"
+#include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -143,8 +143,7 @@ TEST(CsvValues, AmountsFollowTheFileInEveryLocale)
     for (const char* locale : {"C", "en_US.UTF-8", "de_DE.UTF-8"})
     {
         SCOPED_TRACE(locale);
-        ScopedEnv lcAll("LC_ALL", locale);
-        ScopedLocale fromEnvironment("");
+        LocaleEnv fromEnvironment(locale);
         ASSERT_TRUE(fromEnvironment.Ok()) << "locale " << locale << " is not installed";
         for (const auto& [text, units] : pointCases)
             EXPECT_EQ(Units(text, '.'), units) << text;
