@@ -9,6 +9,7 @@
 #include "exchange/CsvMappingStore.h"
 #include "exchange/ImportDriver.h"
 #include "exchange/ImportFixture.h"
+#include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,6 @@
 
 namespace
 {
-const char* const SkippedHead =
-    "Invalid data was found while importing. The following lines were skipped:";
-
 CsvOptions Options(const std::string& text)
 {
     auto options = ParseCsvOptions(text);
@@ -203,8 +201,7 @@ TEST_F(CsvImport, StatementsOfEveryShapeAreReadTheSameUnderEveryLocale)
     for (const char* locale : {"C", "en_US.UTF-8", "de_DE.UTF-8"})
     {
         SCOPED_TRACE(locale);
-        ScopedEnv lcAll("LC_ALL", locale);
-        ScopedLocale fromEnvironment("");
+        LocaleEnv fromEnvironment(locale);
         ASSERT_TRUE(fromEnvironment.Ok()) << "locale " << locale << " is not installed";
         for (const Shape& shape : Shapes())
         {
@@ -292,8 +289,7 @@ TEST_F(CsvImport, OneTransactionThenBalancesThenTheRules)
     EXPECT_EQ(Count("Budget WHERE Category = 'Income' AND [Year] = 2019 AND Period = 3"), 1);
     EXPECT_EQ(Count("Budget WHERE Category = '(none)' AND [Year] = 2019 AND Period = 4"), 1);
     EXPECT_EQ(viewRefreshes, 1);
-    EXPECT_TRUE(ui.status.empty());
-    EXPECT_EQ(ui.waitDepth, 0);
+    ExpectUiSettled();
 }
 
 TEST_F(CsvImport, TheMappingIsRememberedForTheHeaderLine)

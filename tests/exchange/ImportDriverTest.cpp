@@ -96,8 +96,7 @@ TEST_F(ImportDriver, AnEmptyPathOrUnknownFormatChangesNothing)
     EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Stop);
     EXPECT_EQ(Value("SELECT CurrentBalance FROM Account"), "5") << "no balance recomputed";
     EXPECT_EQ(ui.statusLog, (std::vector<std::string>{"Importing " + path + "..."}));
-    EXPECT_TRUE(ui.status.empty());
-    EXPECT_EQ(ui.waitDepth, 0);
+    ExpectUiSettled();
     EXPECT_EQ(viewRefreshes, 0);
 }
 
@@ -130,8 +129,7 @@ TEST_F(ImportDriver, ImportsInOneCommitRecomputesEveryBalanceAndRefreshes)
                    "ORDER BY AccountID"),
               (std::vector<std::string>{"1001|-50", "2002|-2.5", "3003|750", "4004|70"}));
     EXPECT_EQ(viewRefreshes, 1);
-    EXPECT_TRUE(ui.status.empty());
-    EXPECT_EQ(ui.waitDepth, 0);
+    ExpectUiSettled();
     EXPECT_TRUE(ui.messages.empty());
 
     // QIF files go to the QIF reader; a reader error still recomputes the balances.
@@ -167,7 +165,6 @@ TEST_F(ImportDriver, AnAccountDialogErrorInAQifImportRollsTheImportBack)
 {
     chooser.onChoose = [] { throw DatabaseError(Status::Fail, "disk gone"); };
     EXPECT_THROW(ImportFile(Context(), WriteFile("s.qif", "!Type:Bank\n")), DatabaseError);
-    EXPECT_TRUE(ui.status.empty());
-    EXPECT_EQ(ui.waitDepth, 0);
+    ExpectUiSettled();
     EXPECT_EQ(Db().TransactionDepth(), 0);
 }

@@ -2,6 +2,7 @@
 
 #include "base/UserInterface.h"
 #include "data/Database.h"
+#include "data/DateTime.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "exchange/ImportAccount.h"
@@ -22,6 +23,14 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+inline const std::string SkippedHead =
+    "Invalid data was found while importing. The following lines were skipped:";
+
+inline std::int64_t LocalMidnight(int year, int month, int day)
+{
+    return FromLocalCalendar(DateTime{year, month, day, 0, 0, 0});
+}
 
 /// One STMTTRN block in SGML form; empty fields are left out.
 inline std::string Block(const std::string& fitid, const std::string& date,
@@ -166,6 +175,12 @@ protected:
         return rows;
     }
 
+    /// The fields of every transaction, in Sequence order.
+    std::vector<std::string> Stored(const std::string& fields)
+    {
+        return Rows("SELECT " + fields + " FROM Trans ORDER BY Sequence");
+    }
+
     /// The posting time of every transaction, in Sequence order.
     std::vector<std::int64_t> PostDates()
     {
@@ -174,6 +189,13 @@ protected:
              !rs.IsEOF(); rs.MoveNext())
             dates.push_back(rs.GetTime("PostDate"));
         return dates;
+    }
+
+    /// Whether the import left no status text pushed and no wait cursor shown.
+    void ExpectUiSettled()
+    {
+        EXPECT_TRUE(ui.status.empty());
+        EXPECT_EQ(ui.waitDepth, 0);
     }
 
     /// Whether every account's stored balance equals what its rows add up to.

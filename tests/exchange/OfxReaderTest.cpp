@@ -1,6 +1,5 @@
 #include "exchange/OfxReader.h"
 
-#include "data/DateTime.h"
 #include "exchange/ImportDriver.h"
 #include "exchange/ImportFixture.h"
 
@@ -11,11 +10,6 @@
 
 namespace
 {
-std::int64_t LocalMidnight(int year, int month, int day)
-{
-    return FromLocalCalendar(DateTime{year, month, day, 0, 0, 0});
-}
-
 class OfxReader : public ImportTest
 {
 protected:

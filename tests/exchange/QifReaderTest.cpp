@@ -27,11 +27,6 @@ protected:
         chooser.Map("Checking");
         return ReadQifFile(Context(), WriteFile("statement.qif", content));
     }
-
-    std::vector<std::string> Stored(const std::string& fields)
-    {
-        return Rows("SELECT " + fields + " FROM Trans ORDER BY Sequence");
-    }
 };
 
 const char* const GroceryRecord = "!Type:Bank\nD1/15'16\nT-12.34\nPPayee\nMMemo\nLGroceries\n^\n";
@@ -146,8 +141,6 @@ TEST_F(QifReader, StoresFieldsByTheirRules)
 TEST_F(QifReader, ReadsDatesByTheirRules)
 {
     const std::int64_t march4 = LocalTime(2016, 3, 4);
-    const std::string skipped = "Invalid data was found while importing. The following "
-                                "lines were skipped:";
     const struct
     {
         const char* file;
@@ -157,16 +150,16 @@ TEST_F(QifReader, ReadsDatesByTheirRules)
         // A record without a D line takes the date before it; before any, it is skipped whole.
         {"!Type:Bank\nT1\nPFirst\n^\nD3/4/2016\nT2\n^\nT3\n^\n",
          {march4, march4},
-         skipped + "\nT1\nPFirst"},
+         SkippedHead + "\nT1\nPFirst"},
         // A D line that cannot be read skips its record, and the undated ones after it.
         {"!Type:Bank\nD3/4/2016\nT1\n^\nDnot a date\nT2\n^\nD1/1/1899\nT3\n^\nT4\n^\n"
          "D3/4/16\nT5\n^\n",
          {march4, march4},
-         skipped + "\nDnot a date\nD1/1/1899\nT4"},
+         SkippedHead + "\nDnot a date\nD1/1/1899\nT4"},
         {"!Type:Bank\nD3/4/2016 10:30\nT1\n^\n", {LocalTime(2016, 3, 4, 10, 30)}, ""},
         {"!Type:Bank\nD12/31/1969\nT1\n^\nD1/1/1970\nT2\n^\n",
          {LocalTime(1970, 1, 1)},
-         skipped + "\nD12/31/1969"},
+         SkippedHead + "\nD12/31/1969"},
     };
     for (const auto& c : cases)
     {
@@ -301,8 +294,7 @@ TEST_F(QifReader, ACategoryListAddsBudgetLinesToTheSelectedMonth)
     EXPECT_EQ(Count("Trans"), 0);
     // A B line that cannot be read leaves its record out and is listed.
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Invalid data was found while importing. The following lines "
-                                   "were skipped:\nBabc");
+    EXPECT_EQ(ui.messages[0].text, SkippedHead + "\nBabc");
 }
 
 TEST_F(QifReader, FindsDuplicatesByAccountDateAmountMemoAndCheckNumber)

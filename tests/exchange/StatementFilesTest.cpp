@@ -8,6 +8,7 @@
 #include "data/TextEncoding.h"
 #include "exchange/ImportDriver.h"
 #include "exchange/ImportFixture.h"
+#include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,6 @@ namespace
 {
 const std::string CafeUtf8 = "Caf\xC3\xA9 Z\xC3\xBCrich";
 const std::string Cafe1252 = "Caf\xE9 Z\xFCrich"; // the same text in CP1252 and ISO-8859-1
-
-const char* const SkippedHead =
-    "Invalid data was found while importing. The following lines were skipped:";
 
 std::string SgmlHeader(const std::string& charset)
 {
@@ -66,11 +64,6 @@ protected:
         return ImportFile(Context(), WriteFile(name, content));
     }
 
-    std::vector<std::string> Stored(const std::string& fields)
-    {
-        return Rows("SELECT " + fields + " FROM Trans ORDER BY Sequence");
-    }
-
     /// Every stored amount in units of 1/10,000, in Sequence order.
     std::vector<std::int64_t> Amounts()
     {
@@ -81,11 +74,6 @@ protected:
         return units;
     }
 };
-
-std::int64_t LocalMidnight(int year, int month, int day)
-{
-    return FromLocalCalendar(DateTime{year, month, day, 0, 0, 0});
-}
 } // namespace
 
 TEST_F(StatementFiles, TextIsStoredAsUtf8WhateverTheFileDeclares)
@@ -177,8 +165,7 @@ TEST_F(StatementFiles, AmountsReadTheSameUnderEveryLocale)
     {
         SCOPED_TRACE(locale);
         // The program takes its locale from the environment at start.
-        ScopedEnv lcAll("LC_ALL", locale);
-        ScopedLocale fromEnvironment("");
+        LocaleEnv fromEnvironment(locale);
         ASSERT_TRUE(fromEnvironment.Ok()) << "locale " << locale << " is not installed";
         Db().Execute("DELETE FROM Trans");
         EXPECT_EQ(Import("amounts.ofx", ofx).added, 5);
@@ -194,14 +181,13 @@ TEST_F(StatementFiles, AmountsReadTheSameUnderEveryLocale)
 
 TEST_F(StatementFiles, AnAmountThatCannotBeReadIsNeverStoredAsZero)
 {
-    ScopedEnv lcAll("LC_ALL", "C.UTF-8");
-    ScopedLocale fromEnvironment("");
+    LocaleEnv fromEnvironment("C.UTF-8");
     ASSERT_TRUE(fromEnvironment.Ok());
     ImportFileResult qif = Import("bad.qif", "!Type:Bank\nD1/5/2016\nT-12.34\n^\nD1/6/2016\n"
                                              "T12 EUR\nPShop\n^\nD1/7/2016\nT\n^\n");
     EXPECT_EQ(qif.added, 1);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, std::string(SkippedHead) + "\nT12 EUR\nT");
+    EXPECT_EQ(ui.messages[0].text, SkippedHead + "\nT12 EUR\nT");
     EXPECT_EQ(Amounts(), (std::vector<std::int64_t>{-123400}));
 
     ImportFileResult ofx =
@@ -239,8 +225,7 @@ TEST_F(StatementFiles, DatesFollowTheLocalCalendarInEveryTimeZone)
         EXPECT_EQ(Amounts(),
                   (std::vector<std::int64_t>{-10000, -20000, -30000, -80000, -100000, -110000}));
         ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text,
-                  std::string(SkippedHead) + "\nD12/31/1969\nD13/45/2016");
+        EXPECT_EQ(ui.messages[0].text, SkippedHead + "\nD12/31/1969\nD13/45/2016");
         // Nothing comes back at the next import.
         EXPECT_EQ(Import("dates.ofx", ofx).added, 0);
         EXPECT_EQ(Import("dates.qif", qif).added, 0);
@@ -259,7 +244,6 @@ TEST_F(StatementFiles, FitidsThatDifferOnlyInCaseAreTwoTransactions)
     ImportFileResult again = Import("case.ofx", file);
     EXPECT_EQ(again.added, 0);
     EXPECT_EQ(again.duplicates, 4);
-    EXPECT_EQ(Count("Trans WHERE FITID = 'a2'"), 1);
 }
 
 TEST_F(StatementFiles, HeadersOnOneLineMissingOrAfterAByteOrderMarkAreRead)
