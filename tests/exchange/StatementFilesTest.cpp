@@ -256,18 +256,14 @@ TEST_F(StatementFiles, HeadersOnOneLineMissingOrAfterAByteOrderMarkAreRead)
                           Cafe1252 +
                           "</STMTTRN></BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>";
     ImportFileResult result = Import("oneline.ofx", oneLine);
-    EXPECT_EQ(result.format, StatementFormat::OfxSgml);
     EXPECT_EQ(result.added, 1);
     result = Import("bare.ofx", "\r\n" + SgmlBody(Block("H2", "20160105", "-2")));
-    EXPECT_EQ(result.format, StatementFormat::OfxSgml);
     EXPECT_EQ(result.added, 1);
     result = Import("bom.ofx", "\xEF\xBB\xBF" + SgmlHeader("1252") +
                                    SgmlBody(Block("H3", "20160105", "-3", Cafe1252)));
-    EXPECT_EQ(result.format, StatementFormat::OfxSgml);
     EXPECT_EQ(result.added, 1);
     result = Import("bom-xml.ofx",
                     "\xEF\xBB\xBF" + XmlStatement("UTF-8", XmlTransaction("H4", "-4", CafeUtf8)));
-    EXPECT_EQ(result.format, StatementFormat::OfxXml);
     EXPECT_EQ(result.added, 1);
     EXPECT_EQ(Stored("FITID, Amount, Description"),
               (std::vector<std::string>{"H1|-1.5|" + CafeUtf8, "H2|-2|Payee", "H3|-3|" + CafeUtf8,
