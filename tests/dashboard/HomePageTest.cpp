@@ -23,14 +23,10 @@ std::string Between(const std::string& page, const std::string& from, const std:
     return page.substr(start, page.find(to, start) - start);
 }
 
-std::string AccountsTable(const std::string& page)
+/// The rows of the box with the given heading ("Accounts", "Quotes").
+std::string Box(const std::string& page, const std::string& heading)
 {
-    return Between(page, "colspan=\"2\">Accounts</td></tr>\n", "</table>");
-}
-
-std::string QuotesTable(const std::string& page)
-{
-    return Between(page, "colspan=\"2\">Quotes</td></tr>\n", "</table>");
+    return Between(page, "colspan=\"2\">" + heading + "</td></tr>\n", "</table>");
 }
 
 std::string NetWorthRow(const std::string& amount)
@@ -62,8 +58,8 @@ TEST_F(HomePage, EmptyDatabaseShowsHeadingsTheZeroNetWorthAndNoBudget)
         LocaleEnv region(locale);
         ASSERT_TRUE(region.Ok()) << locale;
         std::string page = Page();
-        EXPECT_EQ(AccountsTable(page), NetWorthRow(zero)) << locale;
-        EXPECT_EQ(QuotesTable(page), "") << locale;
+        EXPECT_EQ(Box(page, "Accounts"), NetWorthRow(zero)) << locale;
+        EXPECT_EQ(Box(page, "Quotes"), "") << locale;
         EXPECT_NE(page.find("<a href='event://gotoBudget'>No budget for this month.</a>"),
                   std::string::npos);
         for (const char* placeholder : {"%accounts%", "%net_worth%", "%quotes%", "%this_month%"})
@@ -105,7 +101,7 @@ TEST_F(HomePage, AccountsByTypeThenDescriptionAndNullBalancesAddNothing)
                            AccountRow("Credit Card", "2", "Visa", Currency::FromWhole(-20)) +
                            AccountRow("Loan", "1", "Mortgage", Currency::FromWhole(-1000));
     // 60 + 100.5 - 20 - 1000; the wallet's NULL balance counts nothing.
-    EXPECT_EQ(AccountsTable(Page()), expected + NetWorthRow("-$859.50"));
+    EXPECT_EQ(Box(Page(), "Accounts"), expected + NetWorthRow("-$859.50"));
 }
 
 TEST_F(HomePage, QuotesOnePerHoldingBySymbolWithNullPricesAsZero)
@@ -120,10 +116,10 @@ TEST_F(HomePage, QuotesOnePerHoldingBySymbolWithNullPricesAsZero)
         AddHolding("IBM", "12.5");
         AddHolding("IBM", "12.5");
         std::string row = "</td><td class='menuText' align='right'>";
-        EXPECT_EQ(QuotesTable(Page()), "<tr><td class='menuText'>IBM" + row + price +
-                                           "</td></tr>\n<tr><td class='menuText'>IBM" + row +
-                                           price + "</td></tr>\n<tr><td class='menuText'>MSFT" +
-                                           row + zero + "</td></tr>\n")
+        EXPECT_EQ(Box(Page(), "Quotes"), "<tr><td class='menuText'>IBM" + row + price +
+                                             "</td></tr>\n<tr><td class='menuText'>IBM" + row +
+                                             price + "</td></tr>\n<tr><td class='menuText'>MSFT" +
+                                             row + zero + "</td></tr>\n")
             << locale;
     }
 }

@@ -7,8 +7,6 @@
 
 namespace
 {
-using Args = std::vector<std::string>;
-
 const std::string Heading = "<h1>Transactions Report</h1><h2><a "
                             "href=\"event://Report_Transactions_Parameters\">";
 const std::string NoRows = "<p style=\"text-align:center\">No transactions in this date range.</p>";
