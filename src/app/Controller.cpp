@@ -8,7 +8,7 @@
 #include "app/QvStatusBar.h"
 #include "app/QvToolBar.h"
 #include "base/AppText.h"
-#include "base/DatabaseLocation.h"
+#include "data/DatabaseLocation.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/Trace.h"

@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 
-#include "base/DatabaseLocation.h"
+#include "data/DatabaseLocation.h"
 #include "budget/BudgetReport.h"
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportCommandLine.h"

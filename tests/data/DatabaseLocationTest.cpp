@@ -1,4 +1,4 @@
-#include "base/DatabaseLocation.h"
+#include "data/DatabaseLocation.h"
 
 #include "base/Settings.h"
 #include "data/Database.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Controller.h"
-#include "base/DatabaseLocation.h"
+#include "data/DatabaseLocation.h"
 #include "base/Paths.h"
 #include "base/Trace.h"
 #include "data/Database.h"

@@ -1,5 +1,5 @@
 #include "register/QvGrid.h"
-#include "base/DatabaseLocation.h"
+#include "data/DatabaseLocation.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Regional.h"
