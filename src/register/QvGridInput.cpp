@@ -84,8 +84,9 @@ bool QvGrid::WriteRow()
 {
     if (Commit())
         return true;
-    // A row the rules refused has shown its reason already; the engine's is shown here.
-    if (!m_source->LastError().empty())
+    // A refused cell and a row the rules refused have shown their reason already; the
+    // engine's is shown here.
+    if (!m_editRefused && !m_source->LastError().empty())
         wxMessageBox(ToWx(m_source->LastError()), MessageCaption, wxOK | wxICON_ERROR, this);
     return false;
 }
