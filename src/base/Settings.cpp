@@ -1,5 +1,6 @@
 #include "base/Settings.h"
 
+#include "base/FileReplace.h"
 #include "base/Paths.h"
 
 #include <algorithm>
@@ -157,54 +158,6 @@ std::optional<std::string> ReadFile(const std::string& path)
     return content;
 }
 
-bool WriteAll(int fd, const std::string& content)
-{
-    size_t written = 0;
-    while (written < content.size())
-    {
-        const ssize_t count = write(fd, content.data() + written, content.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        written += static_cast<size_t>(count);
-    }
-    return true;
-}
-
-/// Replaces the file through a temporary file beside it, so a failure never leaves half a file.
-void ReplaceFile(const std::string& path, const std::string& content)
-{
-    std::string target = path;
-    // A link keeps pointing at the real file.
-    if (char* real = realpath(path.c_str(), nullptr))
-    {
-        target = real;
-        std::free(real);
-    }
-    const size_t slash = target.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tempPath = folder + "." + name + ".XXXXXX";
-    const int fd = mkstemp(tempPath.data());
-    if (fd < 0)
-        return;
-
-    mode_t mode = 0;
-    if (struct stat info{}; stat(target.c_str(), &info) == 0)
-        mode = info.st_mode & 07777;
-    else
-    {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
-    if (close(fd) != 0 || !written || rename(tempPath.c_str(), target.c_str()) != 0)
-        unlink(tempPath.c_str());
-}
-
 std::string CutToCharacters(std::string_view value, size_t maxCharacters)
 {
     // Counts UTF-8 characters so a multi-byte character is never split.
@@ -317,7 +270,8 @@ void WriteSetting(const std::string& key, const std::string& value, const std::s
             updated += newline;
         updated += "[" + section + "]" + newline + entry + newline;
     }
-    ReplaceFile(path, updated);
+    // A file that cannot be written keeps what it held; the setting is then not kept.
+    static_cast<void>(ReplaceFile(path, updated));
 }
 
 bool GetBoolSetting(const std::string& key)

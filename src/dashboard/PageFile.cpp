@@ -1,9 +1,8 @@
 #include "dashboard/PageFile.h"
 
+#include "base/FileReplace.h"
 #include "base/Paths.h"
 #include "net/HttpClient.h"
-
-#include <fstream>
 
 std::string PageFilePath()
 {
@@ -13,8 +12,8 @@ std::string PageFilePath()
 std::string WritePageFile(const std::string& document)
 {
     std::string path = PageFilePath();
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << document;
+    // A page that cannot be written leaves the one before in place, whole.
+    static_cast<void>(ReplaceFile(path, document));
     return path;
 }
 

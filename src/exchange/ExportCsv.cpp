@@ -1,5 +1,7 @@
 #include "exchange/ExportCsv.h"
 
+#include "base/FileReplace.h"
+
 #include "data/Database.h"
 #include "data/DateTime.h"
 #include "data/RecordHelpers.h"
@@ -116,6 +118,6 @@ ExportResult ExportCsv(Database& db, const std::string& accountId, const std::st
     rs.Close();
     if (!IsValidUtf8(text))
         text = ToValidUtf8(text);
-    result.error = ReplaceFileContents(path, text);
+    result.error = ReplaceFile(path, text);
     return result;
 }

@@ -1,5 +1,7 @@
 #include "exchange/ExportOfx.h"
 
+#include "base/FileReplace.h"
+
 #include "data/Database.h"
 #include "data/DateTime.h"
 #include "data/RecordHelpers.h"
@@ -285,7 +287,7 @@ std::string WriteStatement(const std::string& path, StatementPieces line)
     std::vector<std::string_view> bytes{header};
     for (const std::string* piece : pieces)
         bytes.emplace_back(*piece);
-    return ReplaceFileContents(path, bytes);
+    return ReplaceFile(path, bytes);
 }
 } // namespace
 

@@ -250,7 +250,8 @@ TEST_F(ExportOfxTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays)
     std::string folder = PathOf("a folder.ofx");
     std::filesystem::create_directory(folder);
     result = ExportOfx(Db(), "A1", folder, At(2016, 5, 3));
-    EXPECT_EQ(result.error, "The file '" + folder + "' could not be written: Is a directory.");
+    EXPECT_EQ(result.error,
+              "The file '" + folder + "' could not be written: it is not a regular file.");
 
     // A file that is there is replaced whole, keeping its permissions; nothing else is left
     // in the folder.
