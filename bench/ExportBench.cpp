@@ -125,7 +125,7 @@ int RunExportBench(const std::string& name)
     std::string path = (folder / "bench.db").string();
     std::ofstream(path).flush();
     {
-        Database db(path, OpenOptions{false, false});
+        Database db(path, OpenOptions{BackupWhen::Never, false});
         CreateInitialSchema(db);
         MigrateSchema(db);
         Fill(db);

@@ -215,7 +215,7 @@ public:
     {
         std::string path = (folder / name).string();
         std::ofstream(path).flush();
-        m_db = std::make_unique<Database>(path, OpenOptions{false, false});
+        m_db = std::make_unique<Database>(path, OpenOptions{BackupWhen::Never, false});
         CreateInitialSchema(*m_db);
         MigrateSchema(*m_db);
         m_db->Execute(std::string("INSERT INTO Account (AccountID, Description, Type) VALUES ('") +

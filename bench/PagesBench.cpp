@@ -86,7 +86,7 @@ public:
     {
         std::string path = (m_path / name).string();
         std::ofstream(path).flush();
-        auto db = std::make_unique<Database>(path, OpenOptions{false, false});
+        auto db = std::make_unique<Database>(path, OpenOptions{BackupWhen::Never, false});
         CreateInitialSchema(*db);
         MigrateSchema(*db);
         return db;

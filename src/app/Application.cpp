@@ -38,9 +38,11 @@
         text = "Unknown exception.";
     }
     wxMessageBox(ToWx(text), MessageCaption, wxOK | wxICON_ERROR, nullptr);
-    // Nothing is torn down: the main window may be in any state, and the temporary
-    // directory with the trace log stays for whoever looks into the failure.
+    // The windows are not torn down (the main window may be in any state); the temporary
+    // folder goes, as it does at a normal end, so no failed start leaves files behind.
     std::fflush(nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(GetTempDir(), ignored);
     std::_Exit(1);
 }
 

@@ -12,6 +12,7 @@
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
+#include "backup/StartupRestore.h"
 #include "budget/BudgetPeriods.h"
 #include "dashboard/QvDashboard.h"
 #include "dashboard/ReportPages.h"
@@ -145,7 +146,11 @@ Controller::Controller()
     cView = m_view.get();
 
     Trace("[15] db = new Database()");
-    m_db = OpenProgramDatabase();
+    // A damaged file is offered its newest good backup; the backup copy of a sound one is
+    // taken after the start (step 25), unless a migration took it first.
+    m_db = OpenOrRestoreProgramDatabase(*this, OpenOptions{BackupWhen::BeforeMigrating, true});
+    if (!m_db->BackupProblem().empty())
+        ShowMessage(m_db->BackupProblem(), Icon::Exclamation);
     db = m_db.get();
     m_view->SetDatabase(m_db.get());
     m_gridHost->Attach(*m_view, *m_db, *m_grid);
@@ -194,6 +199,12 @@ Controller::Controller()
     Trace("[25] //checkForUpdates()");
     m_updateCheck = std::make_unique<StartupUpdateCheck>([this] { OfferUpdate(); });
     m_updateCheck->Start();
+    if (!m_db->BackupAttempted())
+    {
+        m_backup = std::make_unique<StartupBackup>(
+            m_db->Path(), [this](const BackupOutcome& outcome) { ReportBackupProblem(outcome); });
+        m_backup->Start();
+    }
 
     Trace("[26] return TRUE");
 }
@@ -202,6 +213,7 @@ Controller::~Controller()
 {
     // A check still under way is stopped before anything it could report to goes.
     m_updateCheck.reset();
+    m_backup.reset();
     m_tree->SetImageList(nullptr);
     // The closing steps wrote the row being typed or kept the window open; a row still
     // pending here is one the database refused when the close could not wait.
@@ -489,6 +501,16 @@ void Controller::OfferUpdate()
 {
     if (wxMessageBox(UpdateQuestion, MessageCaption, wxYES_NO | wxICON_INFORMATION, this) == wxYES)
         Dispatch(Command::CheckForUpdates);
+}
+
+void Controller::ReportBackupProblem(const BackupOutcome& outcome)
+{
+    if (outcome.result == BackupResult::Damaged)
+        ShowMessage(outcome.message + "\n\nTo go back to a backup, close Tallybrook and run "
+                                      "'tallybrook-cli restore'.",
+                    Icon::Stop);
+    else
+        ShowMessage(outcome.message, Icon::Exclamation);
 }
 
 void Controller::OnChildFocus()

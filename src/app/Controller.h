@@ -3,6 +3,7 @@
 #include "app/EventLinkHandler.h"
 #include "app/MainCommands.h"
 #include "app/MainFormBase.h"
+#include "app/StartupBackup.h"
 #include "app/StartupUpdateCheck.h"
 #include "base/UserInterface.h"
 #include "register/RegisterGridHost.h"
@@ -56,6 +57,8 @@ public:
     void SetStatementArgument(const std::string& path) { m_statementArgument = path; }
     /// Whether the start-up update check has not been answered yet.
     bool IsUpdateCheckRunning() const { return m_updateCheck && m_updateCheck->IsRunning(); }
+    /// Whether the start's backup copy has not been reported yet.
+    bool IsBackupRunning() const { return m_backup && m_backup->IsRunning(); }
 
     View& GetView() { return *m_view; }
     Database& Data() { return *m_db; }
@@ -125,6 +128,8 @@ private:
     void OnSpin(wxSpinEvent& event);
     /// Asks whether to download the newer version the start-up check found.
     void OfferUpdate();
+    /// Says why the start's backup copy was not made.
+    void ReportBackupProblem(const BackupOutcome& outcome);
     /// Writes the grid's pending row before the month, year or tree node changes.
     bool CommitBeforeLeaving();
     /// Ends the modal dialog, and with it the program.
@@ -155,6 +160,7 @@ private:
     MainCommands m_commands{*this};
     EventLinkHandler m_events{*this, m_commands};
     std::unique_ptr<StartupUpdateCheck> m_updateCheck;
+    std::unique_ptr<StartupBackup> m_backup;
     std::string m_statementArgument;
     std::map<int, bool> m_enabled; ///< the state each command's rule last gave
     bool m_ready = false;

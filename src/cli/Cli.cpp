@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "backup/BackupCommandLine.h"
 #include "data/DatabaseLocation.h"
 #include "budget/BudgetReport.h"
 #include "dashboard/HomePage.h"
@@ -53,12 +54,23 @@ struct Command
 };
 
 // The program's own opening sequence: backup copy, then migration; --database is used
-// exactly as written, like DatabasePath, and a missing file there is an error.
-std::unique_ptr<Database> OpenAsTheProgramDoes(const CliOptions& options)
+// exactly as written, like DatabasePath, and a missing file there is an error. Commands that
+// only read take the backup only when the migration is about to change the file. A backup
+// that could not be made is said on err; the command goes on with the database intact.
+std::unique_ptr<Database> OpenAsTheProgramDoes(const CliOptions& options,
+                                               BackupWhen backup = BackupWhen::First)
 {
-    if (options.databasePath)
-        return std::make_unique<Database>(*options.databasePath);
-    return OpenProgramDatabase();
+    std::string path = options.databasePath ? *options.databasePath : PrepareProgramDatabase();
+    auto db = std::make_unique<Database>(path, OpenOptions{backup, true});
+    if (!db->BackupProblem().empty())
+        *options.err << db->BackupProblem() << "\n";
+    return db;
+}
+
+// The database file the backup commands work on, which they never open.
+std::string DatabasePathOf(const CliOptions& options)
+{
+    return options.databasePath.value_or(LocateDatabase().path);
 }
 
 // The file check opens; a missing one is created, except where DatabasePath names it.
@@ -81,6 +93,8 @@ int RunCheck(const CliOptions& options, std::span<const std::string> args, std::
         out << "created the new database " << location.path << "\n";
     }
     Database db(location.path);
+    if (!db.BackupProblem().empty())
+        *options.err << db.BackupProblem() << "\n";
     out << "schema version " << ReadSchemaVersion(db) << "\n";
     return 0;
 }
@@ -103,7 +117,7 @@ int RunSql(const CliOptions& options, std::span<const std::string> args, std::os
     if (args.empty())
         throw UsageError{"sql needs at least one statement"};
     // The database as it is: no backup copy, no migration.
-    Database db(options.databasePath.value_or(LocateDatabase().path), OpenOptions{false, false});
+    Database db(options.databasePath.value_or(LocateDatabase().path), OpenOptions{BackupWhen::Never, false});
     for (const std::string& statement : args)
     {
         Recordset rs = db.Execute(statement);
@@ -121,7 +135,7 @@ int RunBudget(const CliOptions& options, std::span<const std::string> args, std:
     std::optional<BudgetPeriodArgument> period = ParseBudgetPeriod(args[0], args[1], problem);
     if (!period)
         throw UsageError{problem};
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options, BackupWhen::BeforeMigrating);
     WriteBudgetReport(ReadBudgetReport(*db, period->year, period->period), out);
     return 0;
 }
@@ -140,7 +154,7 @@ int RunExport(const CliOptions& options, std::span<const std::string> args, std:
     auto command = ParseExportCommandLine(args);
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options, BackupWhen::BeforeMigrating);
     return RunExportCommandLine(*db, std::get<ExportCommandLine>(command), *options.err);
 }
 
@@ -158,8 +172,11 @@ int RunRules(const CliOptions& options, std::span<const std::string> args, std::
     auto command = ParseRulesCommandLine(args);
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
-    return RunRulesCommandLine(*db, std::get<RulesCommandLine>(command), out, *options.err);
+    const RulesCommandLine& rules = std::get<RulesCommandLine>(command);
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(
+        options, rules.action == RulesCommandLine::Action::List ? BackupWhen::BeforeMigrating
+                                                                : BackupWhen::First);
+    return RunRulesCommandLine(*db, rules, out, *options.err);
 }
 
 int RunUpdateCheck(const CliOptions&, std::span<const std::string> args, std::ostream& out)
@@ -174,7 +191,7 @@ int RunHome(const CliOptions& options, std::span<const std::string> args, std::o
 {
     if (!args.empty())
         throw UsageError{"home takes no arguments, got '" + args.front() + "'"};
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options, BackupWhen::BeforeMigrating);
     // The budget period the program selects at start: this month.
     DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
     out << BuildHomePage(*db, today.year, today.month);
@@ -186,7 +203,7 @@ int RunReport(const CliOptions& options, std::span<const std::string> args, std:
     auto command = ParseReportCommandLine(args);
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options, BackupWhen::BeforeMigrating);
     WriteReportDocument(
         out, BuildTransactionsReport(*db, std::get<ReportCommandLine>(command).arguments));
     return 0;
@@ -199,6 +216,23 @@ int RunQuotes(const CliOptions& options, std::span<const std::string> args, std:
         throw UsageError{*problem};
     std::unique_ptr<Database> db = OpenAsTheProgramDoes(options);
     return RunQuotesCommandLine(*db, std::get<QuotesCommandLine>(command), out, *options.err);
+}
+
+int RunBackups(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (!args.empty())
+        throw UsageError{"backups takes no arguments, got '" + args.front() + "'"};
+    return RunBackupsCommand(DatabasePathOf(options), out);
+}
+
+int RunRestore(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (args.size() > 1)
+        throw UsageError{"restore takes at most one BACKUP, got '" + args[1] + "'"};
+    std::optional<std::string> backup;
+    if (!args.empty())
+        backup = args.front();
+    return RunRestoreCommand(DatabasePathOf(options), backup, out, *options.err);
 }
 
 // New commands are added here; the dispatcher and the usage text follow the table.
@@ -228,6 +262,12 @@ constexpr Command Commands[] = {
      "the Transactions report page for those dates and categories", RunReport},
     {"quotes", " [--service csv|stooq] [--url BASE]",
      "update the holdings' prices as Update Quotes does and list them", RunQuotes},
+    {"backups", "", "list the backups with their times, sizes and numbers of transactions",
+     RunBackups},
+    {"restore", " [BACKUP]",
+     "put a backup (the newest good one, or the file named) in the database's place; the "
+     "file it replaces is kept beside it",
+     RunRestore},
 };
 
 void PrintUsage(std::ostream& os)

@@ -1,6 +1,8 @@
 #include "data/Database.h"
 
+#include "data/BackupCopy.h"
 #include "data/DatabaseError.h"
+#include "data/DatabaseFile.h"
 #include "data/Engine.h"
 #include "data/JetDdl.h"
 #include "data/JetSql.h"
@@ -24,23 +26,33 @@ Database::~Database() = default;
 
 void Database::Open(OpenOptions options)
 {
-    if (options.backup)
-    {
-        // The copy is taken before anything touches the file; a failure is not examined.
-        std::error_code ignored;
-        fs::copy_file(m_path, m_path + ".bak", fs::copy_options::overwrite_existing, ignored);
-    }
     // A failure here releases the file: the members own the connection and its statements.
-    Connect();
+    Connect(options.migrate);
+    bool backupNow = options.backup == BackupWhen::First ||
+                     (options.backup == BackupWhen::BeforeMigrating && options.migrate &&
+                      SchemaNeedsMigration(*this));
+    if (backupNow)
+    {
+        m_backupAttempted = true;
+        BackupOutcome outcome = TakeBackup(m_path);
+        if (outcome.result == BackupResult::Damaged)
+            throw DamagedDatabaseError(outcome.message);
+        if (outcome.result == BackupResult::Failed)
+            m_backupProblem = outcome.message;
+    }
     if (options.migrate)
         MigrateSchema(*this);
 }
 
-void Database::Connect()
+void Database::Connect(bool programDatabase)
 {
     std::error_code error;
-    if (!fs::is_regular_file(m_path, error))
+    if (!fs::exists(m_path, error))
         throw DatabaseError(Status::Fail, "Could not find file '" + m_path + "'.");
+    if (!fs::is_regular_file(m_path, error))
+        throw DamagedDatabaseError("'" + m_path + "' is not a database file.");
+    if (std::string damage = programDatabase ? DatabaseFileDamage(m_path) : ""; !damage.empty())
+        throw DamagedDatabaseError("The database '" + m_path + "' is damaged: " + damage + ".");
     sqlite3* opened = nullptr;
     int rc = sqlite3_open_v2(m_path.c_str(), &opened, SQLITE_OPEN_READWRITE, nullptr);
     m_connection.reset(opened);
@@ -56,9 +68,10 @@ void Database::Connect()
     m_queries = std::make_shared<QueryCache>(db);
     sqlite3_busy_timeout(db, 2000);
     rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-        throw DatabaseError(Status::Fail, "Unrecognized database format '" + m_path +
-                                              "': the file is not a Tallybrook database.");
+    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT || (programDatabase && rc == SQLITE_OK &&
+                                                        !HasProgramTables(db)))
+        throw DamagedDatabaseError("Unrecognized database format '" + m_path +
+                                   "': the file is not a Tallybrook database.");
     if (rc != SQLITE_OK)
         ThrowEngineError(db, rc);
     if (sqlite3_db_readonly(db, "main") == 1)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 /// Status codes carried by DatabaseError, in the HRESULT form the messages show.
 namespace Status
@@ -32,6 +33,18 @@ public:
 private:
     std::int32_t m_status;
     std::string m_description;
+};
+
+/// A database file that cannot be opened because of what it holds: empty, cut short, not a
+/// database, or not the program's. A backup can take its place; a file that is merely busy,
+/// read-only or missing is not damaged.
+class DamagedDatabaseError : public DatabaseError
+{
+public:
+    explicit DamagedDatabaseError(std::string description)
+        : DatabaseError(Status::Fail, std::move(description))
+    {
+    }
 };
 
 /// The text shown to the user: the description (or the system's text for the code), then

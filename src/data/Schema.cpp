@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace
@@ -55,7 +56,10 @@ const char* const MigrationStatements[MigrationSteps][2] = {
 };
 } // namespace
 
-int ReadSchemaVersion(Database& db)
+namespace
+{
+// The version recorded in _SchemaVersion; nullopt when the table is missing.
+std::optional<int> StoredSchemaVersion(Database& db)
 {
     try
     {
@@ -68,8 +72,32 @@ int ReadSchemaVersion(Database& db)
         if (error.StatusCode() != Status::NoSuchTable)
             throw;
     }
+    return std::nullopt;
+}
+
+bool FitidsAreExact(Database& db)
+{
+    const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
+    return !fitid || fitid->kind != Variant::Kind::Text || fitid->collation == "BINARY";
+}
+} // namespace
+
+int ReadSchemaVersion(Database& db)
+{
+    if (std::optional<int> version = StoredSchemaVersion(db))
+        return *version;
     db.Execute("CREATE TABLE _SchemaVersion (0 LONG)");
     return 0;
+}
+
+bool SchemaNeedsMigration(Database& db)
+{
+    std::optional<int> version = StoredSchemaVersion(db);
+    if (!version)
+        return true;
+    if (*version < 0 || *version > CurrentSchemaVersion)
+        return false; // a shape this program does not know is left alone
+    return *version < CurrentSchemaVersion || !FitidsAreExact(db);
 }
 
 namespace
@@ -79,10 +107,12 @@ namespace
 // Files made before this rule get the column rebuilt once.
 void MakeFitidsExact(Database& db)
 {
-    const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
-    if (fitid && fitid->kind == Variant::Kind::Text && fitid->collation != "BINARY")
+    if (!FitidsAreExact(db))
+    {
+        const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
         db.Execute("ALTER TABLE Trans ALTER COLUMN FITID " + fitid->declaredType +
                    " COLLATE BINARY");
+    }
 }
 } // namespace
 
@@ -144,7 +174,7 @@ void CreateDatabaseFile(const std::string& path)
         if (rc != SQLITE_OK)
             throw DatabaseError(Status::Fail, "Could not create the database '" + path + "'.");
         created.reset(); // the engine has made the file; the Database below opens it
-        Database fresh(temp, OpenOptions{false, false});
+        Database fresh(temp, OpenOptions{BackupWhen::Never, false});
         CreateInitialSchema(fresh);
     }
     catch (...)

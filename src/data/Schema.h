@@ -10,6 +10,8 @@ constexpr int CurrentSchemaVersion = 5;
 /// The version recorded in _SchemaVersion (the name of its only column); creates the table
 /// at version 0 when it is missing.
 int ReadSchemaVersion(Database& db);
+/// Whether MigrateSchema would change the file; reads only.
+bool SchemaNeedsMigration(Database& db);
 /// Runs the steps from the recorded version to the current one, as one transaction.
 void MigrateSchema(Database& db);
 /// Creates the tables of a new database at the oldest shape (no _SchemaVersion), which the

@@ -38,6 +38,9 @@ protected:
         return run.out;
     }
 
+    /// The database file the commands run on.
+    const std::string& DatabasePath() const { return m_db; }
+
     /// A path in a folder of the test's own.
     std::string File(const std::string& name) const { return m_dir.File(name); }
 

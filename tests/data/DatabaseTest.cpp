@@ -18,7 +18,7 @@ namespace
 std::string MakeDatabase(const std::string& path)
 {
     std::ofstream(path).flush();
-    Database db(path, OpenOptions{false, false});
+    Database db(path, OpenOptions{BackupWhen::Never, false});
     CreateInitialSchema(db);
     return path;
 }
@@ -63,7 +63,7 @@ TEST(DatabaseOpen, CreateDatabaseFileBuildsTheOldShapeThatOpeningMigrates)
     CreateDatabaseFile(path);
     EXPECT_FALSE(fs::exists(path + ".new"));
     {
-        Database raw(path, OpenOptions{false, false});
+        Database raw(path, OpenOptions{BackupWhen::Never, false});
         EXPECT_THROW(raw.Execute("SELECT * FROM CategoryRule"), DatabaseError);
     }
     Database db(path);
@@ -99,7 +99,7 @@ TEST(DatabaseOpen, RefusesAReadOnlyFileWithAClearMessage)
             _exit(3);
         try
         {
-            Database db(path, OpenOptions{false, true});
+            Database db(path, OpenOptions{BackupWhen::Never, true});
         }
         catch (const DatabaseError& error)
         {

@@ -3,6 +3,7 @@
 #include "data/DatabaseError.h"
 #include "data/Statement.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ void BuildAtVersion(const std::string& path, int version)
     {
         std::ofstream(path).flush();
     }
-    Database db(path, OpenOptions{false, false});
+    Database db(path, OpenOptions{BackupWhen::Never, false});
     CreateInitialSchema(db);
     db.Execute("INSERT INTO Account (AccountID, Description, Type, OpeningBalance) VALUES "
                "('A-1', 'O''Neil Checking', 'Bank', 10.25)");
@@ -96,7 +97,7 @@ TEST_F(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
 {
     BuildAtVersion(path, 2);
     {
-        Database db(path, OpenOptions{false, false});
+        Database db(path, OpenOptions{BackupWhen::Never, false});
         db.Execute("UPDATE Account SET BudgetInclude = FALSE");
     }
     Database db(path);
@@ -116,20 +117,21 @@ TEST_F(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
         EXPECT_EQ(ReadSchemaVersion(second), 5);
     }
     EXPECT_EQ(FileContents(path), afterFirst);
-    EXPECT_EQ(FileContents(path + ".bak"), afterFirst);
+    EXPECT_EQ(DatabaseDump(path + ".bak"), DatabaseDump(path));
 }
 
 TEST_F(SchemaMigration, BackupHoldsTheFileAsItWasBeforeMigration)
 {
     BuildAtVersion(path, 0);
-    std::string before = FileContents(path);
+    std::string before = DatabaseDump(path);
+    ASSERT_NE(before, "");
     {
         std::ofstream(path + ".bak") << "an older backup";
     }
     Database db(path);
-    EXPECT_EQ(FileContents(path + ".bak"), before);
-    EXPECT_NE(FileContents(path), before);
-    Database backup(path + ".bak", OpenOptions{false, false});
+    EXPECT_EQ(DatabaseDump(path + ".bak"), before);
+    EXPECT_NE(DatabaseDump(path), before);
+    Database backup(path + ".bak", OpenOptions{BackupWhen::Never, false});
     Recordset version0 = backup.Execute("SELECT * FROM _SchemaVersion");
     EXPECT_EQ(version0.Field(0).name, "0");
 }
@@ -139,12 +141,12 @@ TEST_F(SchemaMigration, FailingStepLeavesTheFileUnchanged)
     BuildAtVersion(path, 1);
     {
         // A database whose Investment table is gone cannot take step 4.
-        Database db(path, OpenOptions{false, false});
+        Database db(path, OpenOptions{BackupWhen::Never, false});
         db.Execute("DROP TABLE Investment");
     }
     std::string before = FileContents(path);
     EXPECT_THROW(Database db(path), DatabaseError);
-    Database db(path, OpenOptions{false, false});
+    Database db(path, OpenOptions{BackupWhen::Never, false});
     EXPECT_EQ(ReadSchemaVersion(db), 1);
     EXPECT_THROW(db.Execute("SELECT * FROM CategoryRule"), DatabaseError);
     Recordset account = db.Execute("SELECT * FROM Account");
@@ -154,7 +156,7 @@ TEST_F(SchemaMigration, FailingStepLeavesTheFileUnchanged)
 TEST_F(SchemaMigration, ReadSchemaVersionTreatsANonNumericColumnAsZero)
 {
     BuildAtVersion(path, -1);
-    Database db(path, OpenOptions{false, false});
+    Database db(path, OpenOptions{BackupWhen::Never, false});
     db.Execute("CREATE TABLE _SchemaVersion (abc LONG)");
     EXPECT_EQ(ReadSchemaVersion(db), 0);
 }
@@ -194,7 +196,7 @@ TEST_F(SchemaMigration, FitidsCompareByteForByteAndEveryOtherTextIgnoresCase)
         BuildAtVersion(path, version);
         {
             // Files made before the rule, at version 5 too, compare FITIDs ignoring case.
-            Database plain(path, OpenOptions{false, false});
+            Database plain(path, OpenOptions{BackupWhen::Never, false});
             EXPECT_EQ(FirstValue(plain, "SELECT COUNT(1) FROM Trans WHERE FITID = 'f1'"), "1");
         }
         {

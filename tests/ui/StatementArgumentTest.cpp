@@ -160,7 +160,7 @@ TEST_F(ProgramArgument, TheProgramImportsTheFileItWasOpenedWith)
         std::ofstream(file, std::ios::binary) << SampleStatement("55-1");
     EXPECT_EXIT(RunProgram({file.string()}), testing::ExitedWithCode(0), "");
     Database database(std::filesystem::path(m_home / "Quorvel/Tallybrook/db/qtb.mdb").string(),
-                      OpenOptions{false, false});
+                      OpenOptions{BackupWhen::Never, false});
     EXPECT_EQ(
         database.QueryScalar("SELECT Description FROM Account WHERE AccountID = '55-1'").ToText(),
         "From the command line");
