@@ -1,6 +1,7 @@
 // tallybrook-bench import: times statement imports and the category rules on generated
 // files, one line "CASE SECONDS" per figure.
 
+#include "BackupBench.h"
 #include "ExportBench.h"
 #include "PagesBench.h"
 
@@ -422,10 +423,13 @@ int main(int argc, char** argv)
         return code;
     if (int code = RunExportBench(command); code >= 0)
         return code;
+    if (int code = RunBackupBench(command); code >= 0)
+        return code;
     std::fprintf(stderr, "usage: tallybrook-bench import [CASE...]\n"
                          "       tallybrook-bench home-1000 | report-100000 | quotes-50x200ms | "
                          "pages\n"
                          "       tallybrook-bench export-ofx-100000 | export-csv-100000 | "
-                         "export\n");
+                         "export\n"
+                         "       tallybrook-bench start-1000000\n");
     return 2;
 }

@@ -26,12 +26,15 @@
 namespace
 {
 
-/// Answers every message box with OK, reporting it on standard error, and closes the main
-/// window as soon as it runs when asked to.
+/// Answers every message box with OK (a question with the given answer), reporting it on
+/// standard error, and closes the main window as soon as it runs when asked to.
 class TestDialogHook : public wxModalDialogHook
 {
 public:
-    explicit TestDialogHook(bool closeMainWindow) : m_closeMainWindow(closeMainWindow) {}
+    TestDialogHook(bool closeMainWindow, int answer)
+        : m_closeMainWindow(closeMainWindow), m_answer(answer)
+    {
+    }
 
 protected:
     int Enter(wxDialog* dialog) override
@@ -42,7 +45,7 @@ protected:
             std::fprintf(stderr, "MESSAGE BOX: %s CAPTION: %s ICON: %s\n",
                          message->GetMessage().utf8_str().data(),
                          message->GetCaption().utf8_str().data(), error ? "error" : "other");
-            return wxID_OK;
+            return (message->GetMessageDialogStyle() & wxYES_NO) != 0 ? m_answer : wxID_OK;
         }
         if (auto* controller = dynamic_cast<Controller*>(dialog); controller && m_closeMainWindow)
             controller->CallAfter([controller] { controller->Close(); });
@@ -52,27 +55,19 @@ protected:
 
 private:
     bool m_closeMainWindow;
+    int m_answer;
 };
 
 /// Runs the program as the desktop starts it and ends the process with its exit code.
-[[noreturn]] void RunProgram(bool closeMainWindow)
+[[noreturn]] void RunProgram(bool closeMainWindow, int answer = wxID_NO)
 {
-    TestDialogHook hook(closeMainWindow);
+    TestDialogHook hook(closeMainWindow, answer);
     hook.Register();
     char name[] = "tallybrook";
     char* argv[] = {name, nullptr};
     int argc = 1;
     wxApp::SetInstance(new Application);
     std::exit(wxEntry(argc, argv));
-}
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path)
-{
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 constexpr const char* HomeVariable = "TALLYBROOK_UI_TEST_HOME";
@@ -85,21 +80,43 @@ protected:
 
 } // namespace
 
-TEST_F(StartupTest, MissingDatabaseFileEndsWithMessageBoxAndTrace)
+TEST_F(StartupTest, MissingDatabaseFileEndsWithMessageBoxAndLeavesNoTempFolder)
 {
     std::filesystem::create_directories(AppDir());
     std::ofstream(AppDir() / "qvtb.ini")
         << "[Settings]\nDatabasePath=" << (m_home / "missing.mdb").string() << "\n";
 
     EXPECT_EXIT(RunProgram(false), testing::ExitedWithCode(1),
-                "MESSAGE BOX: [^\n]*\\(-2147467259\\) CAPTION: Quorvel Tallybrook ICON: error");
+                "MESSAGE BOX: Could not find file [^\n]*\\(-2147467259\\) CAPTION: Quorvel "
+                "Tallybrook ICON: error");
 
-    std::vector<std::string> lines = ReadLines(AppDir() / "temp/trace.txt");
-    // Each line reaches the file before the process ends, the message shown last.
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines.front(), "Application.InitInstance");
-    EXPECT_TRUE(lines.back().ends_with("(-2147467259)")) << lines.back();
+    EXPECT_FALSE(std::filesystem::exists(AppDir() / "temp"));
     EXPECT_FALSE(std::filesystem::exists(m_home / "missing.mdb"));
+}
+
+TEST_F(StartupTest, ADamagedDatabaseIsOfferedItsNewestBackup)
+{
+    // The first start makes the database and, after it, the backup copy.
+    EXPECT_EXIT(RunProgram(true), testing::ExitedWithCode(0), "");
+    std::filesystem::path database = AppDir() / "db/qtb.mdb";
+    ASSERT_TRUE(std::filesystem::exists(database.string() + ".bak"));
+    std::filesystem::resize_file(database, 0);
+
+    // No: the start ends as before, and nothing is changed.
+    EXPECT_EXIT(RunProgram(false, wxID_NO), testing::ExitedWithCode(1),
+                "MESSAGE BOX: The database '" + database.string() +
+                    "' cannot be opened:\nThe database '[^\n]*' is damaged: the file is "
+                    "empty.\n\nRestore the newest good backup, taken [-0-9: ]+ with 0 "
+                    "transactions\\?\nThe damaged file is kept as 'qtb.mdb.damaged-[-0-9]+'.");
+    EXPECT_EQ(std::filesystem::file_size(database), 0u);
+
+    // Yes: the backup takes its place, the damaged file stays beside it, the program runs.
+    EXPECT_EXIT(RunProgram(true, wxID_YES), testing::ExitedWithCode(0), "Restore the newest");
+    EXPECT_GT(std::filesystem::file_size(database), 0u);
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(database.parent_path()))
+        kept += entry.path().filename().string().starts_with("qtb.mdb.damaged-") ? 1 : 0;
+    EXPECT_EQ(kept, 1);
 }
 
 /// The processes other than this one whose environment holds the text (the program's helper
