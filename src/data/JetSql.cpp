@@ -1,12 +1,12 @@
 #include "data/JetSql.h"
 
 #include "data/DatabaseError.h"
+#include "data/JetArithmetic.h"
 #include "data/SchemaCatalog.h"
 
 #include <cctype>
 #include <charconv>
 #include <cstdio>
-#include <optional>
 #include <set>
 
 namespace
@@ -102,12 +102,6 @@ bool IsClauseEnd(const SqlToken& t)
            t.IsWord("UNION") || t.IsWord("LIMIT") || t.IsSymbol(";");
 }
 
-bool IsOperator(const SqlToken& t)
-{
-    static const std::set<std::string> ops = {"=", "<>", "!=", "<", ">", "<=", ">=", "+", "-"};
-    return t.type == Type::Symbol && ops.count(t.text) != 0;
-}
-
 // Walks the significant (non-space) tokens of a statement.
 class Statement
 {
@@ -143,17 +137,32 @@ public:
             SyntaxError("empty statement");
         m_out.verb = UpperAscii(m_st.At(0).text);
         CollectTables();
+        // The arithmetic is read from the tokens as written; what it puts around tokens goes
+        // in last, outside the other rewrites.
+        PlanArithmeticOfStatement();
         RewriteConcatenation();
         RewriteLiterals();
         RewriteTop();
-        AdjustNumbers();
         if (m_out.verb == "SELECT")
             AnalyseSelectList();
-        if (m_out.verb == "INSERT")
-            AdjustInsertValues();
+        ApplyArithmetic();
     }
 
 private:
+    void PlanArithmeticOfStatement()
+    {
+        std::vector<SqlToken*> tokens;
+        for (std::size_t k = 0; k < m_st.Count(); ++k)
+            tokens.push_back(&m_st.At(k));
+        m_arithmetic = PlanArithmetic(tokens, m_catalog);
+    }
+
+    void ApplyArithmetic()
+    {
+        for (std::size_t k = 0; k < m_st.Count(); ++k)
+            m_st.At(k).text = m_arithmetic.before[k] + m_st.At(k).text + m_arithmetic.after[k];
+    }
+
     void AddTable(std::size_t k)
     {
         TableRef ref{m_st.At(k).Name(), m_st.At(k).Name()};
@@ -319,9 +328,9 @@ private:
                    !(m_st.At(end).depth == depth && m_st.At(end).IsSymbol(";")))
                 ++end;
             if (m_st.Has(end))
-                m_st.At(end).text = limit + m_st.At(end).text;
+                m_arithmetic.before[end] += limit;
             else
-                m_st.At(end - 1).text += limit;
+                m_arithmetic.after[end - 1] += limit;
         }
     }
 
@@ -363,91 +372,6 @@ private:
                 return kind;
         }
         return Variant::Kind::Null;
-    }
-
-    // A number next to a currency column is written in the column's units; next to a yes/no
-    // column any non-zero number is true.
-    void AdjustNumbers()
-    {
-        for (std::size_t k = 0; k < m_st.Count(); ++k)
-        {
-            if (m_st.At(k).type != Type::Number)
-                continue;
-            std::optional<std::size_t> sign;
-            std::size_t before = k;
-            if (k >= 1 && (m_st.At(k - 1).IsSymbol("-") || m_st.At(k - 1).IsSymbol("+")) &&
-                (k < 2 || IsOperator(m_st.At(k - 2)) || m_st.At(k - 2).IsSymbol("(") ||
-                 m_st.At(k - 2).IsSymbol(",") || IsKeyword(m_st.At(k - 2))))
-            {
-                sign = k - 1;
-                before = k - 1;
-            }
-            Variant::Kind kind = Variant::Kind::Null;
-            if (before >= 2 && IsOperator(m_st.At(before - 1)))
-                kind = ColumnKindEndingAt(before - 2);
-            if (kind == Variant::Kind::Null && m_st.Has(k + 2) && IsOperator(m_st.At(k + 1)))
-                kind = ColumnKindStartingAt(k + 2);
-            AdjustNumber(k, sign, kind);
-        }
-    }
-
-    void AdjustNumber(std::size_t k, std::optional<std::size_t> sign, Variant::Kind kind)
-    {
-        SqlToken& number = m_st.At(k);
-        if (kind == Variant::Kind::Currency)
-            number.text = ScaleCurrencyLiteral(number.text);
-        else if (kind == Variant::Kind::Bool)
-        {
-            number.text = SqlNumber(number.text) != 0 ? "1" : "0";
-            if (sign)
-                m_st.At(*sign).text.clear();
-        }
-    }
-
-    void AdjustInsertValues()
-    {
-        if (m_out.tables.empty())
-            return;
-        const std::string& table = m_out.tables.front().table;
-        std::vector<std::string> columns;
-        std::size_t k = 0;
-        while (m_st.Has(k) && !m_st.At(k).IsSymbol("(") && !m_st.At(k).IsWord("VALUES"))
-            ++k;
-        if (m_st.Has(k) && m_st.At(k).IsSymbol("("))
-        {
-            for (++k; m_st.Has(k) && !m_st.At(k).IsSymbol(")"); ++k)
-                if (IsName(m_st.At(k)))
-                    columns.push_back(m_st.At(k).Name());
-        }
-        else if (const auto* defs = m_catalog.Columns(table))
-            for (const ColumnDef& c : *defs)
-                columns.push_back(c.name);
-        while (m_st.Has(k) && !m_st.At(k).IsWord("VALUES"))
-            ++k;
-        if (!m_st.Has(k + 1) || !m_st.At(k + 1).IsSymbol("("))
-            return;
-        std::size_t position = 0;
-        for (k += 2; m_st.Has(k) && !(m_st.At(k).IsSymbol(")") && m_st.At(k).depth == 0); ++k)
-        {
-            SqlToken& t = m_st.At(k);
-            if (t.IsSymbol(",") && t.depth == 1)
-            {
-                ++position;
-                continue;
-            }
-            if (t.type != Type::Number || position >= columns.size())
-                continue;
-            bool alone = (m_st.At(k - 1).IsSymbol(",") || m_st.At(k - 1).IsSymbol("(") ||
-                          m_st.At(k - 1).IsSymbol("-")) &&
-                         m_st.Has(k + 1) &&
-                         (m_st.At(k + 1).IsSymbol(",") || m_st.At(k + 1).IsSymbol(")"));
-            if (!alone)
-                continue;
-            std::optional<std::size_t> sign;
-            if (m_st.At(k - 1).IsSymbol("-"))
-                sign = k - 1;
-            AdjustNumber(k, sign, m_catalog.ColumnKind(table, columns[position]));
-        }
     }
 
     void AnalyseSelectList()
@@ -517,6 +441,19 @@ private:
                 itemHasOther = true;
         }
         finishItem();
+        // What the arithmetic computes decides over the columns it is computed from: amount
+        // divided by amount is a plain ratio, a subquery's sum of amounts an amount.
+        if (m_arithmetic.selectKinds.size() == kinds.size())
+        {
+            for (std::size_t i = 0; i < kinds.size(); ++i)
+            {
+                if (m_arithmetic.selectKinds[i] == Variant::Kind::Currency)
+                    kinds[i] = Variant::Kind::Currency;
+                else if (m_arithmetic.selectKinds[i] == Variant::Kind::Double &&
+                         kinds[i] == Variant::Kind::Currency)
+                    kinds[i] = Variant::Kind::Null;
+            }
+        }
         for (std::size_t j = k; m_st.Has(j); ++j)
             if (m_st.At(j).depth == 0 && (m_st.At(j).IsWord("GROUP") || m_st.At(j).IsWord("UNION")))
                 updatable = false;
@@ -528,6 +465,7 @@ private:
     Statement& m_st;
     SchemaCatalog& m_catalog;
     TranslatedSql& m_out;
+    ArithmeticEdits m_arithmetic;
 };
 } // namespace
 

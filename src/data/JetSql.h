@@ -56,7 +56,8 @@ struct TranslatedSql
 };
 
 /// Rewrites a DML statement in the Jet dialect for the engine: date literals, TRUE and YES,
-/// TOP n, "&" joins, DELETE *, and number literals next to currency and yes/no columns.
+/// TOP n, "&" joins, DELETE *, and the arithmetic of currency and yes/no values (see
+/// PlanArithmetic).
 TranslatedSql TranslateJetSql(std::string_view jetSql, SchemaCatalog& catalog);
 
 /// The stored form of the text inside a Jet date literal ("3/5/2015" or "2015-03-05",

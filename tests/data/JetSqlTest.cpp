@@ -379,6 +379,75 @@ TEST(JetDialect, EngineFailuresRaiseDatabaseError)
     EXPECT_FALSE(s.db.HasRows("Account", "AccountID = 'open'"));
 }
 
+TEST(JetDialect, CurrencyArithmeticComputesAmountsInEveryStatementForm)
+{
+    Store s;
+    AddAccount(s.db, "'A1', 'Checking', 'Bank', 1, 100.25, -7, TRUE");
+    const std::string t1 = "SELECT Amount FROM Trans WHERE FITID = 'T1'";
+    const std::string t2 = "SELECT Amount FROM Trans WHERE FITID = 'T2'";
+    const std::string n1 = "SELECT Amount FROM Trans WHERE FITID = 'N1'";
+    const std::string sum = "SELECT SUM(Amount) FROM Trans";
+    const std::string insert = "INSERT INTO Trans (AccountID, Sequence, Amount, FITID) ";
+    // Each case starts from T1 (Sequence 1, Amount 12.5) and T2 (Sequence 2, Amount -4).
+    const struct
+    {
+        std::string statement; ///< run first when not empty
+        std::string query;     ///< its first field is read back
+        const char* expected;  ///< "amount X" or "number X"
+    } cases[] = {
+        {insert + "SELECT 'A1', 3, -1.25, 'N1'", n1, "amount -1.25"},
+        {insert + "SELECT AccountID, 3, Amount + 0.5, 'N1' FROM Trans WHERE FITID = 'T1'", n1,
+         "amount 13"},
+        // A whole-number column stored as an amount counts whole amounts.
+        {insert + "SELECT AccountID, 3, Sequence, 'N1' FROM Trans WHERE FITID = 'T2'", n1,
+         "amount 2"},
+        {insert + "VALUES ('A1', 3, 1 + 0.25, 'N1')", n1, "amount 1.25"},
+        {"UPDATE Trans SET Amount = Amount * 2 WHERE FITID = 'T1'", t1, "amount 25"},
+        {"UPDATE Trans SET Amount = 2 * Amount WHERE FITID = 'T1'", t1, "amount 25"},
+        {"UPDATE Trans SET Amount = Amount + 1.5 WHERE FITID = 'T1'", t1, "amount 14"},
+        {"UPDATE Trans SET Amount = 10 - Amount WHERE FITID = 'T1'", t1, "amount -2.5"},
+        {"UPDATE Trans SET Amount = (Amount + 1) * -2 WHERE FITID = 'T1'", t1, "amount -27"},
+        {"UPDATE Trans SET Amount = Amount * 1.5 WHERE FITID = 'T1'", t1, "amount 18.75"},
+        // 12.5 / 3 = 4.16666..., rounded to the unit.
+        {"UPDATE Trans SET Amount = Amount / 3 WHERE FITID = 'T1'", t1, "amount 4.1667"},
+        {"UPDATE Trans SET Amount = Amount / 8 WHERE FITID = 'T1'", t1, "amount 1.5625"},
+        {"UPDATE Trans SET Amount = Amount * Amount WHERE FITID = 'T1'", t1, "amount 156.25"},
+        {"UPDATE Trans SET Amount = Amount * (SELECT OpeningBalance FROM Account WHERE "
+         "AccountID = 'A1') WHERE FITID = 'T2'",
+         t2, "amount -401"},
+        {"UPDATE Trans SET Amount = Sequence + 0.5 WHERE FITID = 'T2'", t2, "amount 2.5"},
+        {"UPDATE Trans SET Amount = 2 / 3 WHERE FITID = 'T1'", t1, "amount 0.6667"},
+        // Conditions compare amounts: 12.5 * 2 is 25.
+        {"UPDATE Trans SET Amount = 0 WHERE Amount * 2 > 30", t1, "amount 12.5"},
+        {"UPDATE Trans SET Amount = 0 WHERE Amount * 2 > 20", t1, "amount 0"},
+        {"UPDATE Trans SET Amount = Amount + 1 WHERE Amount BETWEEN 12 AND 13 OR Amount IN "
+         "(-4, 7)",
+         sum, "amount 10.5"},
+        {"UPDATE Trans SET Amount = IIF(Amount > 0, Amount - 0.5, 0)", sum, "amount 12"},
+        // Queries read what the arithmetic computes: an amount, or a plain number.
+        {"", "SELECT Amount / Amount FROM Trans WHERE FITID = 'T1'", "number 1"},
+        {"", "SELECT 100 / Amount FROM Trans WHERE FITID = 'T2'", "number -25"},
+        {"", "SELECT Amount * Amount FROM Trans WHERE FITID = 'T2'", "amount 16"},
+        {"", "SELECT SUM(Amount) / COUNT(*) FROM Trans", "amount 4.25"},
+        {"", "SELECT TOP 1 Amount * 1.5 FROM Trans ORDER BY Amount * 1.5", "amount -6"},
+        {"", "SELECT (SELECT TOP 1 Amount FROM Trans ORDER BY Amount DESC) * 1.5", "amount 18.75"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.statement.empty() ? c.query : c.statement);
+        s.db.Execute("DELETE FROM Trans");
+        AddTrans(s.db, "'A1', 1, 0, 2016, 1, #1/4/2016#, 'Food', 12.5, 'x', '', 'T1'");
+        AddTrans(s.db, "'A1', 2, 0, 2016, 1, #1/5/2016#, 'Food', -4, 'y', '', 'T2'");
+        if (!c.statement.empty())
+            s.db.Execute(c.statement);
+        Variant value = s.db.QueryScalar(c.query);
+        std::string kind = value.GetKind() == Variant::Kind::Currency ? "amount"
+                           : value.GetKind() == Variant::Kind::Double ? "number"
+                                                                      : "other";
+        EXPECT_EQ(kind + " " + value.ToText(), c.expected);
+    }
+}
+
 TEST(JetDialect, NumberLiteralsReadTheSameInEveryLocale)
 {
     Store s;
