@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -37,7 +39,8 @@ struct Transfer
     EasyHandle handle;
     HeaderList headers;
     std::size_t maxBytes = 0;
-    bool cut = false; ///< the body reached maxBytes and the transfer was stopped there
+    bool cut = false;     ///< the body reached maxBytes and the transfer was stopped there
+    bool running = false; ///< added to a multi handle and not ended yet
     HttpResponse response;
 };
 
@@ -104,6 +107,48 @@ bool Prepare(Transfer& transfer, const HttpRequest& request)
     return true;
 }
 
+/// The end of the time a call may take, when it has one.
+class Deadline
+{
+public:
+    explicit Deadline(long totalMs) : m_bounded(totalMs > 0)
+    {
+        if (m_bounded)
+            m_end = Clock::now() + std::chrono::milliseconds(totalMs);
+    }
+
+    bool Passed() const { return m_bounded && Clock::now() >= m_end; }
+
+    /// A timeout cut to the time left; never 0, which means no timeout to libcurl.
+    long Bound(long timeoutMs) const
+    {
+        if (!m_bounded)
+            return timeoutMs;
+        long left = std::max(1L, LeftMs());
+        return timeoutMs > 0 ? std::min(timeoutMs, left) : left;
+    }
+
+    /// How long a wait for network events may last: at most `most`, never past the end.
+    int PollMs(int most) const
+    {
+        if (!m_bounded)
+            return most;
+        return static_cast<int>(std::clamp(LeftMs(), 0L, static_cast<long>(most)));
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    long LeftMs() const
+    {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(m_end - Clock::now());
+        return static_cast<long>(left.count());
+    }
+
+    bool m_bounded;
+    Clock::time_point m_end{};
+};
+
 void Finish(Transfer& transfer, CURLcode code)
 {
     HttpResponse& response = transfer.response;
@@ -128,7 +173,7 @@ HttpResponse HttpGet(const HttpRequest& request)
 }
 
 std::vector<HttpResponse> HttpGetAll(const std::vector<HttpRequest>& requests,
-                                     std::size_t maxParallel)
+                                     std::size_t maxParallel, long totalTimeoutMs)
 {
     std::vector<HttpResponse> responses(requests.size());
     if (requests.empty())
@@ -136,25 +181,36 @@ std::vector<HttpResponse> HttpGetAll(const std::vector<HttpRequest>& requests,
     MultiHandle multi(GlobalInit() ? curl_multi_init() : nullptr);
     if (!multi)
         return responses; // each stays SetupFailed
-    curl_multi_setopt(multi.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS,
-                      static_cast<long>(maxParallel == 0 ? 1 : maxParallel));
+    const std::size_t limit = maxParallel == 0 ? 1 : maxParallel;
+    curl_multi_setopt(multi.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(limit));
+    Deadline deadline(totalTimeoutMs);
     std::vector<std::unique_ptr<Transfer>> transfers(requests.size());
-    for (std::size_t i = 0; i < requests.size(); ++i)
+    std::size_t next = 0;    // the first request not started
+    std::size_t running = 0; // transfers started and not ended
+    for (;;)
     {
-        transfers[i] = std::make_unique<Transfer>();
-        if (Prepare(*transfers[i], requests[i]))
+        // A request starts only while there is room and time, and gets no more than is left.
+        for (; running < limit && next < requests.size() && !deadline.Passed(); ++next)
         {
-            curl_easy_setopt(transfers[i]->handle.get(), CURLOPT_PRIVATE, transfers[i].get());
-            curl_multi_add_handle(multi.get(), transfers[i]->handle.get());
+            auto& transfer = transfers[next] = std::make_unique<Transfer>();
+            if (!Prepare(*transfer, requests[next]))
+                continue;
+            CURL* h = transfer->handle.get();
+            curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+                             deadline.Bound(requests[next].connectTimeoutMs));
+            curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, deadline.Bound(requests[next].timeoutMs));
+            curl_easy_setopt(h, CURLOPT_PRIVATE, transfer.get());
+            if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
+                continue;
+            transfer->running = true;
+            ++running;
         }
-    }
-    int running = 0;
-    do
-    {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+        if (running == 0 || deadline.Passed())
             break;
-        if (running > 0)
-            curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+        int stillRunning = 0;
+        if (curl_multi_perform(multi.get(), &stillRunning) != CURLM_OK)
+            break;
+        bool ended = false;
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
         {
@@ -162,14 +218,28 @@ std::vector<HttpResponse> HttpGetAll(const std::vector<HttpRequest>& requests,
                 continue;
             Transfer* transfer = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+            curl_multi_remove_handle(multi.get(), message->easy_handle);
             if (transfer)
+            {
                 Finish(*transfer, message->data.result);
+                transfer->running = false;
+            }
+            --running;
+            ended = true;
         }
-    } while (running > 0);
+        if (!ended && stillRunning > 0)
+            curl_multi_poll(multi.get(), nullptr, 0, deadline.PollMs(1000), nullptr);
+    }
     for (std::size_t i = 0; i < transfers.size(); ++i)
     {
-        if (transfers[i]->handle)
-            curl_multi_remove_handle(multi.get(), transfers[i]->handle.get());
+        // Still running at the deadline, or never started for want of time.
+        if (!transfers[i] || transfers[i]->running)
+        {
+            responses[i].outcome = HttpResponse::Outcome::TransferFailed;
+            if (transfers[i])
+                curl_multi_remove_handle(multi.get(), transfers[i]->handle.get());
+            continue;
+        }
         responses[i] = std::move(transfers[i]->response);
     }
     return responses;

@@ -42,9 +42,11 @@ struct HttpResponse
 HttpResponse HttpGet(const HttpRequest& request);
 
 /// Fetches every address, at most maxParallel at once; the answers come in the order of the
-/// requests.
+/// requests. A totalTimeoutMs above 0 bounds the whole call: each request gets at most the
+/// time that is left when it starts, and whatever has not ended by then is broken off or never
+/// started (TransferFailed).
 std::vector<HttpResponse> HttpGetAll(const std::vector<HttpRequest>& requests,
-                                     std::size_t maxParallel = 8);
+                                     std::size_t maxParallel = 8, long totalTimeoutMs = 0);
 
 /// Percent-encodes every byte outside A-Z a-z 0-9 - . _ ~ (so a blank becomes %20).
 std::string UrlEncode(std::string_view text);

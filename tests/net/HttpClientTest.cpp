@@ -137,6 +137,30 @@ TEST(HttpClient, FetchesManyAddressesAtOnceKeepingTheirOrder)
     EXPECT_LE(most.load(), 4);
 }
 
+TEST(HttpClient, ManyAddressesTogetherEndAtOneDeadline)
+{
+    LoopbackHttpServer server(Routes());
+    std::vector<HttpRequest> requests{Get(server.BaseUrl() + "/ok")};
+    for (int i = 0; i < 3; ++i)
+        requests.push_back(Get(server.BaseUrl() + "/silent"));
+    // One at a time, each silent request would wait its own 2 s.
+    auto start = std::chrono::steady_clock::now();
+    std::vector<HttpResponse> responses = HttpGetAll(requests, 1, 600);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(550));
+    EXPECT_LT(took, std::chrono::milliseconds(1800));
+    ASSERT_EQ(responses.size(), 4u);
+    EXPECT_EQ(responses[0].body, "hello");
+    for (std::size_t i = 1; i < responses.size(); ++i)
+        EXPECT_EQ(responses[i].outcome, Outcome::TransferFailed) << i;
+
+    // Time to spare changes nothing.
+    std::vector<HttpResponse> quick =
+        HttpGetAll({Get(server.BaseUrl() + "/ok"), Get(server.BaseUrl() + "/broken")}, 1, 5000);
+    EXPECT_EQ(quick[0].body, "hello");
+    EXPECT_EQ(quick[1].outcome, Outcome::HttpError);
+}
+
 TEST(HttpClient, UrlEncodeKeepsOnlyUnreservedBytes)
 {
     EXPECT_EQ(UrlEncode("Credit Card"), "Credit%20Card");
