@@ -8,9 +8,14 @@
 #include "quotes/QuoteRecord.h"
 #include "quotes/QuoteService.h"
 
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 const char* const QuoteUpdateQuery =
@@ -71,13 +76,18 @@ public:
             requests.push_back(MakeFetchRequest(url, options.limits));
             asked.push_back(symbol);
         }
-        std::vector<HttpResponse> responses = HttpGetAll(requests, options.maxParallel);
+        std::vector<HttpResponse> responses =
+            HttpGetAll(requests, options.maxParallel, options.totalTimeoutMs);
         for (std::size_t i = 0; i < asked.size(); ++i)
+        {
+            if (!responses[i].Ok())
+                ++m_unanswered;
             m_replies[asked[i]] = ResponseText(std::move(responses[i]));
+        }
         m_requests = requests.size();
     }
 
-    /// The reply to a symbol; "" for a symbol nothing was fetched for.
+    /// The reply to a symbol; "" for a symbol nothing was fetched for or whose request failed.
     const std::string& Reply(const std::string& symbol) const
     {
         static const std::string none;
@@ -85,23 +95,43 @@ public:
         return found == m_replies.end() ? none : found->second;
     }
     std::size_t Requests() const { return m_requests; }
+    /// The requests that failed, timed out or were answered with an HTTP error status.
+    std::size_t Unanswered() const { return m_unanswered; }
 
 private:
     std::map<std::string, std::string> m_replies;
     std::size_t m_requests = 0;
+    std::size_t m_unanswered = 0;
 };
 
+/// Whether a text is blank or a number that is not finite ("nan", "inf", "-Infinity").
+bool IsBlankOrNotFinite(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    if (text.empty())
+        return true;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && !std::isfinite(value);
+}
+
 /// The new LastPrice of a record that carries a price: its last trade with "." as decimal
-/// point whatever the locale; "" gives NULL. A text that is no number is an error.
-Variant PriceOf(const QuoteRecord& record)
+/// point whatever the locale. None when the price is empty, zero, negative or not finite: a
+/// missing price is no price of 0. A text that is no number at all is an error.
+std::optional<Currency> PriceOf(const QuoteRecord& record)
 {
     const std::string& text = record.fields[QuoteRecord::LastTrade];
-    if (text.empty())
-        return Variant();
     std::optional<Currency> price = Currency::Parse(text, '.');
-    if (!price)
-        throw std::runtime_error("the price '" + text + "' is not a number");
-    return Variant::FromCurrency(*price);
+    if (price)
+        return *price > Currency() ? price : std::nullopt;
+    if (IsBlankOrNotFinite(text))
+        return std::nullopt;
+    throw std::runtime_error("the price '" + text + "' is not a number");
 }
 
 std::vector<std::string> Symbols(Recordset& holdings)
@@ -114,19 +144,25 @@ std::vector<std::string> Symbols(Recordset& holdings)
 }
 
 /// Sets LastPrice and Total of each holding in turn, moving on writes the row; false when
-/// an error ended the walk (the row it happened on is left as it was).
+/// an error ended the walk (the row it happened on is left as it was). A holding whose
+/// price is none keeps its LastPrice and is counted in `refused`.
 bool WriteEachHolding(Recordset& holdings, const QuoteService& service, const QuoteReplies& replies,
-                      std::size_t& written)
+                      QuoteUpdateResult& result)
 {
     try
     {
-        for (; !holdings.IsEOF(); holdings.MoveNext(), ++written)
+        for (; !holdings.IsEOF(); holdings.MoveNext(), ++result.holdings)
         {
             std::string symbol = holdings.GetText("StockSymbol");
             QuoteRecord record = QuoteRecord::ForSymbol(symbol);
             service.ReadReply(replies.Reply(symbol), record);
             if (record.HasPrice())
-                holdings.SetValue("LastPrice", PriceOf(record));
+            {
+                if (std::optional<Currency> price = PriceOf(record))
+                    holdings.SetValue("LastPrice", Variant::FromCurrency(*price));
+                else
+                    ++result.refused;
+            }
             Currency lastPrice = holdings.GetCurrency("LastPrice");
             Currency quantity = holdings.GetCurrency("Quantity");
             holdings.SetValue("Total", Variant::FromCurrency(lastPrice.MultipliedBy(quantity)));
@@ -142,7 +178,7 @@ bool WriteEachHolding(Recordset& holdings, const QuoteService& service, const Qu
 }
 
 /// Fetches the quotes of all holdings, then writes them in one transaction that keeps what
-/// was written before an error; false when an error ended the update of the holdings.
+/// was written before an error; false when an error ended the walk over the holdings.
 bool WriteHoldings(Database& db, const QuoteService& service, const QuoteUpdateOptions& options,
                    QuoteUpdateResult& result)
 {
@@ -152,8 +188,9 @@ bool WriteHoldings(Database& db, const QuoteService& service, const QuoteUpdateO
         holdings.Open(QuoteUpdateQuery, db, OpenMode::KeysetEdit);
         QuoteReplies replies(service, Symbols(holdings), options);
         result.requests = replies.Requests();
+        result.unanswered = replies.Unanswered();
         Transaction transaction(db);
-        bool ok = WriteEachHolding(holdings, service, replies, result.holdings);
+        bool ok = WriteEachHolding(holdings, service, replies, result);
         transaction.Commit();
         return ok;
     }
@@ -192,7 +229,10 @@ QuoteUpdateResult UpdateQuotes(Database& db, UserInterface& ui, const QuoteServi
     QuoteUpdateResult result;
     StatusText status(ui, "Updating quotes...");
     WaitCursor wait(ui);
-    result.failed = !WriteHoldings(db, service, options, result);
+    bool walked = WriteHoldings(db, service, options, result);
+    // A failed request or a price that is none is a failure too: nothing may look updated
+    // that was not.
+    result.failed = !walked || result.unanswered > 0 || result.refused > 0;
     wait.End();
     if (result.failed)
         ui.ShowMessage("Unable to update quotes.", UserInterface::Icon::Exclamation);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 using Reply = LoopbackHttpServer::Reply;
@@ -38,7 +39,15 @@ protected:
                                       "5,6\r\n");
                   if (request.target.starts_with("/d/quotes.csv?s=BAD&"))
                       return Answered(200, "BAD,abc,1,2,+1,5,6,7,8,9,10,11\r\n");
-                  return Answered(404, "");
+                  if (request.target.starts_with("/d/quotes.csv?s=ERR"))
+                      return Answered(500, "IBM,99,1,2,+1,5,6,7,8,9,10,11\r\n");
+                  Reply silent;
+                  silent.never = request.target.starts_with("/d/quotes.csv?s=HANG");
+                  if (silent.never)
+                      return silent;
+                  // What the service answers for a symbol it does not know.
+                  return Answered(200, "\"MSFT\",0.00,\"N/A\",\"N/A\",N/A,N/A,N/A,N/A,N/A,N/A,"
+                                       "N/A,N/A\r\n");
               })
     {
         std::filesystem::create_directories(m_home.Path() / "Quorvel/Tallybrook");
@@ -94,6 +103,30 @@ TEST_F(CliQuotes, UnusablePriceIsExitCodeOneAfterTheListing)
     CliRun run = Quotes({"--service", "csv", "--url", Url()});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out, "IBM\t12.5\t125\nMSFT\t\t0\nBAD\t1\t\n");
+    EXPECT_EQ(run.err, "Unable to update quotes.\n");
+}
+
+TEST_F(CliQuotes, AServiceErrorIsExitCodeOneAndChangesNoPrice)
+{
+    AddHolding("ERR1");
+    AddHolding("ERR2");
+    CliRun run = Quotes({"--service", "csv", "--url", Url()});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "IBM\t12.5\t125\nMSFT\t\t0\nERR1\t1\t1\nERR2\t1\t1\n");
+    EXPECT_EQ(run.err, "Unable to update quotes.\n");
+}
+
+TEST_F(CliQuotes, AServiceThatNeverAnswersIsExitCodeOneWithinTwentySeconds)
+{
+    // More silent symbols than run at once: only one deadline for the whole update keeps the
+    // wait under twenty seconds.
+    for (int i = 0; i < 20; ++i)
+        AddHolding("HANG" + std::to_string(i));
+    auto start = std::chrono::steady_clock::now();
+    CliRun run = Quotes({"--service", "csv", "--url", Url()});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.starts_with("IBM\t12.5\t125\nMSFT\t\t0\nHANG0\t1\t1\n")) << run.out;
     EXPECT_EQ(run.err, "Unable to update quotes.\n");
 }
 

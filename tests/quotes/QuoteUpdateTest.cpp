@@ -132,6 +132,7 @@ protected:
         QuoteUpdateOptions options;
         options.limits.connectTimeoutMs = 1000;
         options.limits.timeoutMs = 1500;
+        options.totalTimeoutMs = 2000;
         options.maxParallel = maxParallel;
         return UpdateQuotes(
             Db(), ui, service, [this] { ui.events.push_back("refresh"); }, options);
@@ -151,6 +152,12 @@ private:
 
 const std::vector<std::string> QuietRun = {"push Updating quotes...", "wait", "end wait", "refresh",
                                            "pop"};
+const std::vector<std::string> FailedRun = {"push Updating quotes...",
+                                            "wait",
+                                            "end wait",
+                                            "message Unable to update quotes. (!)",
+                                            "refresh",
+                                            "pop"};
 } // namespace
 
 TEST_F(QuoteUpdate, SetsPriceAndTotalAndRecomputesTheInvestmentBalances)
@@ -160,12 +167,13 @@ TEST_F(QuoteUpdate, SetsPriceAndTotalAndRecomputesTheInvestmentBalances)
     AddHolding("AAPL", "1", "NULL", "INV2", "99");
     AnswerCsv("IBM", CsvLine("IBM", "12.5"));
     AnswerCsv("MSFT", CsvLine("MSFT", "0.00", "N/A"));
+    AnswerCsv("AAPL", "AAPL,0.00");
 
     QuoteUpdateResult result = Update(Csv());
     EXPECT_FALSE(result.failed);
     EXPECT_EQ(result.holdings, 3u);
     EXPECT_EQ(result.requests, 3u);
-    // MSFT's change is N/A: its price stays and its Total follows it; AAPL got no reply.
+    // MSFT's change is N/A: its price stays and its Total follows it; AAPL's reply is short.
     EXPECT_EQ(Holdings(), (std::vector<std::string>{"IBM 12.5 125", "MSFT 50 100", "AAPL  0"}));
     EXPECT_EQ(Balance("INV"), "225");
     EXPECT_EQ(Balance("INV2"), "0");
@@ -188,40 +196,115 @@ TEST_F(QuoteUpdate, UnusableRepliesKeepThePriceButRecomputeTheTotal)
 {
     AddHolding("SHORT", "3", "7");
     AddHolding("EMPTY", "3", "7");
-    AddHolding("BROKEN", "3", "7");
-    AddHolding("BLANK", "3", "7");
     AddHolding("QUOTED", "3", "7", "INV2");
     AnswerCsv("SHORT", "SHORT,1,2,3,4,5,6,7,8,9,10");
     AnswerCsv("EMPTY", "");
-    // An error page whose body would read as a quote is still an error.
-    Answer(CsvTarget("BROKEN"), Answered(500, CsvLine("BROKEN", "99")));
-    // An empty last trade stores no price, and so a zero total.
-    AnswerCsv("BLANK", CsvLine("BLANK", ""));
     AnswerCsv("QUOTED", "\"QUOTED\",\"8.25\",\"5/3/2016\",\"4:00pm\",\"+0.25\",\"\",\"\",\"\","
                         "\"\",\"\",\"\",\"\"\r\n");
 
     QuoteUpdateResult result = Update(Csv());
     EXPECT_FALSE(result.failed);
-    EXPECT_EQ(Holdings(), (std::vector<std::string>{"SHORT 7 21", "EMPTY 7 21", "BROKEN 7 21",
-                                                    "BLANK  0", "QUOTED 8.25 24.75"}));
-    EXPECT_EQ(Balance("INV"), "63");
+    EXPECT_EQ(Holdings(),
+              (std::vector<std::string>{"SHORT 7 21", "EMPTY 7 21", "QUOTED 8.25 24.75"}));
+    EXPECT_EQ(Balance("INV"), "42");
     EXPECT_EQ(ui.events, QuietRun);
 }
 
-TEST_F(QuoteUpdate, SilentServerAndClosedPortChangeNoPriceAndSayNothing)
+TEST_F(QuoteUpdate, APriceThatIsNoPriceKeepsTheHoldingAndSaysSo)
+{
+    for (const char* price : {"-5", "0", "0.00", "", " ", "nan", "-inf", "Infinity"})
+    {
+        SCOPED_TRACE(std::string("price '") + price + "'");
+        Db().Execute("DELETE FROM Investment");
+        AddHolding("BAD", "3", "7", "INV", "1");
+        AddHolding("GOOD", "2", "1", "INV", "2");
+        AnswerCsv("BAD", CsvLine("BAD", price));
+        AnswerCsv("GOOD", CsvLine("GOOD", "4.5"));
+        ui.events.clear();
+
+        QuoteUpdateResult result = Update(Csv());
+        EXPECT_TRUE(result.failed);
+        EXPECT_EQ(result.refused, 1u);
+        // The price stays and the total follows it; the other holding is still updated.
+        EXPECT_EQ(Holdings(), (std::vector<std::string>{"BAD 7 21", "GOOD 4.5 9"}));
+        EXPECT_EQ(Balance("INV"), "30");
+        EXPECT_EQ(ui.events, FailedRun);
+    }
+}
+
+TEST_F(QuoteUpdate, AServiceThatFailsChangesNoPriceAndSaysSo)
 {
     AddHolding("IBM", "4", "10");
+    AddHolding("MSFT", "1", "3", "INV2");
     Reply silent = Answered(200, CsvLine("IBM", "99"));
     silent.never = true;
-    Answer(CsvTarget("IBM"), silent);
-    CsvQuoteService closed("http://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
-    for (const CsvQuoteService& service : {Csv(), closed})
+    const std::vector<std::pair<std::string, Reply>> answers = {
+        {"silent", silent},
+        {"HTTP 500", Answered(500, CsvLine("IBM", "99"))},
+        {"HTTP 404", Answered(404, CsvLine("IBM", "99"))},
+        {"HTTP 503", Answered(503, "")}};
+    for (const auto& [name, reply] : answers)
     {
+        SCOPED_TRACE(name);
+        Answer(CsvTarget("IBM"), reply);
+        Answer(CsvTarget("MSFT"), reply);
         ui.events.clear();
-        EXPECT_FALSE(Update(service).failed);
-        EXPECT_EQ(Holdings(), std::vector<std::string>{"IBM 10 40"});
-        EXPECT_EQ(ui.events, QuietRun);
+        QuoteUpdateResult result = Update(Csv());
+        EXPECT_TRUE(result.failed);
+        EXPECT_EQ(result.unanswered, 2u);
+        EXPECT_EQ(Holdings(), (std::vector<std::string>{"IBM 10 40", "MSFT 3 3"}));
+        EXPECT_EQ(ui.events, FailedRun);
     }
+
+    // A port where nothing listens is no better.
+    ui.events.clear();
+    CsvQuoteService closed("http://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
+    EXPECT_TRUE(Update(closed).failed);
+    EXPECT_EQ(Holdings(), (std::vector<std::string>{"IBM 10 40", "MSFT 3 3"}));
+    EXPECT_EQ(ui.events, FailedRun);
+}
+
+TEST_F(QuoteUpdate, OneFailedRequestStillLetsTheOthersUpdate)
+{
+    AddHolding("IBM", "4", "10");
+    AddHolding("MSFT", "2", "3");
+    Answer(CsvTarget("IBM"), Answered(500, "oops"));
+    AnswerCsv("MSFT", CsvLine("MSFT", "5.25"));
+    QuoteUpdateResult result = Update(Csv());
+    EXPECT_TRUE(result.failed);
+    EXPECT_EQ(result.unanswered, 1u);
+    EXPECT_EQ(result.holdings, 2u);
+    EXPECT_EQ(Holdings(), (std::vector<std::string>{"IBM 10 40", "MSFT 5.25 10.5"}));
+    EXPECT_EQ(Balance("INV"), "50.5");
+    EXPECT_EQ(ui.events, FailedRun);
+}
+
+TEST_F(QuoteUpdate, ServicesThatNeverAnswerCostOneDeadlineNotOnePerRequest)
+{
+    // Each request alone may wait 3 s and two run at once: 12 s if each had its own limit.
+    Reply silent;
+    silent.never = true;
+    for (int i = 0; i < 8; ++i)
+    {
+        AddHolding("S" + std::to_string(i), "1", "2");
+        Answer(CsvTarget("S" + std::to_string(i)), silent);
+    }
+    QuoteUpdateOptions options;
+    options.limits.connectTimeoutMs = 3000;
+    options.limits.timeoutMs = 3000;
+    options.maxParallel = 2;
+    options.totalTimeoutMs = 700;
+    auto start = std::chrono::steady_clock::now();
+    QuoteUpdateResult result = UpdateQuotes(Db(), ui, Csv(), {}, options);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(700));
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
+    EXPECT_TRUE(result.failed);
+    EXPECT_EQ(result.unanswered, 8u);
+    for (const std::string& row : Holdings())
+        EXPECT_EQ(row.substr(row.find(' ')), " 2 2");
+    // Left as it is, an update never keeps the user waiting twenty seconds.
+    EXPECT_LT(QuoteUpdateOptions().totalTimeoutMs, 20000);
 }
 
 TEST_F(QuoteUpdate, PriceIsReadWithAPointInEveryLocale)
