@@ -147,8 +147,11 @@ std::string StoreRows(ImportContext& context, const std::string& text, const Csv
             if (row.kind == CsvRow::Kind::Transaction)
                 ++(store.Store(row) ? result.added : result.duplicates);
         }
-        catch (const std::exception&)
+        catch (const std::exception& error)
         {
+            // A database that refuses every row is no fault of the rows.
+            if (IsDatabaseFailure(error))
+                throw;
             row.kind = CsvRow::Kind::Unreadable;
         }
         if (row.kind == CsvRow::Kind::Unreadable)

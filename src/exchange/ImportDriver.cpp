@@ -3,6 +3,7 @@
 #include "base/UserInterface.h"
 #include "data/Balances.h"
 #include "data/Database.h"
+#include "data/DatabaseError.h"
 #include "data/Recordset.h"
 #include "data/SchemaCatalog.h"
 #include "data/ViewKind.h"
@@ -84,15 +85,28 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
         context.ui.ShowMessage("Invalid file format.", UserInterface::Icon::Stop);
         return result;
     }
-    // One transaction for the file and the balances: a balance never disagrees with the
-    // stored rows. Readers commit what they stored before an error.
-    Transaction transaction(context.db);
-    ImportResult read = result.format == StatementFormat::Qif   ? ReadQifFile(context, path)
-                        : result.format == StatementFormat::Csv ? ReadCsvFile(context, path)
-                                                                : ReadOfxFile(context, path);
-    static_cast<ImportResult&>(result) = read;
-    UpdateAllBalances(context.db);
-    transaction.Commit();
+    try
+    {
+        // One transaction for the file and the balances: a balance never disagrees with the
+        // stored rows. Readers commit what they stored before an error in the statement.
+        Transaction transaction(context.db);
+        ImportResult read = result.format == StatementFormat::Qif   ? ReadQifFile(context, path)
+                            : result.format == StatementFormat::Csv ? ReadCsvFile(context, path)
+                                                                    : ReadOfxFile(context, path);
+        static_cast<ImportResult&>(result) = read;
+        UpdateAllBalances(context.db);
+        transaction.Commit();
+    }
+    catch (const DatabaseError& error)
+    {
+        // The database failed (in use by another program, read-only, ...): the import is
+        // undone and the engine's own words say why; the statement is not to blame.
+        static_cast<ImportResult&>(result) = ImportResult{};
+        result.stopped = true;
+        result.databaseFailed = true;
+        context.ui.ShowMessage(GetComExceptionMessage(error), UserInterface::Icon::Stop);
+        return result;
+    }
     if (context.refreshView)
         context.refreshView();
     return result;
@@ -101,7 +115,9 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
 ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path)
 {
     ImportFileResult result = ImportFile(context, path);
-    ApplyCategoryRules(context.db, context.ui);
+    // A database that just failed would only fail the rules again with the same message.
+    if (!result.databaseFailed)
+        ApplyCategoryRules(context.db, context.ui);
     return result;
 }
 

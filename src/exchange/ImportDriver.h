@@ -18,16 +18,22 @@ enum class StatementFormat
 struct ImportFileResult : ImportResult
 {
     StatementFormat format = StatementFormat::Unknown;
+    /// A database error (the file in use by another program, read-only, ...) undid the
+    /// import; its message was shown.
+    bool databaseFailed = false;
 };
 
 /// Imports one statement file (a full path; the empty path does nothing): detects its
 /// format, hands it to its reader, recomputes every account's stored balance and has the
 /// view refreshed. The status text "Importing PATH..." and the wait cursor stay up
-/// meanwhile. An unknown format is reported and changes nothing.
+/// meanwhile. An unknown format is reported and changes nothing. A database error that the
+/// reader does not lay at the statement's door undoes the whole import and is shown in the
+/// engine's words (GetComExceptionMessage), without the statement's text; the view is not
+/// refreshed then.
 ImportFileResult ImportFile(ImportContext& context, const std::string& path);
 
 /// What the Import command does once the user picked a file (or none): ImportFile, then
-/// the category rules over all uncategorised transactions.
+/// the category rules over all uncategorised transactions, unless the database failed.
 ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path);
 
 /// The format by the extension (.qif, any case), or else by how the file begins once a

@@ -1,6 +1,7 @@
 #include "exchange/ImportSupport.h"
 
 #include "data/BudgetLine.h"
+#include "data/DatabaseError.h"
 #include "data/Variant.h"
 #include "exchange/StatementFile.h"
 
@@ -8,6 +9,14 @@ namespace
 {
 const std::size_t ExcerptLimit = 4096;
 } // namespace
+
+bool IsDatabaseFailure(const std::exception& error)
+{
+    // The engine raises its file's failures with the general status; the data's own faults
+    // (a type mismatch, an overflow, a refused value) carry their own.
+    const auto* database = dynamic_cast<const DatabaseError*>(&error);
+    return database && database->StatusCode() == Status::Fail;
+}
 
 bool IsZeroNumber(const std::string& text)
 {

@@ -2,12 +2,18 @@
 
 #include "data/Currency.h"
 
+#include <exception>
 #include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
 
 class Database;
+
+/// Whether an error is a failure of the database itself (its file in use by another program,
+/// read-only, damaged or full) rather than of what was being stored: it says nothing about
+/// the statement, and no line of the statement is to blame.
+bool IsDatabaseFailure(const std::exception& error);
 
 /// Whether a text is a whole number of value 0: digits only, optionally after a minus
 /// sign (0, 0000, -0). Statements write such check numbers for "no check".

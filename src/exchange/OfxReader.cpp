@@ -305,6 +305,9 @@ ImportResult ReadOfxFile(ImportContext& context, const std::string& path)
     }
     catch (const DatabaseError& error)
     {
+        // The database's own failure is the import's to report: the file is not to blame.
+        if (IsDatabaseFailure(error))
+            throw;
         result.stopped = true;
         context.ui.ShowMessage(InvalidData + GetComExceptionMessage(error) + "\n" +
                                    StatementExcerpt(text),

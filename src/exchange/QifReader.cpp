@@ -293,8 +293,11 @@ public:
                 else if (m_mode == Mode::CategoryList)
                     CategoryField(code, line.empty() ? line : line.substr(1));
             }
-            catch (const std::exception&)
+            catch (const std::exception& error)
             {
+                // A database that refuses every row is no fault of the lines.
+                if (IsDatabaseFailure(error))
+                    throw;
                 m_skipped += "\n" + line;
             }
         }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -16,6 +17,44 @@ const char* const Ofx = "OFXHEADER:100\r\n\r\n<OFX><ACCTID>1001\r\n<STMTTRN>\r\n
                         "<DTPOSTED>20160105\r\n<TRNAMT>-10\r\n<FITID>F1\r\n</STMTTRN></OFX>\r\n";
 
 using ImportDriver = ImportTest;
+
+/// Another program's connection to the same database file.
+class OtherConnection
+{
+public:
+    explicit OtherConnection(const std::string& path)
+    {
+        EXPECT_EQ(sqlite3_open(path.c_str(), &m_db), SQLITE_OK);
+    }
+    ~OtherConnection() { sqlite3_close(m_db); }
+    OtherConnection(const OtherConnection&) = delete;
+    OtherConnection& operator=(const OtherConnection&) = delete;
+
+    void Run(const char* sql)
+    {
+        EXPECT_EQ(sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+/// A statement of each format with 200 rows: far more text than a message could show.
+std::vector<std::pair<std::string, std::string>> LongStatements()
+{
+    std::string ofx;
+    std::string qif = "!Type:Bank\n";
+    std::string csv = "Date,Description,Amount\n";
+    for (int i = 1; i <= 200; ++i)
+    {
+        std::string day = (i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1);
+        std::string payee = "Shop " + std::to_string(i);
+        ofx += Block("F" + std::to_string(i), "201601" + day, "-1", payee);
+        qif += "D1/" + day + "/16\nT-1\nP" + payee + "\n^\n";
+        csv += "2016-01-" + day + "," + payee + ",-1.00\n";
+    }
+    return {{"long.ofx", Statement("1001", ofx)}, {"long.qif", qif}, {"long.csv", csv}};
+}
 } // namespace
 
 TEST_F(ImportDriver, DetectsTheFormat)
@@ -161,10 +200,81 @@ TEST_F(ImportDriver, TheImportCommandRunsTheRulesEvenWithoutAFile)
     EXPECT_EQ(Count("Trans WHERE Category = '(none)'"), 1);
 }
 
-TEST_F(ImportDriver, AnAccountDialogErrorInAQifImportRollsTheImportBack)
+TEST_F(ImportDriver, AnAccountDialogErrorInAQifImportRollsTheImportBackAndSaysWhy)
 {
     chooser.onChoose = [] { throw DatabaseError(Status::Fail, "disk gone"); };
-    EXPECT_THROW(ImportFile(Context(), WriteFile("s.qif", "!Type:Bank\n")), DatabaseError);
+    ImportFileResult result = ImportFile(Context(), WriteFile("s.qif", "!Type:Bank\n"));
+    EXPECT_TRUE(result.stopped);
+    EXPECT_TRUE(result.databaseFailed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "disk gone (-2147467259)");
     ExpectUiSettled();
     EXPECT_EQ(Db().TransactionDepth(), 0);
+}
+
+TEST_F(ImportDriver, ADatabaseInUseOrReadOnlyIsNamedAndTheStatementIsNotBlamed)
+{
+    AddAccount("1001", "Checking");
+    Db().Execute("UPDATE Account SET CurrentBalance = 5");
+    auto queryOnly = [this](bool on)
+    {
+        std::string sql = std::string("PRAGMA query_only = ") + (on ? "ON" : "OFF");
+        ASSERT_EQ(sqlite3_exec(Db().Handle(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    const struct
+    {
+        const char* failure;
+        std::string message;
+    } failures[] = {
+        // Another program holds the file's write lock before the import begins: the first
+        // read of the import fails.
+        {"in use", "The database file is in use by another program. (-2147467259)"},
+        // Reading works and every write is refused, a statement row's first of all.
+        {"read-only", "The database file is read-only. (-2147467259)"},
+    };
+    for (const auto& [name, text] : LongStatements())
+    {
+        std::string path = WriteFile(name, text);
+        for (const auto& [failure, message] : failures)
+        {
+            SCOPED_TRACE(name + " " + failure);
+            ui.messages.clear();
+            chooser.answers.clear();
+            chooser.Map("Checking"); // the QIF and CSV statements name no account
+            ImportFileResult result;
+            {
+                OtherConnection other(Db().Path());
+                bool inUse = std::string(failure) == "in use";
+                if (inUse)
+                    other.Run("BEGIN EXCLUSIVE");
+                else
+                    queryOnly(true);
+                result = ImportStatementFile(Context(), path);
+                if (!inUse)
+                    queryOnly(false);
+            }
+            EXPECT_TRUE(result.stopped);
+            EXPECT_TRUE(result.databaseFailed);
+            EXPECT_EQ(result.added, 0);
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].text, message);
+            EXPECT_EQ(ui.messages[0].icon, UserInterface::Icon::Stop);
+            // Nothing of the statement was kept, and the view was not redrawn over it.
+            EXPECT_EQ(Count("Trans"), 0);
+            EXPECT_EQ(Count("Budget"), 0);
+            EXPECT_EQ(Value("SELECT CurrentBalance FROM Account"), "5");
+            EXPECT_EQ(viewRefreshes, 0);
+            EXPECT_EQ(Db().TransactionDepth(), 0);
+            ExpectUiSettled();
+        }
+    }
+
+    // Once the other program has let go, the same statement imports.
+    ui.messages.clear();
+    ImportFileResult again =
+        ImportStatementFile(Context(), WriteFile("again.ofx", LongStatements()[0].second));
+    EXPECT_FALSE(again.stopped);
+    EXPECT_EQ(again.added, 200);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Value("SELECT CurrentBalance FROM Account"), "-200");
 }
