@@ -71,7 +71,7 @@ protected:
 
     void AddHolding(const std::string& symbol)
     {
-        Database db(Path(), OpenOptions{false, false});
+        Database db(Path(), OpenOptions{BackupWhen::Never, false});
         db.Execute("INSERT INTO Investment (StockSymbol, Quantity, LastPrice, AccountID) VALUES "
                    "('" +
                    symbol + "', 1, 1, 'INV')");
