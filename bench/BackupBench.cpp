@@ -102,11 +102,16 @@ int RunBackupBench(const std::string& name)
     std::string path = (folder / "qtb.mdb").string();
     Fill(path);
     std::fprintf(stderr, "database: %ju bytes\n", static_cast<std::uintmax_t>(fs::file_size(path)));
-    double open = Median(5, [&] { Database db(path, OpenOptions{BackupWhen::BeforeMigrating, true}); });
-    double backup = Median(3, [&] {
-        if (TakeBackup(path).result != BackupResult::Taken)
-            std::fprintf(stderr, "the backup was not taken\n");
-    });
+    double open = Median(5,
+                         [&] {
+                             Database db(path, OpenOptions{BackupWhen::BeforeMigrating, true});
+                         });
+    double backup = Median(3,
+                           [&]
+                           {
+                               if (TakeBackup(path).result != BackupResult::Taken)
+                                   std::fprintf(stderr, "the backup was not taken\n");
+                           });
     double bare = Median(3, [&] { BareCopy(path, (folder / "bare.mdb").string()); });
     Print("start-open-1000000", open);
     Print("start-backup-1000000", backup);

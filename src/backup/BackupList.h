@@ -10,11 +10,11 @@
 struct BackupInfo
 {
     std::string path;
-    std::time_t taken = 0;     ///< when it was written
+    std::time_t taken = 0; ///< when it was written
     std::uintmax_t bytes = 0;
-    bool good = false;         ///< the program's database, and the engine's check passed
+    bool good = false;             ///< the program's database, and the engine's check passed
     std::int64_t transactions = 0; ///< rows of Trans, when good
-    std::string problem;       ///< why it is not good
+    std::string problem;           ///< why it is not good
 };
 
 /// Opens a backup read-only and checks it as a backup is checked when taken.

@@ -72,19 +72,11 @@ std::string MoveSideFiles(SetAside& aside)
         if (!fs::exists(aside.target + suffix, error))
             continue;
         if (std::rename((aside.target + suffix).c_str(), (aside.kept + suffix).c_str()) != 0)
-            return "'" + aside.target + suffix + "' could not be moved aside: " +
-                   std::strerror(errno) + ".";
+            return "'" + aside.target + suffix +
+                   "' could not be moved aside: " + std::strerror(errno) + ".";
         aside.sideFiles.emplace_back(suffix);
     }
     return "";
-}
-
-int FileMode(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
 }
 } // namespace
 
@@ -113,7 +105,7 @@ RestoreOutcome RestoreBackup(const std::string& databasePath, const std::string&
     if (problem.empty())
         problem = MoveSideFiles(aside);
     if (problem.empty())
-        problem = ReplaceFile(aside.target, CopyOf(backupPath), FileMode(backupPath));
+        problem = ReplaceFile(aside.target, CopyOf(backupPath), PermissionsOf(backupPath));
     if (!problem.empty())
     {
         aside.Undo();

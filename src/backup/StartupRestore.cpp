@@ -13,12 +13,12 @@ std::string RestoreQuestion(const std::string& databasePath, const std::string& 
                             const std::string& backupTime, std::int64_t transactions,
                             const std::string& keptAs)
 {
-    std::string count = std::to_string(transactions) +
-                        (transactions == 1 ? " transaction" : " transactions");
+    std::string count =
+        std::to_string(transactions) + (transactions == 1 ? " transaction" : " transactions");
     return "The database '" + databasePath + "' cannot be opened:\n" + reason +
            "\n\nRestore the newest good backup, taken " + backupTime + " with " + count +
-           "?\nThe damaged file is kept as '" +
-           std::filesystem::path(keptAs).filename().string() + "'.";
+           "?\nThe damaged file is kept as '" + std::filesystem::path(keptAs).filename().string() +
+           "'.";
 }
 
 std::unique_ptr<Database> OpenOrRestoreProgramDatabase(UserInterface& ui, OpenOptions options,

@@ -70,9 +70,18 @@ std::string Finish(int fd, mode_t mode)
 }
 } // namespace
 
+int PermissionsOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
 FileContentWriter CopyOf(const std::string& from)
 {
-    return [from](int, const std::string& temporary) -> std::string {
+    return [from](int, const std::string& temporary) -> std::string
+    {
         std::error_code error;
         fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, error);
         return error ? error.message() : "";
@@ -132,19 +141,21 @@ std::string ReplaceFile(const std::string& path, const FileContentWriter& write,
         return CannotWrite(path, reason);
     }
     if (!SyncFolder(target.parent_path().string()))
-        return CannotWrite(path, std::string("its folder could not be flushed: ") +
-                                     std::strerror(errno));
+        return CannotWrite(path,
+                           std::string("its folder could not be flushed: ") + std::strerror(errno));
     return "";
 }
 
 std::string ReplaceFile(const std::string& path, std::span<const std::string_view> pieces)
 {
-    return ReplaceFile(path, [pieces](int fd, const std::string&) -> std::string {
-        for (std::string_view piece : pieces)
-            if (int error = WriteAll(fd, piece); error != 0)
-                return std::strerror(error);
-        return "";
-    });
+    return ReplaceFile(path,
+                       [pieces](int fd, const std::string&) -> std::string
+                       {
+                           for (std::string_view piece : pieces)
+                               if (int error = WriteAll(fd, piece); error != 0)
+                                   return std::strerror(error);
+                           return "";
+                       });
 }
 
 std::string ReplaceFile(const std::string& path, std::string_view bytes)

@@ -27,6 +27,9 @@ std::string ReplaceFile(const std::string& path, const FileContentWriter& write,
 std::string ReplaceFile(const std::string& path, std::span<const std::string_view> pieces);
 std::string ReplaceFile(const std::string& path, std::string_view bytes);
 
+/// The permission bits of a file, for a replacement's newFileMode; -1 when there is no file.
+int PermissionsOf(const std::string& path);
+
 /// A writer that copies the bytes of another file.
 FileContentWriter CopyOf(const std::string& from);
 

@@ -5,7 +5,6 @@
 #include "data/DatabaseFile.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,15 +63,8 @@ bool IsDatePart(std::string_view text)
     if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         return false;
     return std::all_of(text.begin(), text.end(),
-                       [](char c) { return c == '-' || std::isdigit(static_cast<unsigned char>(c)); });
-}
-
-int FileMode(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+                       [](char c)
+                       { return c == '-' || std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 // The day's copy: a second name of the new PATH.bak when the file system allows (the next
@@ -90,7 +82,7 @@ std::string KeepDailyCopy(const std::string& databasePath, std::time_t now)
     std::string backup = BackupPath(databasePath);
     if (::link(backup.c_str(), daily.c_str()) != 0)
     {
-        std::string problem = ReplaceFile(daily, CopyOf(backup), FileMode(databasePath));
+        std::string problem = ReplaceFile(daily, CopyOf(backup), PermissionsOf(databasePath));
         if (!problem.empty())
             return problem;
     }
@@ -145,7 +137,8 @@ std::vector<std::string> DailyBackups(const std::string& databasePath)
 BackupOutcome TakeBackup(const std::string& databasePath, std::time_t now)
 {
     // The reason is a whole sentence.
-    auto failed = [&](const std::string& reason) {
+    auto failed = [&](const std::string& reason)
+    {
         return BackupOutcome{BackupResult::Failed, "The backup copy of '" + databasePath +
                                                        "' could not be made. " + reason +
                                                        " The earlier backups are kept."};
@@ -160,11 +153,12 @@ BackupOutcome TakeBackup(const std::string& databasePath, std::time_t now)
     CopyProblem problem;
     std::string written = ReplaceFile(
         BackupPath(databasePath),
-        [&](int, const std::string& temporary) {
+        [&](int, const std::string& temporary)
+        {
             problem = CopyThroughEngine(opened, temporary);
             return problem.reason;
         },
-        FileMode(databasePath));
+        PermissionsOf(databasePath));
     if (problem.damaged)
         return {BackupResult::Damaged, "The database '" + databasePath +
                                            "' is damaged: " + problem.reason +

@@ -36,8 +36,9 @@ void AddTransactions(Database& db, int first, int count)
     Transaction transaction(db);
     for (int i = first; i < first + count; ++i)
         db.Execute("INSERT INTO Trans (AccountID, Sequence, [Year], Period, PostDate, Amount, "
-                   "Description) VALUES ('1001', " + std::to_string(i) +
-                   ", 2026, 12, #12/1/2026#, -1.25, '" + std::string(200, 'd') + "')");
+                   "Description) VALUES ('1001', " +
+                   std::to_string(i) + ", 2026, 12, #12/1/2026#, -1.25, '" + std::string(200, 'd') +
+                   "')");
     transaction.Commit();
 }
 
@@ -97,12 +98,12 @@ TEST_F(BackupTest, EachDamageIsRefusedLeavesTheBackupsAndIsUndoneByARestore)
         std::function<void(const std::string&)> damage;
         std::string message;
     } cases[] = {
-        {"cut in half",
-         [](const std::string& p) { fs::resize_file(p, fs::file_size(p) / 2); },
+        {"cut in half", [](const std::string& p) { fs::resize_file(p, fs::file_size(p) / 2); },
          "The database '" + path +
              "' is damaged: the file is shorter than its header says; it was cut short."},
         {"zeroed header",
-         [](const std::string& p) {
+         [](const std::string& p)
+         {
              std::fstream file(p, std::ios::in | std::ios::out | std::ios::binary);
              file.write(std::string(100, '\0').data(), 100);
          },
@@ -110,7 +111,8 @@ TEST_F(BackupTest, EachDamageIsRefusedLeavesTheBackupsAndIsUndoneByARestore)
         {"zero bytes", [](const std::string& p) { fs::resize_file(p, 0); },
          "The database '" + path + "' is damaged: the file is empty."},
         {"a folder in its place",
-         [](const std::string& p) {
+         [](const std::string& p)
+         {
              fs::remove(p);
              fs::create_directory(p);
          },
@@ -195,8 +197,8 @@ TEST_F(BackupTest, ACopyTakenWhileAnotherProcessWritesIsWhole)
         for (int i = 0; std::chrono::steady_clock::now() < end; ++i)
         {
             std::string sql = "INSERT INTO Trans (AccountID, Sequence, Description) VALUES "
-                              "('1001', " + std::to_string(1000 + i) + ", '" +
-                              std::string(300, 'w') + "')";
+                              "('1001', " +
+                              std::to_string(1000 + i) + ", '" + std::string(300, 'w') + "')";
             if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
                 _exit(1);
         }

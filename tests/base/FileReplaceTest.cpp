@@ -9,10 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -95,9 +95,10 @@ TEST(FileReplace, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile)
     std::string path = dir.File("export.ofx");
     std::ofstream(path) << "the old export";
     // The writer's own failure.
-    std::string message = ReplaceFile(path, [](int fd, const std::string&) -> std::string {
-        return write(fd, "half", 4) == 4 ? "the disk is full" : "write failed";
-    });
+    std::string message =
+        ReplaceFile(path,
+                    [](int fd, const std::string&) -> std::string
+                    { return write(fd, "half", 4) == 4 ? "the disk is full" : "write failed"; });
     EXPECT_EQ(message, "The file '" + path + "' could not be written: the disk is full.");
     EXPECT_EQ(FileContents(path), "the old export");
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"export.ofx"});
@@ -106,7 +107,8 @@ TEST(FileReplace, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile)
     fs::permissions(dir.Path(), fs::perms::all);
     fs::permissions(path, fs::perms::all);
     int code = RunAsOrdinaryUser(
-        [&] {
+        [&]
+        {
             std::string big(100000, 'x');
             return ReplaceFile(path, big) ==
                    "The file '" + path + "' could not be written: File too large.";
@@ -125,10 +127,12 @@ TEST(FileReplace, AReadOnlyFolderIsReportedAndItsFileKept)
     std::ofstream(path) << "[Settings]\n";
     fs::permissions(dir.Path(), fs::perms::all);
     fs::permissions(dir.Path() / "locked", fs::perms(0555));
-    int code = RunAsOrdinaryUser([&] {
-        return ReplaceFile(path, "changed") ==
-               "The file '" + path + "' could not be written: Permission denied.";
-    });
+    int code = RunAsOrdinaryUser(
+        [&]
+        {
+            return ReplaceFile(path, "changed") ==
+                   "The file '" + path + "' could not be written: Permission denied.";
+        });
     fs::permissions(dir.Path() / "locked", fs::perms(0755));
     EXPECT_EQ(code, 0) << "1: not refused as expected, 3: no ordinary user";
     EXPECT_EQ(FileContents(path), "[Settings]\n");

@@ -27,9 +27,12 @@ TEST_F(CliBackupTest, CommandsThatOnlyReadTakeNoBackupThoseThatWriteDo)
     std::string backup = BackupPath(DatabasePath());
     fs::remove(backup);
     fs::remove_all(DailyBackupFolder(DatabasePath()));
-    for (const std::vector<std::string>& reader :
-         {std::vector<std::string>{"home"}, {"report"}, {"budget", "2026", "12"}, {"rules"},
-          {"export", "1001", File("out.ofx")}, {"backups"}})
+    for (const std::vector<std::string>& reader : {std::vector<std::string>{"home"},
+                                                   {"report"},
+                                                   {"budget", "2026", "12"},
+                                                   {"rules"},
+                                                   {"export", "1001", File("out.ofx")},
+                                                   {"backups"}})
     {
         CliRun run = Cli(reader);
         EXPECT_EQ(run.code, 0) << reader.front() << ": " << run.err;
@@ -63,7 +66,8 @@ TEST_F(CliBackupTest, AZeroByteDatabaseIsRefusedLeftAsItIsAndRestoredFromTheNewe
     EXPECT_NE(restore.out.find("2 transactions"), std::string::npos) << restore.out;
     EXPECT_EQ(Count(), "N\n2\n"); // as it was before the split
     std::size_t kept = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(DatabasePath()).parent_path()))
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(DatabasePath()).parent_path()))
         kept += entry.path().filename().string().starts_with("qtb.mdb.damaged-") ? 1 : 0;
     EXPECT_EQ(kept, 1u);
 }

@@ -30,7 +30,8 @@ void AppendRows(sqlite3* db, const std::string& sql, std::string& text)
         for (int i = 0; i < sqlite3_column_count(statement); ++i)
         {
             const unsigned char* value = sqlite3_column_text(statement, i);
-            text += (i ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
+            text +=
+                (i ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
         }
         text += "\n";
     }
