@@ -98,9 +98,10 @@ RestoreOutcome RestoreBackup(const std::string& databasePath, const std::string&
     SetAside aside;
     aside.target = FollowLinks(databasePath);
     aside.kept = DamagedFileName(aside.target, now);
+    // A second restore within the same second keeps its file under a numbered name.
     std::error_code error;
-    if (fs::exists(aside.kept, error))
-        return {"'" + aside.kept + "' already exists; try again in a second.", ""};
+    for (int n = 2; fs::exists(fs::symlink_status(aside.kept, error)); ++n)
+        aside.kept = DamagedFileName(aside.target, now) + "-" + std::to_string(n);
     std::string problem = KeepAside(aside);
     if (problem.empty())
         problem = MoveSideFiles(aside);

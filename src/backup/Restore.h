@@ -10,7 +10,8 @@ struct RestoreOutcome
     std::string keptAs; ///< where the file it replaced was kept; empty when there was none
 };
 
-/// The name the replaced database is kept under: PATH.damaged-YYYYMMDD-HHMMSS (local time).
+/// The name the replaced database is kept under: PATH.damaged-YYYYMMDD-HHMMSS (local time);
+/// a restore that finds it taken adds "-2", "-3", ...
 std::string DamagedFileName(const std::string& databasePath, std::time_t now);
 
 /// Puts a backup in the database's place. The backup must pass its check. What stood at the

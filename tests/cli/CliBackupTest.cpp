@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -44,32 +45,59 @@ TEST_F(CliBackupTest, CommandsThatOnlyReadTakeNoBackupThoseThatWriteDo)
     EXPECT_TRUE(fs::exists(DailyBackupPath(DatabasePath(), std::time(nullptr))));
 }
 
-TEST_F(CliBackupTest, AZeroByteDatabaseIsRefusedLeftAsItIsAndRestoredFromTheNewestBackup)
+TEST_F(CliBackupTest, EachDamageIsRefusedLeavesTheBackupsAndIsUndoneByRestore)
 {
-    ASSERT_EQ(Cli({"split", "1", "0", "-2.5"}).code, 0); // a write: takes the backup
-    fs::resize_file(DatabasePath(), 0);
+    const std::string& db = DatabasePath();
+    struct Case
+    {
+        const char* name;
+        std::function<void()> damage;
+        std::string message;
+    } cases[] = {
+        {"cut in half", [&] { fs::resize_file(db, fs::file_size(db) / 2); },
+         "The database '" + db +
+             "' is damaged: the file is shorter than its header says; it was cut short."},
+        {"zeroed header",
+         [&]
+         {
+             std::fstream file(db, std::ios::in | std::ios::out | std::ios::binary);
+             file.write(std::string(100, '\0').data(), 100);
+         },
+         "Unrecognized database format '" + db + "': the file is not a Tallybrook database."},
+        {"zero bytes", [&] { fs::resize_file(db, 0); },
+         "The database '" + db + "' is damaged: the file is empty."},
+        {"a folder in its place",
+         [&]
+         {
+             fs::remove(db);
+             fs::create_directory(db);
+         },
+         "'" + db + "' is not a database file."},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+    {
+        const Case& c = cases[i];
+        ASSERT_EQ(Cli({"split", "1", "0", "-2.5"}).code, 0); // a write: takes the backup
+        std::string backup = FileContents(BackupPath(db));
+        c.damage();
 
-    CliRun check = Cli({"check"});
-    EXPECT_EQ(check.code, 1);
-    EXPECT_EQ(check.err, "The database '" + DatabasePath() +
-                             "' is damaged: the file is empty. (-2147467259)\n");
-    EXPECT_EQ(fs::file_size(DatabasePath()), 0u) << "nothing built on an empty file";
+        CliRun check = Cli({"check"});
+        EXPECT_EQ(check.code, 1) << c.name;
+        EXPECT_EQ(check.err, c.message + " (-2147467259)\n") << c.name;
+        EXPECT_EQ(FileContents(BackupPath(db)), backup) << c.name;
+        CliRun list = Cli({"backups"});
+        EXPECT_TRUE(list.out.starts_with("TAKEN\tBYTES\tTRANSACTIONS\tFILE\n")) << list.out;
+        EXPECT_NE(list.out.find("\t2\t" + BackupPath(db) + "\n"), std::string::npos) << list.out;
 
-    CliRun list = Cli({"backups"});
-    EXPECT_EQ(list.code, 0);
-    EXPECT_TRUE(list.out.starts_with("TAKEN\tBYTES\tTRANSACTIONS\tFILE\n")) << list.out;
-    EXPECT_NE(list.out.find("\t2\t" + BackupPath(DatabasePath()) + "\n"), std::string::npos)
-        << list.out;
-
-    CliRun restore = Cli({"restore"});
-    EXPECT_EQ(restore.code, 0) << restore.err;
-    EXPECT_NE(restore.out.find("2 transactions"), std::string::npos) << restore.out;
-    EXPECT_EQ(Count(), "N\n2\n"); // as it was before the split
-    std::size_t kept = 0;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(fs::path(DatabasePath()).parent_path()))
-        kept += entry.path().filename().string().starts_with("qtb.mdb.damaged-") ? 1 : 0;
-    EXPECT_EQ(kept, 1u);
+        CliRun restore = Cli({"restore"});
+        EXPECT_EQ(restore.code, 0) << c.name << ": " << restore.err;
+        EXPECT_NE(restore.out.find("2 transactions"), std::string::npos) << restore.out;
+        EXPECT_EQ(Count(), "N\n2\n") << c.name; // as it was before the split
+        std::size_t kept = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(db).parent_path()))
+            kept += entry.path().filename().string().starts_with("qtb.mdb.damaged-") ? 1 : 0;
+        EXPECT_EQ(kept, i + 1) << c.name;
+    }
 }
 
 TEST_F(CliBackupTest, RestoreTakesANamedBackupAndRefusesADamagedOne)
