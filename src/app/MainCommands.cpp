@@ -24,6 +24,7 @@
 #include "register/SplitTransaction.h"
 #include "register/frmSplit.h"
 #include "rules/CategoryDialog.h"
+#include "transfer/frmTransfersFound.h"
 #include "update/CAutoUpdater.h"
 
 #include <wx/filedlg.h>
@@ -59,6 +60,8 @@ void MainCommands::ImportStatement(const std::string& path)
     context.budgetPeriod = view.Month();
     context.rebuildTree = [&view] { view.RebuildTree(); };
     context.refreshView = [&view] { view.Refresh(); };
+    context.answerTransfers = [this](const std::vector<TransferPair>& pairs)
+    { return AnswerTransfers(&m_window, m_window.Data(), pairs); };
     ImportFileResult result = ImportStatementFile(context, path);
     if (result.accountResolved)
         m_window.SetStatusHint(ImportSummary(result));

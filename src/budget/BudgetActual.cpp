@@ -1,5 +1,6 @@
 #include "budget/BudgetActual.h"
 
+#include "data/BudgetTransfers.h"
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/RecordRules.h"
@@ -28,7 +29,8 @@ Variant BudgetActual(Database& db, int year, int period, const std::string& cate
     Recordset rs;
     rs.Open("SELECT SUM(Amount) AS TotActual FROM Account INNER JOIN Trans ON Account.AccountID "
             "= Trans.AccountID WHERE Account.BudgetInclude = TRUE AND Year = " +
-                PeriodText(year, period) + " AND Category = '" + SqlEscape(category) + "'",
+                PeriodText(year, period) + " AND Category = '" + SqlEscape(category) + "' AND " +
+                NotBudgetTransfer(),
             db, OpenMode::ReadOnly);
     return rs.IsEOF() ? Variant() : rs.GetValue("TotActual");
 }
@@ -49,7 +51,7 @@ Variant BudgetGroupTotal(Database& db, int year, int period, const std::string& 
             "Budget.Period = Trans.Period) ON Account.AccountID = Trans.AccountID WHERE "
             "Account.BudgetInclude = TRUE AND Trans.Year = " +
                 std::to_string(year) + " AND Trans.Period = " + std::to_string(period) +
-                " AND CategoryGroup = '" + SqlEscape(group) + "'",
+                " AND CategoryGroup = '" + SqlEscape(group) + "' AND " + NotBudgetTransfer(),
             db, OpenMode::ReadOnly);
     Variant total = rs.IsEOF() ? Variant() : rs.GetValue("TotAmount");
     return total.IsNull() ? Variant::FromLong(0) : total;
@@ -66,7 +68,8 @@ std::string BudgetHintText(Database& db, int year, int period, const std::string
     // A keyset cursor, so that the row count is known.
     rs.Open("SELECT PostDate, Trans.Description, Amount FROM Account INNER JOIN Trans ON "
             "Account.AccountID = Trans.AccountID WHERE Account.BudgetInclude = TRUE AND Year = " +
-                PeriodText(year, period) + " AND Trans.Category = '" + SqlEscape(category) + "'",
+                PeriodText(year, period) + " AND Trans.Category = '" + SqlEscape(category) +
+                "' AND " + NotBudgetTransfer(),
             db, OpenMode::KeysetEdit);
     std::string text = "Number of transactions: " + std::to_string(rs.RecordCount());
     for (; !rs.IsEOF(); rs.MoveNext())

@@ -17,6 +17,7 @@
 #include "quotes/QuotesCommandLine.h"
 #include "register/SplitCommandLine.h"
 #include "rules/RulesCommandLine.h"
+#include "transfer/TransferCommandLine.h"
 #include "update/UpdateCommandLine.h"
 
 #include <ctime>
@@ -179,6 +180,19 @@ int RunRules(const CliOptions& options, std::span<const std::string> args, std::
     return RunRulesCommandLine(*db, rules, out, *options.err);
 }
 
+int RunTransfers(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    auto command = ParseTransfersCommandLine(args);
+    if (const std::string* problem = std::get_if<std::string>(&command))
+        throw UsageError{*problem};
+    const TransfersCommandLine& transfers = std::get<TransfersCommandLine>(command);
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(
+        options, transfers.action == TransfersCommandLine::Action::List
+                     ? BackupWhen::BeforeMigrating
+                     : BackupWhen::First);
+    return RunTransfersCommandLine(*db, transfers, out, *options.err);
+}
+
 int RunUpdateCheck(const CliOptions&, std::span<const std::string> args, std::ostream& out)
 {
     auto command = ParseUpdateCheckCommandLine(args);
@@ -255,6 +269,14 @@ constexpr Command Commands[] = {
     {"rules", " add COLUMN RULE VALUE CATEGORY", "add a rule after all others", RunRules},
     {"rules", " delete|up|down SEQUENCE", "delete a rule or move it one place", RunRules},
     {"rules", " apply", "categorise the uncategorised transactions by the rules", RunRules},
+    {"transfers", "",
+     "list pairs of rows that may be the two sides of a transfer: DATE ACCOUNT SEQUENCE "
+     "AMOUNT twice, sure|unsure",
+     RunTransfers},
+    {"transfers", " accept all|sure|N...", "link the pairs of those lines as transfers",
+     RunTransfers},
+    {"transfers", " reject N...", "remember that the pairs of those lines are no transfers",
+     RunTransfers},
     {"update-check", " [--site URL]", "ask the maker's web site for a newer version now",
      RunUpdateCheck},
     {"home", "", "the home page as the program writes it", RunHome},

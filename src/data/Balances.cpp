@@ -1,5 +1,6 @@
 #include "data/Balances.h"
 
+#include "data/BudgetTransfers.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/RecordHelpers.h"
@@ -77,7 +78,8 @@ void ComputeTotals(Database& db, const TotalsContext& context, Variant& first, V
                            "SELECT SUM( Amount ) AS TotAmount FROM Account INNER JOIN Trans ON "
                            "Account.AccountID = Trans.AccountID WHERE Account.BudgetInclude = "
                            "TRUE AND " +
-                               PeriodIs(context.year, context.month),
+                               PeriodIs(context.year, context.month) + " AND " +
+                               NotBudgetTransfer(),
                            "TotAmount");
         break;
     case KindAccountList:

@@ -324,8 +324,21 @@ void RebuildTable(Database& db, const StoredTable& table, const std::vector<JetC
         ExecEngine(db.Handle(), "INSERT INTO " + QuoteName(temp) + " (" + targets + ") SELECT " +
                                     values + " FROM " + QuoteName(table.name));
     ExecEngine(db.Handle(), "DROP TABLE " + QuoteName(table.name));
-    ExecEngine(db.Handle(),
-               "ALTER TABLE " + QuoteName(temp) + " RENAME TO " + QuoteName(table.name));
+    // Triggers of other tables may name this one in their bodies (an account's rename
+    // renames transfer categories): the rename takes its place under the same name, so those
+    // bodies stay right as written and must not be checked while the name is gone.
+    ExecEngine(db.Handle(), "PRAGMA legacy_alter_table = ON");
+    try
+    {
+        ExecEngine(db.Handle(),
+                   "ALTER TABLE " + QuoteName(temp) + " RENAME TO " + QuoteName(table.name));
+    }
+    catch (...)
+    {
+        ExecEngine(db.Handle(), "PRAGMA legacy_alter_table = OFF");
+        throw;
+    }
+    ExecEngine(db.Handle(), "PRAGMA legacy_alter_table = OFF");
     db.SchemaChanged();
     for (const std::string& dependent : table.dependents)
     {

@@ -131,10 +131,12 @@ void DeleteRecord(Database& db, const RecordContext& context, bool gridHasFocus,
 {
     if (!gridHasFocus || context.kind != KindBudget)
         return;
-    // Every account's transactions count here, whatever BudgetInclude says.
+    // Every account's transactions count here, whatever BudgetInclude says; a transfer
+    // keeps its bracketed category, which names the account at its other side.
     std::string condition = "Trans.Category = '" + SqlEscape(row.CellText(BudgetColumn::Category)) +
                             "' AND Year = " + std::to_string(context.year) +
-                            " AND Period = " + std::to_string(context.month);
+                            " AND Period = " + std::to_string(context.month) +
+                            " AND TransferID IS NULL";
     if (!db.HasRows("Trans", condition))
         return;
     EnsureBudgetLine(db, NoCategory, context.year, context.month, NoCategory, Zero());

@@ -41,9 +41,9 @@ const char* const InitialTables[] = {
 // Rows typed in the grid for these tables arrive without a Sequence; the table numbers them.
 const char* const NumberedTables[] = {"Account", "Budget", "Loan", "Investment"};
 
-const int MigrationSteps = 5;
+const int MigrationSteps = 6;
 
-const char* const MigrationStatements[MigrationSteps][2] = {
+const char* const MigrationStatements[MigrationSteps][3] = {
     {"ALTER TABLE Loan ALTER COLUMN InterestRate Single", nullptr},
     {"ALTER TABLE Account ADD COLUMN BudgetInclude YESNO NOT NULL DEFAULT YES",
      "UPDATE Account SET BudgetInclude = YES"},
@@ -53,7 +53,28 @@ const char* const MigrationStatements[MigrationSteps][2] = {
      nullptr},
     {"ALTER TABLE Investment ALTER COLUMN Quantity Currency", nullptr},
     {"ALTER TABLE Trans ALTER COLUMN PayeeName varchar(255)", nullptr},
+    // The two rows of a transfer share a TransferID; refused pairs are remembered.
+    {"ALTER TABLE Trans ADD COLUMN TransferID LONG", "CREATE INDEX TransTransfer ON Trans (TransferID)",
+     "CREATE TABLE TransferRefusal (Sequence1 LONG NOT NULL, SubSequence1 LONG NOT NULL, "
+     "Sequence2 LONG NOT NULL, SubSequence2 LONG NOT NULL)"},
 };
+
+// Rows from TransferReview.FromSequence on are searched for the other side of a transfer;
+// rows stored before transfers existed are history, never offered.
+const char* const TransferReviewTable[] = {
+    "CREATE TABLE TransferReview (FromSequence INTEGER NOT NULL)",
+    "INSERT INTO TransferReview (FromSequence) SELECT IFNULL(MAX(Sequence), 0) + 1 FROM Trans",
+};
+
+// A transfer's category names the other account in brackets: renaming the account renames
+// the brackets of the rows linked to its rows, in the same statement.
+const char* const TransferRenameTrigger =
+    "CREATE TRIGGER AccountRenameTransfers AFTER UPDATE OF Description ON Account "
+    "WHEN NEW.Description IS NOT OLD.Description BEGIN "
+    "UPDATE Trans SET Category = '[' || NEW.Description || ']' WHERE TransferID IN "
+    "(SELECT TransferID FROM Trans WHERE AccountID = NEW.AccountID AND TransferID IS NOT NULL) "
+    "AND AccountID IS NOT NEW.AccountID; END";
+const int TransferStep = 5;
 } // namespace
 
 namespace
@@ -130,9 +151,17 @@ void MigrateSchema(Database& db)
     if (version < CurrentSchemaVersion)
     {
         for (int step = version; step < MigrationSteps; ++step)
+        {
             for (const char* statement : MigrationStatements[step])
                 if (statement)
                     db.Execute(statement);
+            if (step == TransferStep)
+            {
+                ExecEngine(db.Handle(), TransferRenameTrigger);
+                for (const char* statement : TransferReviewTable)
+                    ExecEngine(db.Handle(), statement);
+            }
+        }
         db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
         db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " +
                    std::to_string(CurrentSchemaVersion) + " LONG");

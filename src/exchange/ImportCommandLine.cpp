@@ -246,5 +246,8 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
         err << "tallybrook-cli: --csv was not used: " << command.file
             << " is not a CSV statement\n";
     out << "imported " << result.added << ", skipped " << result.duplicates << "\n";
+    if (result.transferPairs > 0)
+        out << "transfers found " << result.transferPairs
+            << " (tallybrook-cli transfers lists them)\n";
     return result.stopped ? 1 : 0;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 class Database;
 class UserInterface;
 class AccountChooser;
 class CsvMappingChooser;
+struct TransferPair;
 
 /// What an import works with: the store, the user and the main window's state. The main
 /// window fills it in; tests and the command-line tool give their own stand-ins.
@@ -29,6 +31,9 @@ struct ImportContext
     /// Re-reads the grid and totals of the current tree selection; called when the
     /// balances are up to date. May be empty.
     std::function<void()> refreshView;
+    /// Asks which pairs of rows are transfers and links them; true when anything changed.
+    /// Empty: the pairs wait for `tallybrook-cli transfers` or the next import.
+    std::function<bool(const std::vector<TransferPair>&)> answerTransfers;
     int budgetYear = 0;   ///< the budget period selected in the main window
     int budgetPeriod = 0; ///< its month, 1 to 12
 };

@@ -12,6 +12,8 @@
 #include "exchange/OfxReader.h"
 #include "exchange/QifReader.h"
 #include "rules/CategoryRules.h"
+#include "transfer/ImportedTransfers.h"
+#include "transfer/TransferPairing.h"
 
 #include <filesystem>
 #include <fstream>
@@ -90,11 +92,20 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
         // One transaction for the file and the balances: a balance never disagrees with the
         // stored rows. Readers commit what they stored before an error in the statement.
         Transaction transaction(context.db);
+        std::int32_t firstSequence = context.db.NextTransSequence();
         ImportResult read = result.format == StatementFormat::Qif   ? ReadQifFile(context, path)
                             : result.format == StatementFormat::Csv ? ReadCsvFile(context, path)
                                                                     : ReadOfxFile(context, path);
         static_cast<ImportResult&>(result) = read;
+        LinkImportedTransfers(context.db, firstSequence);
         UpdateAllBalances(context.db);
+        // With no pair to answer, the next search starts after these rows.
+        if (result.added > 0)
+        {
+            result.transferPairs = static_cast<int>(FindTransferPairs(context.db).size());
+            if (result.transferPairs == 0)
+                StartTransferReview(context.db);
+        }
         transaction.Commit();
     }
     catch (const DatabaseError& error)
@@ -112,12 +123,35 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
     return result;
 }
 
+namespace
+{
+// The pairs the new rows make with rows of other accounts go to the user; nothing is linked
+// without an answer.
+void OfferTransfers(ImportContext& context)
+{
+    if (!context.answerTransfers)
+        return;
+    try
+    {
+        std::vector<TransferPair> pairs = FindTransferPairs(context.db);
+        if (!pairs.empty() && context.answerTransfers(pairs) && context.refreshView)
+            context.refreshView();
+    }
+    catch (const DatabaseError& error)
+    {
+        context.ui.ShowMessage(GetComExceptionMessage(error), UserInterface::Icon::Stop);
+    }
+}
+} // namespace
+
 ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path)
 {
     ImportFileResult result = ImportFile(context, path);
     // A database that just failed would only fail the rules again with the same message.
     if (!result.databaseFailed)
         ApplyCategoryRules(context.db, context.ui);
+    if (!result.databaseFailed && result.transferPairs > 0)
+        OfferTransfers(context);
     return result;
 }
 

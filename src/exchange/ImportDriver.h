@@ -21,6 +21,8 @@ struct ImportFileResult : ImportResult
     /// A database error (the file in use by another program, read-only, ...) undid the
     /// import; its message was shown.
     bool databaseFailed = false;
+    /// Pairs of rows that may be the two sides of a transfer, found after the import.
+    int transferPairs = 0;
 };
 
 /// Imports one statement file (a full path; the empty path does nothing): detects its
@@ -33,7 +35,9 @@ struct ImportFileResult : ImportResult
 ImportFileResult ImportFile(ImportContext& context, const std::string& path);
 
 /// What the Import command does once the user picked a file (or none): ImportFile, then
-/// the category rules over all uncategorised transactions, unless the database failed.
+/// the category rules over all uncategorised transactions, unless the database failed;
+/// then, when rows were added, the pairs they make with rows of other accounts go to
+/// `answerTransfers`.
 ImportFileResult ImportStatementFile(ImportContext& context, const std::string& path);
 
 /// The format by the extension (.qif, any case), or else by how the file begins once a

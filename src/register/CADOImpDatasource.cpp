@@ -314,6 +314,8 @@ int CADOImpDatasource::WritePendingRow()
                 m_recordset->SetValue(f, *value);
         }
         m_recordset->Update();
+        if (m_listener)
+            m_listener->RowStored();
         transaction.Commit();
         DiscardPending();
         // Re-run so that the new record takes its place in the query's order.
@@ -343,8 +345,12 @@ int CADOImpDatasource::DeleteRow(int row)
         DiscardPending(); // the row's own changes go with it
     try
     {
+        Transaction transaction(m_recordset->Owner());
+        if (m_listener)
+            m_listener->RecordDeleting(row);
         m_recordset->SetAbsolutePosition(static_cast<std::size_t>(record));
         m_recordset->Delete();
+        transaction.Commit();
     }
     catch (const DatabaseError& error)
     {

@@ -40,6 +40,11 @@ public:
         virtual bool BeforeWrite() { return true; }
         /// A pending row could not be written; an empty prompt asks the user nothing.
         virtual void WriteFailed(std::string& /*prompt*/) {}
+        /// The pending row is stored, in the transaction that stores it: what else must change
+        /// with it changes here (a DatabaseError undoes the write).
+        virtual void RowStored() {}
+        /// A row is about to be deleted, in the transaction that deletes it.
+        virtual void RecordDeleting(int /*row*/) {}
         /// A pending row was written and every record read again.
         virtual void RowWritten() {}
         /// A sort re-ran the query and read every record again.

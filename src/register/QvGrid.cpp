@@ -753,6 +753,16 @@ void QvGrid::WriteFailed(std::string& prompt)
     prompt.clear();
 }
 
+void QvGrid::RowStored()
+{
+    m_host->RowStored(m_source->PendingRow());
+}
+
+void QvGrid::RecordDeleting(int row)
+{
+    m_host->RowDeleting(row);
+}
+
 void QvGrid::RowWritten()
 {
     m_host->RowsWritten();

@@ -155,6 +155,8 @@ private:
     void RewriteSortOrder(std::string& order) override;
     bool BeforeWrite() override;
     void WriteFailed(std::string& prompt) override;
+    void RowStored() override;
+    void RecordDeleting(int row) override;
     void RowWritten() override;
     void Sorted() override;
     wxString CellText(int row, int col) override;

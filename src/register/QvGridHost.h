@@ -22,6 +22,11 @@ public:
     /// Before the pending row is written; false keeps it pending (the host told the user why).
     /// The host may set cells of the row, which are written with it.
     virtual bool ValidateRow(int /*row*/) { return true; }
+    /// The pending row is stored, in the transaction that stores it; what else changes with
+    /// it changes here (a DatabaseError undoes the write).
+    virtual void RowStored(int /*row*/) {}
+    /// A row is about to be deleted, in the transaction that deletes it.
+    virtual void RowDeleting(int /*row*/) {}
     /// After the pending row was written.
     virtual void RowsWritten() {}
     /// The tool tip over a row; "" for none.

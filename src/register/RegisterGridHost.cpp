@@ -10,8 +10,18 @@
 #include "register/QvTreeView.h"
 #include "register/View.h"
 #include "register/ViewQuery.h"
+#include "transfer/TransferLink.h"
 
 #include <algorithm>
+
+namespace
+{
+TransKey KeyOfRow(const RowCells& cells)
+{
+    return TransKey{cells.CellValue(RegisterColumn::Sequence).ToLong(),
+                    cells.CellValue(RegisterColumn::SubSequence).ToLong()};
+}
+} // namespace
 
 void RegisterGridHost::Attach(View& view, Database& db, QvGrid& grid)
 {
@@ -52,11 +62,16 @@ bool RegisterGridHost::ConfirmDelete(int row)
 {
     if (!Attached())
         return false;
-    bool yes = m_ui.AskYesNo("Are you sure you want to delete this record?");
+    GridRowCells cells(*m_grid, row);
+    std::string question;
+    if (m_view->Kind() == KindRegister)
+        question = DeleteTransferQuestion(*m_db, KeyOfRow(cells), m_view->CurrentAccountID());
+    if (question.empty())
+        question = "Are you sure you want to delete this record?";
+    bool yes = m_ui.AskYesNo(question);
     m_pendingTreeItem = wxTreeItemId();
     if (!yes)
         return false;
-    GridRowCells cells(*m_grid, row);
     DeleteRecord(*m_db, m_view->MakeRecordContext(), m_grid->HasFocusInside(), cells);
     if (m_view->Kind() == KindAccountList)
         m_pendingTreeItem = m_tree.FindNode(cells.CellText(AccountColumn::Sequence),
@@ -123,12 +138,47 @@ void RegisterGridHost::CellEdited(int row)
     m_grid->SetCellVariant(row, InvestmentColumn::Total, total);
 }
 
+bool RegisterGridHost::ConfirmTransferEdit(int row)
+{
+    GridRowCells cells(*m_grid, row);
+    bool newRow = m_grid->DataSource().RecordOfRow(row) == CADOImpDatasource::NewRecord;
+    TransferEdit edit = CheckTransferEdit(*m_db, KeyOfRow(cells), newRow,
+                                          m_view->CurrentAccountID(),
+                                          cells.CellText(RegisterColumn::Category));
+    if (!edit.refusal.empty())
+    {
+        m_ui.ShowMessage(edit.refusal, UserInterface::Icon::Stop);
+        m_grid->GoToCell(row, RegisterColumn::Category);
+        return false;
+    }
+    if (!edit.question.empty() && !m_ui.AskYesNo(edit.question))
+    {
+        m_grid->GoToCell(row, RegisterColumn::Category);
+        return false;
+    }
+    return true;
+}
+
+void RegisterGridHost::RowStored(int row)
+{
+    if (Attached() && m_view->Kind() == KindRegister)
+        ReconcileTransfer(*m_db, KeyOfRow(GridRowCells(*m_grid, row)));
+}
+
+void RegisterGridHost::RowDeleting(int row)
+{
+    if (Attached() && m_view->Kind() == KindRegister)
+        DeleteOtherSide(*m_db, KeyOfRow(GridRowCells(*m_grid, row)));
+}
+
 bool RegisterGridHost::ValidateRow(int row)
 {
     if (!ValidatePendingRow(true))
         return false;
     if (m_view && m_view->Kind() == KindRegister)
     {
+        if (!ConfirmTransferEdit(row))
+            return false;
         // A new category joins the column's drop list.
         wxString category = ToWx(m_grid->CellTextValue(row, RegisterColumn::Category));
         const auto& items = m_grid->DropListItems(RegisterColumn::Category);

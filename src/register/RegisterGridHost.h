@@ -35,6 +35,8 @@ public:
     void CommandStateChanged() override;
     void CellEdited(int row) override;
     bool ValidateRow(int row) override;
+    void RowStored(int row) override;
+    void RowDeleting(int row) override;
     void RowsWritten() override;
     std::string CellHint(int row) override;
     Variant ComputedCell(int row, int column) override;
@@ -45,6 +47,9 @@ private:
     bool Attached() const { return m_view && m_db && m_grid; }
     void UpdateBalanceAndTotals();
     void DeleteNotedTreeNode();
+    /// The transfer checks of a register row before it is written: a refusal is shown, a
+    /// question asked; false keeps the row pending.
+    bool ConfirmTransferEdit(int row);
 
     QvTreeView& m_tree;
     UserInterface& m_ui;

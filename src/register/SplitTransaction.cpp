@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Recordset.h"
+#include "transfer/TransferLink.h"
 
 #include <memory>
 #include <string>
@@ -55,12 +56,17 @@ std::optional<std::int32_t> SplitTransaction(Database& db, std::int32_t sequence
     std::unique_ptr<Recordset> part = stored.DuplicateRow();
     part->SetValue("Amount", second);
     part->SetLong("SubSequence", next);
+    part->SetValue("TransferID", Variant()); // a transfer part gets its own other side below
     part->SetText("Description", TrimToLength(stored.GetText("Description") + " (split #" +
                                                   std::to_string(next) + ")",
                                               DescriptionWidth));
     part->Update();
     part->Close();
     stored.Close();
+    // The other side of a transfer follows the part's new amount; the new part of a transfer
+    // moves its share to the same account.
+    ReconcileTransfer(db, TransKey{sequence, subSequence});
+    ReconcileTransfer(db, TransKey{sequence, next});
     transaction.Commit();
     return next;
 }

@@ -3,12 +3,14 @@
 #include "base/Settings.h"
 #include "data/Balances.h"
 #include "data/Database.h"
+#include "data/RecordHelpers.h"
 #include "data/Regional.h"
 #include "data/ViewColumns.h"
 #include "gui/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 #include "register/ViewQuery.h"
+#include "transfer/TransferLink.h"
 
 #include <wx/choice.h>
 #include <wx/spinbutt.h>
@@ -215,6 +217,16 @@ void View::SetUpCategoryList()
                     *m_db, OpenMode::ReadOnly);
     for (; !categories.IsEOF(); categories.MoveNext())
         grid.AddDropListItem(RegisterColumn::Category, ToWx(categories.GetText("Category")), true);
+    // After the categories, every other account with a register, as a transfer to it.
+    Recordset accounts;
+    accounts.Open("SELECT Description, Type FROM Account WHERE AccountID <> '" +
+                      SqlEscape(CurrentAccountID()) + "' ORDER BY Description",
+                  *m_db, OpenMode::ReadOnly);
+    for (; !accounts.IsEOF(); accounts.MoveNext())
+        if (KindOfAccountType(accounts.GetText("Type")) == KindRegister &&
+            !accounts.GetText("Description").empty())
+            grid.AddDropListItem(RegisterColumn::Category,
+                                 ToWx(TransferCategory(accounts.GetText("Description"))), false);
 }
 
 void View::ShowTotals()

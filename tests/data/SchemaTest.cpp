@@ -21,6 +21,7 @@ const std::vector<std::vector<std::string>> Steps = {
      "[Sequence] INTEGER NOT NULL, RowID AUTOINCREMENT NOT NULL, PRIMARY KEY(RowID))"},
     {"ALTER TABLE Investment ALTER COLUMN Quantity Currency"},
     {"ALTER TABLE Trans ALTER COLUMN PayeeName varchar(255)"},
+    {"ALTER TABLE Trans ADD COLUMN TransferID LONG"},
 };
 
 // A file at the given version holding one row in each table; version -1 has no
@@ -64,19 +65,19 @@ protected:
 };
 } // namespace
 
-TEST_F(SchemaMigration, BringsEveryOlderVersionToFiveKeepingRows)
+TEST_F(SchemaMigration, BringsEveryOlderVersionToSixKeepingRows)
 {
-    for (int version = -1; version <= 4; ++version)
+    for (int version = -1; version <= 5; ++version)
     {
         SCOPED_TRACE("from version " + std::to_string(version));
         TempDir round;
         path = round.File("qtb.mdb");
         BuildAtVersion(path, version);
         Database db(path);
-        EXPECT_EQ(ReadSchemaVersion(db), 5);
-        Recordset version5 = db.Execute("SELECT * FROM _SchemaVersion");
-        ASSERT_EQ(version5.FieldCount(), 1);
-        EXPECT_EQ(version5.Field(0).name, "5");
+        EXPECT_EQ(ReadSchemaVersion(db), 6);
+        Recordset current = db.Execute("SELECT * FROM _SchemaVersion");
+        ASSERT_EQ(current.FieldCount(), 1);
+        EXPECT_EQ(current.Field(0).name, "6");
 
         Recordset account = db.Execute("SELECT Description, OpeningBalance, BudgetInclude FROM "
                                        "Account");
@@ -90,6 +91,12 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToFiveKeepingRows)
         EXPECT_EQ(holding.GetValue("Quantity"), Variant::FromCurrency(Currency::FromUnits(25000)));
         EXPECT_EQ(holding.GetValue("T").GetKind(), Variant::Kind::Currency);
         EXPECT_EQ(FirstValue(db, "SELECT COUNT( 1 ) AS [Count] FROM CategoryRule"), "0");
+        // Transfers: no row is linked, the stored row (Sequence 7) is history that is never
+        // offered as a transfer, and a rename reaches linked rows only.
+        EXPECT_EQ(FirstValue(db, "SELECT COUNT( TransferID ) AS N FROM Trans"), "0");
+        EXPECT_EQ(FirstValue(db, "SELECT FromSequence FROM TransferReview"), "8");
+        db.Execute("UPDATE Account SET Description = 'Joint' WHERE AccountID = 'A-1'");
+        EXPECT_EQ(FirstValue(db, "SELECT Category FROM Trans"), "Food");
     }
 }
 
@@ -102,10 +109,10 @@ TEST_F(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
     }
     Database db(path);
     EXPECT_EQ(FirstValue(db, "SELECT BudgetInclude FROM Account"), "0");
-    EXPECT_EQ(ReadSchemaVersion(db), 5);
+    EXPECT_EQ(ReadSchemaVersion(db), 6);
 }
 
-TEST_F(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
+TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
 {
     BuildAtVersion(path, -1);
     {
@@ -114,7 +121,7 @@ TEST_F(SchemaMigration, VersionFiveRunsNothingAndSecondOpenMigratesOnce)
     std::string afterFirst = FileContents(path);
     {
         Database second(path);
-        EXPECT_EQ(ReadSchemaVersion(second), 5);
+        EXPECT_EQ(ReadSchemaVersion(second), 6);
     }
     EXPECT_EQ(FileContents(path), afterFirst);
     EXPECT_EQ(DatabaseDump(path + ".bak"), DatabaseDump(path));
