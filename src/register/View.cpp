@@ -216,7 +216,13 @@ void View::SetUpCategoryList()
                         " AND Period = " + std::to_string(m_month),
                     *m_db, OpenMode::ReadOnly);
     for (; !categories.IsEOF(); categories.MoveNext())
-        grid.AddDropListItem(RegisterColumn::Category, ToWx(categories.GetText("Category")), true);
+    {
+        // A transfer's line names an account: the accounts below offer it, unless it is
+        // this register's own.
+        std::string category = categories.GetText("Category");
+        if (!AccountOfTransfer(*m_db, category))
+            grid.AddDropListItem(RegisterColumn::Category, ToWx(category), true);
+    }
     // After the categories, every other account with a register, as a transfer to it.
     Recordset accounts;
     accounts.Open("SELECT Description, Type FROM Account WHERE AccountID <> '" +
