@@ -78,6 +78,20 @@ bool ValidateAccount(Database& db, const RecordContext& context, RowCells& row, 
     return true;
 }
 
+// Whether a category in brackets names an account with a register that, like the row's own
+// account, counts in the budget: such a transfer is no spending, and needs no budget line.
+bool TransferWithinBudget(Database& db, const std::string& accountId, const std::string& category)
+{
+    if (category.size() < 3 || category.front() != '[' || category.back() != ']')
+        return false;
+    std::string name = category.substr(1, category.size() - 2);
+    return db.HasRows("Account", "BudgetInclude = TRUE AND AccountID = " + SqlLiteral(accountId)) &&
+           db.HasRows("Account", "BudgetInclude = TRUE AND Type <> " +
+                                     SqlLiteral(AccountType::Investment) + " AND Type <> " +
+                                     SqlLiteral(AccountType::Loan) +
+                                     " AND Description = " + SqlLiteral(name));
+}
+
 // The row's period is the one shown, not the month of its date. A new row is the first part
 // of its transaction (SubSequence 0), so it can be split like an imported one.
 void CompleteTransaction(Database& db, const RecordContext& context, RowCells& row)
@@ -92,8 +106,9 @@ void CompleteTransaction(Database& db, const RecordContext& context, RowCells& r
     }
     if (row.CellText(RegisterColumn::Category).empty())
         row.SetCellText(RegisterColumn::Category, NoCategory);
-    EnsureBudgetLine(db, row.CellText(RegisterColumn::Category), context.year, context.month,
-                     NoCategory, Zero());
+    std::string category = row.CellText(RegisterColumn::Category);
+    if (!TransferWithinBudget(db, row.CellText(RegisterColumn::AccountId), category))
+        EnsureBudgetLine(db, category, context.year, context.month, NoCategory, Zero());
 }
 } // namespace
 

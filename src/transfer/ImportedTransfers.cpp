@@ -32,12 +32,11 @@ std::vector<BracketRow> BracketRows(Database& db, std::int32_t fromSequence)
     read.Bind(1, std::int64_t{fromSequence});
     std::vector<BracketRow> rows;
     while (read.Step())
-        rows.push_back(BracketRow{TransKey{static_cast<std::int32_t>(read.ColumnInt64(0)),
-                                           static_cast<std::int32_t>(read.ColumnInt64(1))},
-                                  read.ColumnText(2), read.ColumnText(3), read.ColumnText(4),
-                                  read.ColumnValue(5, Variant::Kind::Currency)
-                                      .ToCurrency()
-                                      .Units()});
+        rows.push_back(
+            BracketRow{TransKey{static_cast<std::int32_t>(read.ColumnInt64(0)),
+                                static_cast<std::int32_t>(read.ColumnInt64(1))},
+                       read.ColumnText(2), read.ColumnText(3), read.ColumnText(4),
+                       read.ColumnValue(5, Variant::Kind::Currency).ToCurrency().Units()});
     return rows;
 }
 

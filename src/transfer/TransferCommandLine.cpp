@@ -38,8 +38,8 @@ bool Chosen(const TransfersCommandLine& command, const std::vector<TransferPair>
     {
         if (static_cast<std::size_t>(line) > pairs.size())
         {
-            err << "tallybrook-cli: there is no line " << line << "; the list has "
-                << pairs.size() << "\n";
+            err << "tallybrook-cli: there is no line " << line << "; the list has " << pairs.size()
+                << "\n";
             return false;
         }
         chosen.push_back(pairs[static_cast<std::size_t>(line) - 1]);
@@ -73,8 +73,7 @@ ParseTransfersCommandLine(std::span<const std::string> args)
     std::span<const std::string> rest = args.subspan(1);
     if (rest.empty())
         return "transfers " + verb + " needs " +
-               (verb == "accept" ? std::string("all, sure or ") : std::string()) +
-               "line numbers";
+               (verb == "accept" ? std::string("all, sure or ") : std::string()) + "line numbers";
     if (verb == "accept" && rest.size() == 1 && (rest[0] == "all" || rest[0] == "sure"))
     {
         command.all = rest[0] == "all";

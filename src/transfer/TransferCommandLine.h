@@ -18,8 +18,8 @@ struct TransfersCommandLine
         Refuse
     };
     Action action = Action::List;
-    bool all = false;      ///< accept all
-    bool sureOnly = false; ///< accept the unambiguous ones
+    bool all = false;       ///< accept all
+    bool sureOnly = false;  ///< accept the unambiguous ones
     std::vector<int> lines; ///< line numbers of the list, from 1
 };
 

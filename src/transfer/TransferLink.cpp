@@ -30,8 +30,9 @@ void NumberUnnumberedPart(Database& db, TransKey key)
 {
     if (key.subSequence != 0)
         return;
-    Statement number(db.Handle(),
-                     "UPDATE Trans SET SubSequence = 0 WHERE Sequence = ?1 AND SubSequence IS NULL");
+    Statement number(
+        db.Handle(),
+        "UPDATE Trans SET SubSequence = 0 WHERE Sequence = ?1 AND SubSequence IS NULL");
     number.Bind(1, std::int64_t{key.sequence});
     number.Run();
 }
@@ -159,10 +160,10 @@ TransferEdit CheckTransferEdit(Database& db, TransKey key, bool newRow,
     std::optional<TransferAccount> target = AccountOfTransfer(db, category);
     if (target && target->accountId == other->accountId)
         return edit;
-    edit.question = target ? "Move the other side of this transfer from " +
-                                 other->accountDescription + " to " + target->description + "?"
-                           : "Remove the other side of this transfer from " +
-                                 other->accountDescription + "?";
+    edit.question =
+        target ? "Move the other side of this transfer from " + other->accountDescription + " to " +
+                     target->description + "?"
+               : "Remove the other side of this transfer from " + other->accountDescription + "?";
     return edit;
 }
 
@@ -195,8 +196,7 @@ std::optional<TransferAccount> AccountOfTransfer(Database& db, const std::string
     return std::nullopt;
 }
 
-std::string TransferRefusal(Database& db, const std::string& accountId,
-                            const std::string& category)
+std::string TransferRefusal(Database& db, const std::string& accountId, const std::string& category)
 {
     if (category.size() < 2 || category.front() != '[' || category.back() != ']')
         return "";
@@ -221,10 +221,9 @@ std::optional<TransferSide> OtherSide(Database& db, TransKey key)
     BindKey(find, key);
     if (!find.Step())
         return std::nullopt;
-    return TransferSide{
-        TransKey{static_cast<std::int32_t>(find.ColumnInt64(0)),
-                 static_cast<std::int32_t>(find.ColumnInt64(1))},
-        find.ColumnText(2), find.ColumnText(3)};
+    return TransferSide{TransKey{static_cast<std::int32_t>(find.ColumnInt64(0)),
+                                 static_cast<std::int32_t>(find.ColumnInt64(1))},
+                        find.ColumnText(2), find.ColumnText(3)};
 }
 
 void ReconcileTransfer(Database& db, TransKey key)

@@ -95,7 +95,7 @@ std::set<KeyPair> RefusedPairs(Database& db)
 }
 
 const char* const RowFields = "SELECT Sequence, IFNULL(SubSequence, 0), AccountID, PostDate, "
-                              "Amount FROM Trans WHERE TransferID IS NULL AND Amount <> 0 AND ";
+                              "Amount FROM Trans WHERE +TransferID IS NULL AND Amount <> 0 AND ";
 
 /// Reads the row the statement stands on; false for a row of no register account.
 bool ReadSearchRow(const Statement& read, const RegisterAccounts& accounts, SearchRow& row)
@@ -220,8 +220,7 @@ bool SameAsStored(Database& db, const PairedRow& row)
     read.Bind(1, std::int64_t{row.key.sequence});
     read.Bind(2, std::int64_t{row.key.subSequence});
     return read.Step() && read.ColumnText(0) == row.accountId &&
-           read.ColumnValue(1, Variant::Kind::Currency).ToCurrency().Units() ==
-               row.amount.Units();
+           read.ColumnValue(1, Variant::Kind::Currency).ToCurrency().Units() == row.amount.Units();
 }
 } // namespace
 
@@ -255,8 +254,7 @@ std::vector<TransferPair> FindTransferPairs(Database& db)
         pairs.push_back(std::move(found));
     }
     std::sort(pairs.begin(), pairs.end(),
-              [](const TransferPair& a, const TransferPair& b)
-              {
+              [](const TransferPair& a, const TransferPair& b) {
                   return std::tie(a.out.date, a.out.key, a.in.key) <
                          std::tie(b.out.date, b.out.key, b.in.key);
               });

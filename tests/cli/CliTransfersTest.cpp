@@ -90,9 +90,12 @@ TEST_F(CliTransfers, WrongWordsAndLinesAreRefused)
         int code;
     };
     const Case cases[] = {
-        {{"transfers", "link"}, 2},          {{"transfers", "accept"}, 2},
-        {{"transfers", "accept", "0"}, 2},   {{"transfers", "reject", "sure"}, 2},
-        {{"transfers", "accept", "x1"}, 2},  {{"transfers", "accept", "1"}, 1},
+        {{"transfers", "link"}, 2},
+        {{"transfers", "accept"}, 2},
+        {{"transfers", "accept", "0"}, 2},
+        {{"transfers", "reject", "sure"}, 2},
+        {{"transfers", "accept", "x1"}, 2},
+        {{"transfers", "accept", "1"}, 1},
         {{"transfers", "reject", "1", "2"}, 1},
     };
     for (const Case& c : cases)

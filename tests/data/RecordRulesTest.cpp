@@ -221,3 +221,20 @@ TEST_F(RecordRules, DeletingABudgetLineUncategorisesThatMonthsTransactions)
               (Strings{"(none)", "(none)", "Kid's toys", "Food"}));
     EXPECT_EQ(BudgetLines(2016, 5), (Strings{"(none)|(none)|0", "Kid's toys|Living|-20"}));
 }
+
+TEST_F(RecordRules, ATransferBetweenBudgetedAccountsAddsNoBudgetLine)
+{
+    AddAccount("A1", "Bank", "0", true, "Checking");
+    AddAccount("S", "Bank", "0", true, "Savings");
+    AddAccount("X", "Bank", "0", false, "Outside");
+    AddAccount("I", "Investment", "0", true, "Brokerage");
+    // Money that stays in the budget needs no line; money that leaves it does, as does a
+    // category that only looks like an account.
+    for (const char* category : {"[Savings]", "[Outside]", "[Brokerage]", "[Nowhere]"})
+    {
+        FakeRow row({{0, "5/2/2016"}, {2, "-10"}, {4, category}});
+        EXPECT_EQ(Validate(KindRegister, row), "ok") << category;
+    }
+    EXPECT_EQ(BudgetLines(2016, 5), (Strings{"[Brokerage]|(none)|0", "[Nowhere]|(none)|0",
+                                             "[Outside]|(none)|0"}));
+}

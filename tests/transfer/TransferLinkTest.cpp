@@ -11,11 +11,11 @@ TEST_F(TransferTest, ABracketedAccountWritesTheOtherSideThere)
 {
     AddRow("C", 1, "-250", "[savings]", 10, "To savings", "rainy day");
     ReconcileTransfer(Db(), First);
-    EXPECT_EQ(RowsOf("C"), (std::vector<std::string>{
-                               "2016-03-10|-250.00|To savings|rainy day|[Savings]"}))
+    EXPECT_EQ(RowsOf("C"),
+              (std::vector<std::string>{"2016-03-10|-250.00|To savings|rainy day|[Savings]"}))
         << "the bracket takes the account's own spelling";
-    EXPECT_EQ(RowsOf("S"), (std::vector<std::string>{
-                               "2016-03-10|250.00|To savings|rainy day|[Checking]"}));
+    EXPECT_EQ(RowsOf("S"),
+              (std::vector<std::string>{"2016-03-10|250.00|To savings|rainy day|[Checking]"}));
     EXPECT_EQ(LinkedRows(), 2);
     EXPECT_EQ(Rows("SELECT [Year], Period FROM Trans WHERE AccountID = 'S'"),
               std::vector<std::string>{"2016|3"});
@@ -53,8 +53,8 @@ TEST_F(TransferTest, EitherSideEditedCarriesTheOtherAlong)
     for (const Edit& edit : edits)
     {
         SCOPED_TRACE(edit.set);
-        Db().Execute("UPDATE Trans SET " + edit.set + " WHERE Sequence = " +
-                     std::to_string(edit.side.sequence));
+        Db().Execute("UPDATE Trans SET " + edit.set +
+                     " WHERE Sequence = " + std::to_string(edit.side.sequence));
         ReconcileTransfer(Db(), edit.side);
         EXPECT_EQ(RowsOf("C"), std::vector<std::string>{edit.checking});
         EXPECT_EQ(RowsOf("S"), std::vector<std::string>{edit.other});
@@ -111,8 +111,7 @@ TEST_F(TransferTest, ACategoryNamingNoRegisterAccountIsRefusedWhenTyped)
     };
     for (const Case& c : cases)
     {
-        EXPECT_EQ(CheckTransferEdit(Db(), TransKey{9, 0}, true, "C", c.category).refusal,
-                  c.refusal)
+        EXPECT_EQ(CheckTransferEdit(Db(), TransKey{9, 0}, true, "C", c.category).refusal, c.refusal)
             << c.category;
     }
     // A stored category left as it was is not judged again: the file may hold it so.
@@ -176,7 +175,8 @@ TEST_F(TransferTest, ASplitPartOfATransferMovesItsShareToo)
     ASSERT_EQ(SplitOff(Db(), 5, 0, Currency::FromUnits(-100000)), 1);
     Db().Execute("UPDATE Trans SET Category = '[Visa]' WHERE Sequence = 5 AND SubSequence = 1");
     ReconcileTransfer(Db(), TransKey{5, 1});
-    EXPECT_EQ(RowsOf("K"), (std::vector<std::string>{"2016-03-10|10.00|Move (split #1)||[Checking]"}));
+    EXPECT_EQ(RowsOf("K"),
+              (std::vector<std::string>{"2016-03-10|10.00|Move (split #1)||[Checking]"}));
     EXPECT_EQ(Balance("C"), "-280");
     EXPECT_EQ(Balance("K"), "10");
 }

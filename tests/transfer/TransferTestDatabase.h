@@ -52,9 +52,8 @@ protected:
             char day[16];
             std::snprintf(day, sizeof day, "%04d-%02d-%02d", date.year % 10000, date.month % 100,
                           date.day % 100);
-            rows.push_back(std::string(day) + "|" +
-                           PointAmount(rs.GetCurrency("Amount").Units()) + "|" +
-                           rs.GetText("Description") + "|" + rs.GetText("PayeeName") + "|" +
+            rows.push_back(std::string(day) + "|" + PointAmount(rs.GetCurrency("Amount").Units()) +
+                           "|" + rs.GetText("Description") + "|" + rs.GetText("PayeeName") + "|" +
                            rs.GetText("Category"));
         }
         return rows;
@@ -63,8 +62,7 @@ protected:
     /// The stored CurrentBalance of an account, as text.
     std::string Balance(const std::string& account)
     {
-        return Value("SELECT CurrentBalance FROM Account WHERE AccountID = " +
-                     SqlLiteral(account));
+        return Value("SELECT CurrentBalance FROM Account WHERE AccountID = " + SqlLiteral(account));
     }
 
     /// How many rows share a TransferID with another row.
