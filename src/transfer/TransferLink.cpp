@@ -1,9 +1,11 @@
 #include "transfer/TransferLink.h"
 
 #include "data/Balances.h"
+#include "data/BudgetLine.h"
 #include "data/Database.h"
 #include "data/Statement.h"
 #include "data/ViewKind.h"
+#include "data/Vocabulary.h"
 
 #include <vector>
 
@@ -122,6 +124,34 @@ void DeleteRow(Database& db, TransKey key)
     Statement remove(db.Handle(), std::string("DELETE FROM Trans WHERE ") + KeyIs);
     BindKey(remove, key);
     remove.Run();
+}
+
+// A side in a budgeted account whose other side is outside the budget is money that left the
+// budget (or came into it): the budget shows it as a line of its bracketed category.
+void EnsureBudgetLines(Database& db, std::int64_t transferId)
+{
+    Statement read(db.Handle(),
+                   "SELECT Row.Category, Row.\"Year\", Row.Period FROM Trans AS Row INNER JOIN "
+                   "Account ON Account.AccountID = Row.AccountID INNER JOIN Trans AS Other ON "
+                   "Other.TransferID = Row.TransferID AND Other.rowid <> Row.rowid LEFT JOIN "
+                   "Account AS OtherAccount ON OtherAccount.AccountID = Other.AccountID WHERE "
+                   "Row.TransferID = ?1 AND Account.BudgetInclude <> 0 AND "
+                   "IFNULL(OtherAccount.BudgetInclude, 0) = 0 AND Row.\"Year\" IS NOT NULL AND "
+                   "Row.Period IS NOT NULL");
+    read.Bind(1, transferId);
+    struct Line
+    {
+        std::string category;
+        int year;
+        int period;
+    };
+    std::vector<Line> lines;
+    while (read.Step())
+        lines.push_back(Line{read.ColumnText(0), static_cast<int>(read.ColumnInt64(1)),
+                             static_cast<int>(read.ColumnInt64(2))});
+    for (const Line& line : lines)
+        EnsureBudgetLine(db, line.category, line.year, line.period, NoCategory,
+                         Variant::FromCurrency(Currency()));
 }
 
 void UpdateBalances(Database& db, const std::vector<std::string>& accountIds)
@@ -255,6 +285,7 @@ void ReconcileTransfer(Database& db, TransKey key)
     SetLink(db, key, transferId, TransferCategory(target->description));
     TransKey otherKey = other ? other->key : WriteOtherSide(db, key, target->accountId, transferId);
     CopyToOtherSide(db, key, otherKey, target->accountId, TransferCategory(ownDescription));
+    EnsureBudgetLines(db, transferId);
     touched.push_back(target->accountId);
     UpdateBalances(db, touched);
 }
@@ -280,4 +311,5 @@ void LinkTransfer(Database& db, TransKey first, TransKey second)
     std::int64_t transferId = NewTransferId(db);
     SetLink(db, first, transferId, TransferCategory(AccountDescription(db, b->accountId)));
     SetLink(db, second, transferId, TransferCategory(AccountDescription(db, a->accountId)));
+    EnsureBudgetLines(db, transferId);
 }

@@ -213,3 +213,21 @@ TEST_F(TransferTest, TheBudgetLeavesOutTransfersBetweenBudgetedAccounts)
     ComputeTotals(Db(), budget, budgeted, actual);
     EXPECT_EQ(actual.ToText(), "-330");
 }
+
+TEST_F(TransferTest, MoneyCrossingTheBudgetsEdgeGetsABudgetLineOnTheBudgetedSide)
+{
+    AddRow("O", 1, "500", "[Checking]"); // typed in the account outside the budget
+    AddRow("C", 2, "-40", "[Savings]");
+    AddRow("C", 3, "-70", "Cash out");
+    AddRow("K", 4, "70", "Payment");
+    ReconcileTransfer(Db(), First);
+    ReconcileTransfer(Db(), TransKey{2, 0});
+    LinkTransfer(Db(), TransKey{3, 0}, TransKey{4, 0});
+    // Checking's side of the money from Outside shows as [Outside]; moves between Checking,
+    // Savings and the card stay inside the budget and need no line.
+    EXPECT_EQ(Rows("SELECT Category, CategoryGroup, Amount FROM Budget WHERE [Year] = 2016 AND "
+                   "Period = 3"),
+              std::vector<std::string>{"[Outside]|(none)|0"});
+    EXPECT_EQ(Rows("SELECT Category FROM Trans WHERE Sequence IN (3, 4) ORDER BY Sequence"),
+              (std::vector<std::string>{"[Visa]", "[Checking]"}));
+}
