@@ -4,6 +4,7 @@
 #include "data/Statement.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "transfer/TransferLink.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,15 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToSixKeepingRows)
         EXPECT_EQ(FirstValue(db, "SELECT FromSequence FROM TransferReview"), "8");
         db.Execute("UPDATE Account SET Description = 'Joint' WHERE AccountID = 'A-1'");
         EXPECT_EQ(FirstValue(db, "SELECT Category FROM Trans"), "Food");
+        // The stored row becomes a transfer to a new account; the rename reaches its brackets.
+        db.Execute("INSERT INTO Account (AccountID, Description, Type) VALUES ('S-1', "
+                   "'Savings', 'Bank')");
+        db.Execute("UPDATE Trans SET Category = '[Savings]'");
+        ReconcileTransfer(db, TransKey{7, 0});
+        EXPECT_EQ(FirstValue(db, "SELECT Amount FROM Trans WHERE AccountID = 'S-1'"), "12.5");
+        db.Execute("UPDATE Account SET Description = 'Rainy Day' WHERE AccountID = 'S-1'");
+        EXPECT_EQ(FirstValue(db, "SELECT Category FROM Trans WHERE AccountID = 'A-1'"),
+                  "[Rainy Day]");
     }
 }
 
