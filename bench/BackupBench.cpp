@@ -3,6 +3,8 @@
 
 #include "BackupBench.h"
 
+#include "BenchTiming.h"
+
 #include "data/BackupCopy.h"
 #include "data/Database.h"
 #include "data/Schema.h"
@@ -22,22 +24,6 @@ namespace fs = std::filesystem;
 namespace
 {
 constexpr int Transactions = 1000000;
-
-double Seconds(const std::function<void()>& work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(Seconds(work));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void Fill(const std::string& path)
 {

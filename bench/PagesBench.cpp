@@ -4,6 +4,8 @@
 
 #include "PagesBench.h"
 
+#include "BenchTiming.h"
+
 #include "base/UserInterface.h"
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportPages.h"
@@ -45,13 +47,6 @@ public:
     void BeginWait() override {}
     void EndWait() override {}
 };
-
-double Seconds(const std::function<void()>& work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 /// The first run and the median of the runs after it.
 void Report(const std::string& name, int runs, const std::function<void()>& work)

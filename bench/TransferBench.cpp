@@ -3,6 +3,8 @@
 
 #include "TransferBench.h"
 
+#include "BenchTiming.h"
+
 #include "data/Balances.h"
 #include "data/Database.h"
 #include "data/Schema.h"
@@ -29,22 +31,6 @@ constexpr int Stored = 1000000;
 constexpr int Imported = 100000;
 constexpr int Accounts = 20;
 constexpr int TrueTransfers = 1000;
-
-double Seconds(const std::function<void()>& work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(Seconds(work));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 /// A fixed pseudo-random sequence, so that every run measures the same data.
 struct Numbers
