@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev
-  libsqlite3-dev libcurl4-openssl-dev
+  libsqlite3-dev libcurl4-openssl-dev libxml2-dev
   libgtest-dev libgmock-dev
   xvfb xauth locales
   desktop-file-utils shared-mime-info

@@ -1,7 +1,6 @@
 #include "cli/Cli.h"
 
 #include "backup/BackupCommandLine.h"
-#include "data/DatabaseLocation.h"
 #include "budget/BudgetReport.h"
 #include "dashboard/HomePage.h"
 #include "dashboard/ReportCommandLine.h"
@@ -9,6 +8,7 @@
 #include "dashboard/TransactionsReport.h"
 #include "data/Database.h"
 #include "data/DatabaseError.h"
+#include "data/DatabaseLocation.h"
 #include "data/DateTime.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
@@ -118,7 +118,8 @@ int RunSql(const CliOptions& options, std::span<const std::string> args, std::os
     if (args.empty())
         throw UsageError{"sql needs at least one statement"};
     // The database as it is: no backup copy, no migration.
-    Database db(options.databasePath.value_or(LocateDatabase().path), OpenOptions{BackupWhen::Never, false});
+    Database db(options.databasePath.value_or(LocateDatabase().path),
+                OpenOptions{BackupWhen::Never, false});
     for (const std::string& statement : args)
     {
         Recordset rs = db.Execute(statement);
@@ -186,10 +187,10 @@ int RunTransfers(const CliOptions& options, std::span<const std::string> args, s
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
     const TransfersCommandLine& transfers = std::get<TransfersCommandLine>(command);
-    std::unique_ptr<Database> db = OpenAsTheProgramDoes(
-        options, transfers.action == TransfersCommandLine::Action::List
-                     ? BackupWhen::BeforeMigrating
-                     : BackupWhen::First);
+    std::unique_ptr<Database> db =
+        OpenAsTheProgramDoes(options, transfers.action == TransfersCommandLine::Action::List
+                                          ? BackupWhen::BeforeMigrating
+                                          : BackupWhen::First);
     return RunTransfersCommandLine(*db, transfers, out, *options.err);
 }
 
@@ -218,8 +219,8 @@ int RunReport(const CliOptions& options, std::span<const std::string> args, std:
     if (const std::string* problem = std::get_if<std::string>(&command))
         throw UsageError{*problem};
     std::unique_ptr<Database> db = OpenAsTheProgramDoes(options, BackupWhen::BeforeMigrating);
-    WriteReportDocument(
-        out, BuildTransactionsReport(*db, std::get<ReportCommandLine>(command).arguments));
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    RunReportCommandLine(*db, std::get<ReportCommandLine>(command), today, out);
     return 0;
 }
 
@@ -280,8 +281,11 @@ constexpr Command Commands[] = {
     {"update-check", " [--site URL]", "ask the maker's web site for a newer version now",
      RunUpdateCheck},
     {"home", "", "the home page as the program writes it", RunHome},
-    {"report", " [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--categories TEXT]",
-     "the Transactions report page for those dates and categories", RunReport},
+    {"report",
+     " [transactions|spending|cashflow|networth|budget] [--from YYYY-MM-DD] [--to YYYY-MM-DD] "
+     "[--accounts all|budget] [--categories TEXT] [--tsv]",
+     "a report's page for those dates, accounts and categories, or its figures with --tsv",
+     RunReport},
     {"quotes", " [--service csv|stooq] [--url BASE]",
      "update the holdings' prices as Update Quotes does and list them", RunQuotes},
     {"backups", "", "list the backups with their times, sizes and numbers of transactions",

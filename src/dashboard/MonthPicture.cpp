@@ -20,11 +20,18 @@ int Scaled(std::int64_t units, std::int64_t most)
     return static_cast<int>(std::lround(BarWidth * std::clamp(share, 0.0, 1.0)));
 }
 
+std::string Cell(const std::string& content, bool right = false)
+{
+    return std::string("<td class='menuText'") + (right ? " align='right'" : "") + ">" + content +
+           "</td>";
+}
+} // namespace
+
 /// The bar: an outline as long as the budget and a filled bar as long as the spending, both
 /// on the scale of the larger; spending beyond the budget is drawn in red. Spending counts
 /// in the direction of the budgeted amount (budgets of expenses are negative), so a refund
 /// against an expense budget draws no bar.
-std::string Bar(Currency budgeted, Currency actual)
+std::string BudgetBar(Currency budgeted, Currency actual)
 {
     std::int64_t plan = budgeted.Units() < 0 ? -budgeted.Units() : budgeted.Units();
     int direction = budgeted.Units() < 0   ? -1
@@ -46,13 +53,6 @@ std::string Bar(Currency budgeted, Currency actual)
            "' fill='none' stroke='#000000' stroke-width='1'/></svg>";
 }
 
-std::string Cell(const std::string& content, bool right = false)
-{
-    return std::string("<td class='menuText'") + (right ? " align='right'" : "") + ">" + content +
-           "</td>";
-}
-} // namespace
-
 std::string MonthPictureRows(const BudgetReport& report, int year, int period)
 {
     std::string rows = "<tr><td class='menuText' colspan='4'><b>" +
@@ -66,7 +66,7 @@ std::string MonthPictureRows(const BudgetReport& report, int year, int period)
     {
         Currency budgeted = group.budgeted.ToCurrency();
         Currency actual = group.actual.ToCurrency();
-        rows += "<tr>" + Cell(HtmlEscape(group.group)) + Cell(Bar(budgeted, actual)) +
+        rows += "<tr>" + Cell(HtmlEscape(group.group)) + Cell(BudgetBar(budgeted, actual)) +
                 Cell(HtmlEscape(FormatCurrency(actual)), true) +
                 Cell(HtmlEscape(FormatCurrency(budgeted)), true) + "</tr>\n";
     }

@@ -1,8 +1,12 @@
 #include "dashboard/ReportCommandLine.h"
 
+#include "dashboard/ChartReports.h"
+#include "dashboard/ReportPages.h"
+#include "dashboard/TransactionsReport.h"
 #include "data/DateTime.h"
 #include "data/Regional.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 
@@ -28,36 +32,127 @@ std::optional<DateTime> ReadIsoDate(const std::string& text)
 }
 } // namespace
 
+namespace
+{
+struct KindName
+{
+    const char* name;
+    ReportKind kind;
+};
+const KindName Kinds[] = {{"transactions", ReportKind::Transactions},
+                          {"spending", ReportKind::Spending},
+                          {"cashflow", ReportKind::Cashflow},
+                          {"networth", ReportKind::NetWorth},
+                          {"budget", ReportKind::Budget}};
+
+/// Reads the value of one option into the command; the problem's text on a mistake.
+std::string ReadOption(const std::string& option, const std::string& value,
+                       ReportCommandLine& command, std::optional<std::string> values[3])
+{
+    if (option == "--accounts")
+    {
+        if (value != "all" && value != "budget")
+            return "--accounts takes all or budget, got '" + value + "'";
+        command.scope.budgetAccounts = value == "budget";
+        return "";
+    }
+    if (option == "--categories")
+    {
+        values[2] = value;
+        return "";
+    }
+    std::optional<DateTime> date = ReadIsoDate(value);
+    if (!date)
+        return option + " needs a date as YYYY-MM-DD, got '" + value + "'";
+    (option == "--from" ? command.scope.from : command.scope.to) = date;
+    values[option == "--from" ? 0 : 1] = FormatShortDate(*date);
+    return "";
+}
+} // namespace
+
 std::variant<ReportCommandLine, std::string>
 ParseReportCommandLine(std::span<const std::string> args)
 {
+    ReportCommandLine command;
+    std::size_t i = 0;
+    if (!args.empty() && !args.front().starts_with("--"))
+    {
+        const KindName* kind = nullptr;
+        for (const KindName& known : Kinds)
+            if (args.front() == known.name)
+                kind = &known;
+        if (!kind)
+            return "unknown report '" + args.front() +
+                   "'; the reports are transactions, spending, cashflow, networth and budget";
+        command.kind = kind->kind;
+        i = 1;
+    }
     // The form's three fields, in the order it sends them; an omitted one stays empty.
     std::optional<std::string> values[3];
-    static const char* const options[3] = {"--from", "--to", "--categories"};
-    for (std::size_t i = 0; i < args.size(); ++i)
+    std::vector<std::string> seen;
+    for (; i < args.size(); ++i)
     {
-        std::size_t which = 0;
-        while (which < 3 && args[i] != options[which])
-            ++which;
-        if (which == 3)
-            return "unknown report argument '" + args[i] + "'";
-        if (values[which])
-            return std::string(options[which]) + " is given twice";
-        if (i + 1 == args.size())
-            return std::string(options[which]) + (which == 2 ? " needs a TEXT" : " needs a date");
-        const std::string& value = args[++i];
-        if (which == 2)
+        const std::string& option = args[i];
+        if (option == "--tsv")
         {
-            values[which] = value;
+            command.tsv = true;
             continue;
         }
-        std::optional<DateTime> date = ReadIsoDate(value);
-        if (!date)
-            return std::string(options[which]) + " needs a date as YYYY-MM-DD, got '" + value + "'";
-        values[which] = FormatShortDate(*date);
+        if (option != "--from" && option != "--to" && option != "--categories" &&
+            option != "--accounts")
+            return "unknown report argument '" + option + "'";
+        if (std::find(seen.begin(), seen.end(), option) != seen.end())
+            return option + " is given twice";
+        seen.push_back(option);
+        if (i + 1 == args.size())
+            return option + (option == "--categories" ? " needs a TEXT"
+                             : option == "--accounts" ? " needs all or budget"
+                                                      : " needs a date");
+        std::string problem = ReadOption(option, args[++i], command, values);
+        if (!problem.empty())
+            return problem;
     }
-    ReportCommandLine command;
     command.arguments = {"StartDate=" + values[0].value_or(""), "EndDate=" + values[1].value_or(""),
                          "categories=" + values[2].value_or("")};
     return command;
+}
+
+void RunReportCommandLine(Database& db, const ReportCommandLine& command, DateTime today,
+                          std::ostream& out)
+{
+    const ReportScope& scope = command.scope;
+    int year = scope.from ? scope.from->year : today.year;
+    switch (command.kind)
+    {
+    case ReportKind::Transactions:
+        if (command.tsv)
+            WriteTransactionsFigures(db, command.arguments, out);
+        else
+            WriteReportDocument(out, BuildTransactionsReport(db, command.arguments));
+        return;
+    case ReportKind::Spending:
+        if (command.tsv)
+            WriteSpendingFigures(SpendingByCategory(db, scope), out);
+        else
+            WriteReportDocument(out, BuildSpendingReport(db, scope));
+        return;
+    case ReportKind::Cashflow:
+        if (command.tsv)
+            WriteCashflowFigures(IncomeAndExpenses(db, scope), out);
+        else
+            WriteReportDocument(out, BuildCashflowReport(db, scope));
+        return;
+    case ReportKind::NetWorth:
+        if (command.tsv)
+            WriteNetWorthFigures(NetWorth(db, scope, today), out);
+        else
+            WriteReportDocument(out, BuildNetWorthReport(db, scope, today));
+        return;
+    case ReportKind::Budget:
+        if (command.tsv)
+            WriteBudgetYearFigures(year, BudgetForYear(db, year), out);
+        else
+            WriteReportDocument(out, BuildBudgetYearReport(db, year));
+        return;
+    }
 }

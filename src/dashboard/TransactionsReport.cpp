@@ -7,6 +7,8 @@
 #include "data/Regional.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <ostream>
 
 namespace
 {
@@ -174,6 +176,55 @@ std::string RangeHeading(std::int64_t start, std::int64_t end)
     if (openEnd)
         return "from " + ShortDate(start);
     return "from " + ShortDate(start) + " to " + ShortDate(end);
+}
+
+namespace
+{
+/// The report's query for the arguments.
+std::string ReportQuery(const std::vector<std::string>& arguments)
+{
+    std::int64_t start = ReadBound(ArgumentValue(arguments, 0), UnboundedStart());
+    std::int64_t end = ReadBound(ArgumentValue(arguments, 1), UnboundedEnd());
+    return "SELECT AccountID, Sequence, Subsequence, [Year], Period, PostDate, Category, Amount, "
+           "Description, CheckID, PayeeName, FITID FROM Trans WHERE PostDate >= " +
+           SqlDate(start) + " AND PostDate <= " + SqlDate(end) +
+           CategoryFilter(ArgumentValue(arguments, 2)) + " ORDER BY AccountID, PostDate";
+}
+
+std::string TextOf(const Recordset& rs, int field)
+{
+    std::string text = rs.GetValue(field).ToText();
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+} // namespace
+
+void WriteTransactionsFigures(Database& db, const std::vector<std::string>& arguments,
+                              std::ostream& out)
+{
+    Recordset rs;
+    rs.Open(ReportQuery(arguments), db, OpenMode::ReadOnly);
+    RowFields fields(rs);
+    for (; !rs.IsEOF(); rs.MoveNext())
+    {
+        Variant posted = rs.GetValue(fields.postDate);
+        char day[16] = "";
+        if (!posted.IsNull())
+        {
+            DateTime date = posted.ToDate();
+            std::snprintf(day, sizeof day, "%04d-%02d-%02d", date.year % 10000, date.month % 100,
+                          date.day % 100);
+        }
+        out << day << "\t" << TextOf(rs, fields.accountId) << "\t" << TextOf(rs, fields.description)
+            << "\t"
+            << (rs.GetValue(fields.amount).IsNull()
+                    ? std::string()
+                    : rs.GetValue(fields.amount).ToCurrency().ToPointText())
+            << "\t" << TextOf(rs, fields.checkId) << "\t" << TextOf(rs, fields.category) << "\t"
+            << TextOf(rs, fields.notes) << "\n";
+    }
 }
 
 std::string BuildTransactionsReport(Database& db, const std::vector<std::string>& arguments)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,12 @@ class Database;
 /// the range open; a date that cannot be read counts as time 0. Rows are grouped by account
 /// with a totals row each; every database text is HTML-escaped.
 std::string BuildTransactionsReport(Database& db, const std::vector<std::string>& arguments);
+
+/// The rows of the same report as tab-separated lines,
+/// "DATE ACCOUNT DESCRIPTION AMOUNT CHECK CATEGORY NOTES" (dates YYYY-MM-DD, the account's
+/// number, amounts with a point and two decimals), by account and date.
+void WriteTransactionsFigures(Database& db, const std::vector<std::string>& arguments,
+                              std::ostream& out);
 
 /// The SQL condition that restricts the report to the categories typed one per line:
 /// plain lines go into an IN list, lines with "*" become LIKE patterns. "" for no text.

@@ -115,3 +115,14 @@ Currency Currency::MultipliedBy(Currency other) const
         Overflow();
     return Currency(static_cast<std::int64_t>(units));
 }
+
+std::string Currency::ToPointText() const
+{
+    std::string text = ToText('.');
+    std::size_t point = text.find('.');
+    if (point == std::string::npos)
+        return text + ".00";
+    if (text.size() - point == 2)
+        text += "0";
+    return text;
+}

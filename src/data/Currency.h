@@ -32,6 +32,9 @@ public:
     double ToDouble() const { return static_cast<double>(m_units) / Scale; }
     /// Shortest exact text: -12.5 for -12.50, 100 for 100.00, no digit grouping.
     std::string ToText(char decimalPoint = '.') const;
+    /// With a point and at least two decimals, for figures other programs read: "-500.00",
+    /// "12.50", "0.0001".
+    std::string ToPointText() const;
     /// The product rounded to four decimals, halves to even (quantity times price).
     Currency MultipliedBy(Currency other) const;
 

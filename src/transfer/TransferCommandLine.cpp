@@ -11,7 +11,7 @@ namespace
 std::string Side(const PairedRow& row)
 {
     return row.date + "\t" + row.accountId + "\t" + std::to_string(row.key.sequence) + "\t" +
-           PointAmount(row.amount.Units());
+           row.amount.ToPointText();
 }
 
 std::optional<int> LineNumber(const std::string& text)
@@ -47,17 +47,6 @@ bool Chosen(const TransfersCommandLine& command, const std::vector<TransferPair>
     return true;
 }
 } // namespace
-
-std::string PointAmount(long long units)
-{
-    std::string text = Currency::FromUnits(units).ToText('.');
-    std::size_t point = text.find('.');
-    if (point == std::string::npos)
-        return text + ".00";
-    if (text.size() - point == 2)
-        text += "0";
-    return text;
-}
 
 std::variant<TransfersCommandLine, std::string>
 ParseTransfersCommandLine(std::span<const std::string> args)

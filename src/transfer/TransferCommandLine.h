@@ -33,6 +33,3 @@ ParseTransfersCommandLine(std::span<const std::string> args);
 /// (1, with the message on err) and changes nothing.
 int RunTransfersCommandLine(Database& db, const TransfersCommandLine& command, std::ostream& out,
                             std::ostream& err);
-
-/// An amount with a point and at least two decimals: "-500.00", "12.50", "0.0001".
-std::string PointAmount(long long units);

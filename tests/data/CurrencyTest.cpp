@@ -79,3 +79,12 @@ TEST(Currency, OverflowRaisesTheOverflowErrorInsteadOfWrapping)
     EXPECT_EQ(Currency::FromWhole(922337203685477).Units(), 9223372036854770000);
     EXPECT_EQ(largest.MultipliedBy(Currency::FromWhole(1)), largest);
 }
+
+TEST(Currency, PointTextHasAtLeastTwoDecimals)
+{
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {-5000000, "-500.00"}, {125000, "12.50"}, {1, "0.0001"}, {0, "0.00"}, {-4217000, "-421.70"},
+    };
+    for (const auto& [units, text] : cases)
+        EXPECT_EQ(Currency::FromUnits(units).ToPointText(), text) << units;
+}

@@ -18,9 +18,9 @@ std::string CardStatement(const std::string& accountId, const std::string& block
 std::string Line(const TransferPair& pair)
 {
     return pair.out.accountId + ":" + std::to_string(pair.out.key.sequence) + " " + pair.out.date +
-           " " + PointAmount(pair.out.amount.Units()) + " > " + pair.in.accountId + ":" +
+           " " + pair.out.amount.ToPointText() + " > " + pair.in.accountId + ":" +
            std::to_string(pair.in.key.sequence) + " " + pair.in.date + " " +
-           PointAmount(pair.in.amount.Units()) + (pair.sure ? " sure" : " unsure");
+           pair.in.amount.ToPointText() + (pair.sure ? " sure" : " unsure");
 }
 
 std::vector<std::string> Lines(const std::vector<TransferPair>& pairs)

@@ -4,7 +4,6 @@
 #include "data/RecordHelpers.h"
 #include "data/ViewKind.h"
 #include "exchange/ImportFixture.h"
-#include "transfer/TransferCommandLine.h"
 #include "transfer/TransferLink.h"
 
 #include <cstdio>
@@ -52,8 +51,8 @@ protected:
             char day[16];
             std::snprintf(day, sizeof day, "%04d-%02d-%02d", date.year % 10000, date.month % 100,
                           date.day % 100);
-            rows.push_back(std::string(day) + "|" + PointAmount(rs.GetCurrency("Amount").Units()) +
-                           "|" + rs.GetText("Description") + "|" + rs.GetText("PayeeName") + "|" +
+            rows.push_back(std::string(day) + "|" + rs.GetCurrency("Amount").ToPointText() + "|" +
+                           rs.GetText("Description") + "|" + rs.GetText("PayeeName") + "|" +
                            rs.GetText("Category"));
         }
         return rows;
