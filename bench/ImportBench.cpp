@@ -4,6 +4,7 @@
 #include "BackupBench.h"
 #include "ExportBench.h"
 #include "PagesBench.h"
+#include "ReportsBench.h"
 #include "TransferBench.h"
 
 #include "base/UserInterface.h"
@@ -428,12 +429,15 @@ int main(int argc, char** argv)
         return code;
     if (int code = RunTransferBench(command); code >= 0)
         return code;
+    if (int code = RunReportsBench(command); code >= 0)
+        return code;
     std::fprintf(stderr, "usage: tallybrook-bench import [CASE...]\n"
                          "       tallybrook-bench home-1000 | report-100000 | quotes-50x200ms | "
                          "pages\n"
                          "       tallybrook-bench export-ofx-100000 | export-csv-100000 | "
                          "export\n"
                          "       tallybrook-bench start-1000000\n"
-                         "       tallybrook-bench transfers\n");
+                         "       tallybrook-bench transfers\n"
+                         "       tallybrook-bench reports-1000000\n");
     return 2;
 }
