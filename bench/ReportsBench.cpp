@@ -3,6 +3,8 @@
 
 #include "ReportsBench.h"
 
+#include "BenchTiming.h"
+
 #include "dashboard/ChartReports.h"
 #include "dashboard/TransactionsReport.h"
 #include "data/Database.h"
@@ -29,22 +31,6 @@ constexpr int Transactions = 1000000;
 constexpr int Accounts = 20;
 constexpr int Years = 14;
 constexpr int FirstYear = 2012;
-
-double Seconds(const std::function<void()>& work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(Seconds(work));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 const char* const Categories[] = {"Food",   "Rent",  "Car",      "Fuel", "Salary",
                                   "Health", "Gifts", "Clothing", "Fun",  "(none)"};

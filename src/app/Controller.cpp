@@ -7,16 +7,17 @@
 #include "app/QvMenuStrip.h"
 #include "app/QvStatusBar.h"
 #include "app/QvToolBar.h"
+#include "backup/StartupRestore.h"
 #include "base/AppText.h"
-#include "data/DatabaseLocation.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
-#include "backup/StartupRestore.h"
 #include "budget/BudgetPeriods.h"
+#include "dashboard/ChartParameters.h"
 #include "dashboard/QvDashboard.h"
 #include "dashboard/ReportPages.h"
 #include "data/Database.h"
+#include "data/DatabaseLocation.h"
 #include "data/DateTime.h"
 #include "gui/WxText.h"
 #include "register/QvGrid.h"
@@ -618,6 +619,13 @@ void Controller::ShowPage(int kind)
         m_dashboard->Navigate(WriteReportPage(ReportsMenuBody()));
     else if (kind == KindTransactionsReport)
         m_dashboard->Navigate(WriteReportPage(BuildParametersPage(std::time(nullptr))));
+    else if (kind >= KindSpendingReport && kind <= KindBudgetYearReport)
+    {
+        static const ReportKind charts[] = {ReportKind::Spending, ReportKind::Cashflow,
+                                            ReportKind::NetWorth, ReportKind::Budget};
+        m_dashboard->Navigate(WriteReportPage(
+            BuildChartParametersPage(charts[kind - KindSpendingReport], std::time(nullptr))));
+    }
 }
 
 // ---- UserInterface -------------------------------------------------------------------

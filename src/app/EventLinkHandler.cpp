@@ -5,16 +5,20 @@
 #include "app/MainCommands.h"
 #include "app/OpenDocument.h"
 #include "base/SiteAddress.h"
+#include "dashboard/ChartParameters.h"
 #include "dashboard/EventLink.h"
 #include "dashboard/QvDashboard.h"
 #include "dashboard/ReportPages.h"
 #include "dashboard/TransactionsReport.h"
+#include "data/Regional.h"
 #include "data/ViewKind.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 
 #include <algorithm>
 #include <array>
+#include <ctime>
+#include <optional>
 
 namespace
 {
@@ -39,6 +43,8 @@ const std::array Events{
     EventEntry{"selectAccount", &H::SelectAccount},
     EventEntry{"Preview", &H::Preview},
     EventEntry{"Report_Transactions_Parameters", &H::ReportParameters},
+    EventEntry{"PreviewChart", &H::PreviewChart},
+    EventEntry{"Report_Chart_Parameters", &H::ChartParameters},
 };
 } // namespace
 
@@ -124,6 +130,36 @@ void EventLinkHandler::Preview(const Arguments& arguments)
 {
     m_window.Dashboard()->Navigate(
         WriteReportPage(BuildTransactionsReport(m_window.Data(), arguments)));
+}
+
+void EventLinkHandler::PreviewChart(const Arguments& arguments)
+{
+    std::optional<ChartRequest> request = ReadChartRequest(arguments);
+    if (!request)
+    {
+        m_window.ShowMessage("Type the dates in the short date format, such as " +
+                                 FormatShortDate(DateTime{2026, 12, 31, 0, 0, 0}) + ".",
+                             UserInterface::Icon::Exclamation);
+        return;
+    }
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    m_window.Dashboard()->Navigate(
+        WriteReportPage(BuildChartReport(m_window.Data(), *request, today)));
+}
+
+void EventLinkHandler::ChartParameters(const Arguments& arguments)
+{
+    std::optional<ChartRequest> request = ReadChartRequest(arguments);
+    if (!request)
+        return;
+    static const char* const titles[] = {"", "Spending by Category", "Income and Expenses",
+                                         "Net Worth", "Budget for the Year"};
+    int kind = KindSpendingReport + static_cast<int>(request->kind) - 1;
+    wxTreeItemId node = m_window.Tree()->FindNode(titles[static_cast<int>(request->kind)], kind);
+    if (m_window.Tree()->GetSelection() == node)
+        m_window.GetView().Refresh();
+    else if (node.IsOk())
+        m_window.SelectNode(node);
 }
 
 void EventLinkHandler::ReportParameters(const Arguments&)

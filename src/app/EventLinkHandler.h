@@ -39,6 +39,11 @@ public:
     void Preview(const Arguments& arguments);
     /// Shows the report's parameters page again.
     void ReportParameters(const Arguments&);
+    /// Builds and shows a chart report from its parameters page's fields; dates that cannot
+    /// be read are said in a message.
+    void PreviewChart(const Arguments& arguments);
+    /// Selects a chart report's node ("Report=NAME"), which shows its parameters page.
+    void ChartParameters(const Arguments& arguments);
 
 private:
     Controller& m_window;

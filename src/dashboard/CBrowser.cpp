@@ -1,7 +1,7 @@
 #include "dashboard/CBrowser.h"
 
-#include "gui/WxText.h"
 #include "dashboard/PageFile.h"
+#include "gui/WxText.h"
 
 #include <wx/sizer.h>
 #include <wx/webview.h>

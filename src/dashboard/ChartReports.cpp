@@ -128,7 +128,7 @@ std::string BuildCashflowReport(Database& db, const ReportScope& scope)
     for (const MonthFlow& month : months)
     {
         std::string label = FormatMonthYear(month.year, month.month);
-        columns.push_back({label, {month.in, month.out, month.Net()}});
+        columns.push_back({IsoMonth(month.year, month.month), {month.in, month.out, month.Net()}});
         rows += "<tr>" + Cell(label) + Cell(Money(month.in), true) + Cell(Money(month.out), true) +
                 Cell(Money(month.Net()), true) + "</tr>";
         total.in += month.in;

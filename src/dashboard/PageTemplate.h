@@ -9,6 +9,8 @@
 std::string_view HomePageTemplate();
 /// The Transactions report's parameters page (transactions_parameters.html, compiled in).
 std::string_view ParametersPageTemplate();
+/// The chart reports' parameters page (chart_parameters.html, compiled in).
+std::string_view ChartParametersPageTemplate();
 
 /// A placeholder such as "%accounts%" and the text that takes its place.
 using TemplateValue = std::pair<std::string_view, std::string>;

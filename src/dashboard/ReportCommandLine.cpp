@@ -1,5 +1,6 @@
 #include "dashboard/ReportCommandLine.h"
 
+#include "dashboard/ChartParameters.h"
 #include "dashboard/ChartReports.h"
 #include "dashboard/ReportPages.h"
 #include "dashboard/TransactionsReport.h"
@@ -121,38 +122,30 @@ void RunReportCommandLine(Database& db, const ReportCommandLine& command, DateTi
                           std::ostream& out)
 {
     const ReportScope& scope = command.scope;
+    if (!command.tsv)
+    {
+        WriteReportDocument(out, command.kind == ReportKind::Transactions
+                                     ? BuildTransactionsReport(db, command.arguments)
+                                     : BuildChartReport(db, {command.kind, scope}, today));
+        return;
+    }
     int year = scope.from ? scope.from->year : today.year;
     switch (command.kind)
     {
     case ReportKind::Transactions:
-        if (command.tsv)
-            WriteTransactionsFigures(db, command.arguments, out);
-        else
-            WriteReportDocument(out, BuildTransactionsReport(db, command.arguments));
+        WriteTransactionsFigures(db, command.arguments, out);
         return;
     case ReportKind::Spending:
-        if (command.tsv)
-            WriteSpendingFigures(SpendingByCategory(db, scope), out);
-        else
-            WriteReportDocument(out, BuildSpendingReport(db, scope));
+        WriteSpendingFigures(SpendingByCategory(db, scope), out);
         return;
     case ReportKind::Cashflow:
-        if (command.tsv)
-            WriteCashflowFigures(IncomeAndExpenses(db, scope), out);
-        else
-            WriteReportDocument(out, BuildCashflowReport(db, scope));
+        WriteCashflowFigures(IncomeAndExpenses(db, scope), out);
         return;
     case ReportKind::NetWorth:
-        if (command.tsv)
-            WriteNetWorthFigures(NetWorth(db, scope, today), out);
-        else
-            WriteReportDocument(out, BuildNetWorthReport(db, scope, today));
+        WriteNetWorthFigures(NetWorth(db, scope, today), out);
         return;
     case ReportKind::Budget:
-        if (command.tsv)
-            WriteBudgetYearFigures(year, BudgetForYear(db, year), out);
-        else
-            WriteReportDocument(out, BuildBudgetYearReport(db, year));
+        WriteBudgetYearFigures(year, BudgetForYear(db, year), out);
         return;
     }
 }

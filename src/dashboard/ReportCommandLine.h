@@ -10,16 +10,6 @@
 
 class Database;
 
-/// The reports the command line prints.
-enum class ReportKind
-{
-    Transactions,
-    Spending,
-    Cashflow,
-    NetWorth,
-    Budget
-};
-
 /// What `tallybrook-cli report` was asked for: the report, its period and accounts, and for
 /// the Transactions report the Preview event's arguments as the parameters form sends them.
 struct ReportCommandLine

@@ -9,6 +9,16 @@
 
 class Database;
 
+/// The reports: the table of transactions and the four charts.
+enum class ReportKind
+{
+    Transactions,
+    Spending,
+    Cashflow,
+    NetWorth,
+    Budget
+};
+
 /// What a chart report covers: the days from `from` to `to`, both included (without one, from
 /// the first row or to the last), and the accounts (every account, or those that count in
 /// the budget). A transfer whose two sides are both among the accounts is neither money in

@@ -53,7 +53,12 @@ std::string WriteReportPage(const std::string& body)
 
 std::string ReportsMenuBody()
 {
-    return "<b>Reports</b><br><a href=\"event://Report_Transactions_Parameters\">Transactions</a>";
+    return "<b>Reports</b><br><a href=\"event://Report_Transactions_Parameters\">Transactions</a>"
+           "<br><a href=\"event://Report_Chart_Parameters?Report=spending\">Spending by "
+           "Category</a><br><a href=\"event://Report_Chart_Parameters?Report=cashflow\">Income "
+           "and Expenses</a><br><a href=\"event://Report_Chart_Parameters?Report=networth\">Net "
+           "Worth</a><br><a href=\"event://Report_Chart_Parameters?Report=budget\">Budget for "
+           "the Year</a>";
 }
 
 std::string BuildParametersPage(std::int64_t now)

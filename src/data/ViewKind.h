@@ -8,14 +8,18 @@
 enum ViewKind : int
 {
     KindNone = -1,
-    KindHome = 0,              ///< browser: home page
-    KindBudget = 1,            ///< grid: budget lines of the budget period
-    KindAccountList = 2,       ///< grid: accounts of one type
-    KindRegister = 3,          ///< grid: transactions of a Bank, Cash or Credit Card account
-    KindInvestment = 4,        ///< grid: holdings of an Investment account
-    KindLoan = 5,              ///< grid: loans of a Loan account
-    KindReports = 6,           ///< browser: report list
-    KindTransactionsReport = 7 ///< browser: transactions report parameters
+    KindHome = 0,               ///< browser: home page
+    KindBudget = 1,             ///< grid: budget lines of the budget period
+    KindAccountList = 2,        ///< grid: accounts of one type
+    KindRegister = 3,           ///< grid: transactions of a Bank, Cash or Credit Card account
+    KindInvestment = 4,         ///< grid: holdings of an Investment account
+    KindLoan = 5,               ///< grid: loans of a Loan account
+    KindReports = 6,            ///< browser: report list
+    KindTransactionsReport = 7, ///< browser: transactions report parameters
+    KindSpendingReport = 8,     ///< browser: Spending by Category parameters
+    KindCashflowReport = 9,     ///< browser: Income and Expenses parameters
+    KindNetWorthReport = 10,    ///< browser: Net Worth parameters
+    KindBudgetYearReport = 11   ///< browser: Budget for the Year parameters
 };
 
 /// Grid kinds are 1 to 5; the others show the browser pane.

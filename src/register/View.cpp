@@ -370,6 +370,12 @@ void View::BuildTree()
     }
     wxTreeItemId reports = tree.AddNode(home, "Reports", new NodeData("", KindReports));
     tree.AddNode(reports, "Transactions", new NodeData("Transactions", KindTransactionsReport));
+    const std::pair<const char*, int> charts[] = {{"Spending by Category", KindSpendingReport},
+                                                  {"Income and Expenses", KindCashflowReport},
+                                                  {"Net Worth", KindNetWorthReport},
+                                                  {"Budget for the Year", KindBudgetYearReport}};
+    for (const auto& [title, kind] : charts)
+        tree.AddNode(reports, title, new NodeData(title, kind));
     tree.ExpandAll();
     tree.Thaw();
 }
