@@ -1,5 +1,7 @@
 #include "dashboard/ReportPages.h"
 
+#include "dashboard/ChartParameters.h"
+
 #include "dashboard/PageFile.h"
 #include "data/DateTime.h"
 #include "support/RegionEnv.h"
@@ -38,7 +40,12 @@ TEST(ReportPages, DocumentWrapsTheBodyWithTheStyleSheet)
     EXPECT_TRUE(page.ends_with("</style></head><body><p>x</p></body></html>")) << page;
     EXPECT_EQ(ReportsMenuBody(),
               "<b>Reports</b><br><a "
-              "href=\"event://Report_Transactions_Parameters\">Transactions</a>");
+              "href=\"event://Report_Transactions_Parameters\">Transactions</a><br><a "
+              "href=\"event://Report_Chart_Parameters?Report=spending\">Spending by "
+              "Category</a><br><a href=\"event://Report_Chart_Parameters?Report=cashflow\">"
+              "Income and Expenses</a><br><a "
+              "href=\"event://Report_Chart_Parameters?Report=networth\">Net Worth</a><br><a "
+              "href=\"event://Report_Chart_Parameters?Report=budget\">Budget for the Year</a>");
 }
 
 TEST(ReportPages, ParametersPageFillsThisMonthAndThisYearInTheShortDateFormat)
@@ -103,4 +110,65 @@ TEST(ReportPages, PageFileIsReplacedByEachPage)
     EXPECT_EQ(FileContents(path), "<html>home</html>");
     EXPECT_EQ(FileUrl("/tmp/My Data/temp/home.html"), "file:///tmp/My%20Data/temp/home.html");
     EXPECT_EQ(FileUrl("/a#b/c?d"), "file:///a%23b/c%3Fd");
+}
+
+namespace
+{
+/// The ranges the chart parameters page's script offers, "START END" each, in its order.
+std::vector<std::string> ChartRanges(const std::string& page)
+{
+    std::vector<std::string> ranges;
+    for (const char* name : {"month", "last_month", "year", "last_year", "twelve"})
+    {
+        std::string key = std::string("    ") + name + ": [\"";
+        std::size_t at = page.find(key);
+        if (at == std::string::npos)
+            continue;
+        at += key.size();
+        std::size_t startEnd = page.find('"', at);
+        std::size_t endBegin = page.find('"', startEnd + 1) + 1;
+        ranges.push_back(page.substr(at, startEnd - at) + " " +
+                         page.substr(endBegin, page.find('"', endBegin) - endBegin));
+    }
+    return ranges;
+}
+} // namespace
+
+TEST(ReportPages, ChartParametersOfferEachRangeCountedFromToday)
+{
+    LocaleEnv region("en_US.UTF-8");
+    ASSERT_TRUE(region.Ok());
+    // In January, last month and the last twelve months reach into the year before.
+    std::string page =
+        BuildChartParametersPage(ReportKind::Cashflow, FromLocalCalendar({2016, 1, 15, 12, 0, 0}));
+    EXPECT_EQ(page.find("<h1>Income and Expenses</h1>"), 0u);
+    EXPECT_NE(page.find("name=\"Report\" value=\"cashflow\""), std::string::npos);
+    EXPECT_NE(page.find("action=\"event://PreviewChart\""), std::string::npos);
+    EXPECT_EQ(ChartRanges(page),
+              (std::vector<std::string>{"01/01/2016 01/31/2016", "12/01/2015 12/31/2015",
+                                        "01/01/2016 12/31/2016", "01/01/2015 12/31/2015",
+                                        "02/01/2015 01/31/2016"}));
+    // In December the last twelve months are this year's.
+    page =
+        BuildChartParametersPage(ReportKind::Budget, FromLocalCalendar({2016, 12, 31, 12, 0, 0}));
+    EXPECT_EQ(ChartRanges(page)[4], "01/01/2016 12/31/2016");
+    EXPECT_EQ(ChartRanges(page)[1], "11/01/2016 11/30/2016");
+}
+
+TEST(ReportPages, PreviewOfAChartReadsItsFieldsByName)
+{
+    LocaleEnv region("en_US.UTF-8");
+    ASSERT_TRUE(region.Ok());
+    std::optional<ChartRequest> request = ReadChartRequest(
+        {"Report=networth", "StartDate=02/01/2016", "EndDate=", "Accounts=budget"});
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, ReportKind::NetWorth);
+    ASSERT_TRUE(request->scope.from);
+    EXPECT_EQ(*request->scope.from, (DateTime{2016, 2, 1, 0, 0, 0}));
+    EXPECT_FALSE(request->scope.to);
+    EXPECT_TRUE(request->scope.budgetAccounts);
+    EXPECT_FALSE(ReadChartRequest({"Report=pie", "StartDate=", "EndDate="}));
+    EXPECT_FALSE(ReadChartRequest({"Report=spending", "StartDate=soon", "EndDate="}));
+    EXPECT_FALSE(ReadChartRequest({"Report=spending", "StartDate=", "EndDate=", "Accounts=all"})
+                     ->scope.budgetAccounts);
 }
