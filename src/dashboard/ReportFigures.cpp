@@ -215,9 +215,10 @@ RegisterSums ReadRegisterSums(Database& db, const ReportScope& scope, const std:
                                        BudgetOnly(scope) + " GROUP BY Account.Type");
     while (opening.Step())
         sums.opening[opening.ColumnText(0)] = CurrencyColumn(opening, 1);
+    // Every row up to the end counts: one pass over the table, not through the date index.
     Statement rows(db.Handle(), std::string("SELECT Account.Type, substr(Trans.PostDate, 1, 7) "
                                             "AS M, SUM(Trans.Amount)") +
-                                    RowsOfScope + "Trans.PostDate <= ?1" + BudgetOnly(scope) +
+                                    RowsOfScope + "+Trans.PostDate <= ?1" + BudgetOnly(scope) +
                                     " GROUP BY Account.Type, M");
     rows.Bind(1, last);
     while (rows.Step())

@@ -41,7 +41,7 @@ const char* const InitialTables[] = {
 // Rows typed in the grid for these tables arrive without a Sequence; the table numbers them.
 const char* const NumberedTables[] = {"Account", "Budget", "Loan", "Investment"};
 
-const int MigrationSteps = 6;
+const int MigrationSteps = 7;
 
 const char* const MigrationStatements[MigrationSteps][3] = {
     {"ALTER TABLE Loan ALTER COLUMN InterestRate Single", nullptr},
@@ -57,6 +57,8 @@ const char* const MigrationStatements[MigrationSteps][3] = {
     {"ALTER TABLE Trans ADD COLUMN TransferID LONG", "CREATE INDEX TransTransfer ON Trans (TransferID)",
      "CREATE TABLE TransferRefusal (Sequence1 LONG NOT NULL, SubSequence1 LONG NOT NULL, "
      "Sequence2 LONG NOT NULL, SubSequence2 LONG NOT NULL)"},
+    // Reports read a range of dates.
+    {"CREATE INDEX TransPostDate ON Trans (PostDate)", nullptr, nullptr},
 };
 
 // Rows from TransferReview.FromSequence on are searched for the other side of a transfer;

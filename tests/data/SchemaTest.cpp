@@ -66,7 +66,7 @@ protected:
 };
 } // namespace
 
-TEST_F(SchemaMigration, BringsEveryOlderVersionToSixKeepingRows)
+TEST_F(SchemaMigration, BringsEveryOlderVersionToSevenKeepingRows)
 {
     for (int version = -1; version <= 5; ++version)
     {
@@ -75,10 +75,10 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToSixKeepingRows)
         path = round.File("qtb.mdb");
         BuildAtVersion(path, version);
         Database db(path);
-        EXPECT_EQ(ReadSchemaVersion(db), 6);
+        EXPECT_EQ(ReadSchemaVersion(db), 7);
         Recordset current = db.Execute("SELECT * FROM _SchemaVersion");
         ASSERT_EQ(current.FieldCount(), 1);
-        EXPECT_EQ(current.Field(0).name, "6");
+        EXPECT_EQ(current.Field(0).name, "7");
 
         Recordset account = db.Execute("SELECT Description, OpeningBalance, BudgetInclude FROM "
                                        "Account");
@@ -119,7 +119,7 @@ TEST_F(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
     }
     Database db(path);
     EXPECT_EQ(FirstValue(db, "SELECT BudgetInclude FROM Account"), "0");
-    EXPECT_EQ(ReadSchemaVersion(db), 6);
+    EXPECT_EQ(ReadSchemaVersion(db), 7);
 }
 
 TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
@@ -131,7 +131,7 @@ TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
     std::string afterFirst = FileContents(path);
     {
         Database second(path);
-        EXPECT_EQ(ReadSchemaVersion(second), 6);
+        EXPECT_EQ(ReadSchemaVersion(second), 7);
     }
     EXPECT_EQ(FileContents(path), afterFirst);
     EXPECT_EQ(DatabaseDump(path + ".bak"), DatabaseDump(path));
@@ -259,4 +259,21 @@ TEST_F(SchemaMigration, FitidsCompareByteForByteAndEveryOtherTextIgnoresCase)
         }
         EXPECT_EQ(FileContents(path), before);
     }
+}
+
+TEST_F(SchemaMigration, VersionSixGainsTheIndexOfDates)
+{
+    BuildAtVersion(path, -1);
+    {
+        Database current(path);
+        current.Execute("DROP INDEX TransPostDate");
+        current.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 7");
+        current.Execute("ALTER TABLE _SchemaVersion ADD COLUMN 6 LONG");
+    }
+    Database db(path);
+    EXPECT_EQ(ReadSchemaVersion(db), 7);
+    Statement index(db.Handle(), "SELECT sql FROM sqlite_master WHERE name = 'TransPostDate'");
+    ASSERT_TRUE(index.Step());
+    EXPECT_NE(index.ColumnText(0).find("PostDate"), std::string::npos);
+    EXPECT_EQ(FirstValue(db, "SELECT PayeeName FROM Trans"), "weekly shop");
 }
