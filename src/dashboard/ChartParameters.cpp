@@ -2,6 +2,7 @@
 
 #include "dashboard/ChartReports.h"
 #include "dashboard/PageTemplate.h"
+#include "data/DateTime.h"
 #include "data/Regional.h"
 
 namespace
@@ -17,13 +18,6 @@ const ChartName Charts[] = {{ReportKind::Spending, "spending", "Spending by Cate
                             {ReportKind::NetWorth, "networth", "Net Worth"},
                             {ReportKind::Budget, "budget", "Budget for the Year"}};
 
-int DaysIn(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
 std::string First(int year, int month)
 {
     return FormatShortDate(DateTime{year, month, 1, 0, 0, 0});
@@ -31,7 +25,7 @@ std::string First(int year, int month)
 
 std::string Last(int year, int month)
 {
-    return FormatShortDate(DateTime{year, month, DaysIn(year, month), 0, 0, 0});
+    return FormatShortDate(DateTime{year, month, DaysInMonth(year, month), 0, 0, 0});
 }
 
 /// The text after "name=" of the argument with that name; "" when there is none.

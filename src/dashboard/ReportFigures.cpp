@@ -2,6 +2,7 @@
 
 #include "budget/BudgetReport.h"
 #include "data/Database.h"
+#include "data/DateTime.h"
 #include "data/Statement.h"
 #include "data/Vocabulary.h"
 
@@ -18,13 +19,6 @@ std::string DayText(const DateTime& date, const char* time)
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %s", date.year % 10000, date.month % 100,
                   date.day % 100, time);
     return text;
-}
-
-int DaysIn(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 /// The conditions (engine SQL, on Trans joined to its Account) that pick a scope's rows; ?1
@@ -249,7 +243,7 @@ std::vector<NetWorthPoint> NetWorth(Database& db, const ReportScope& scope, Date
         std::tie(lastYear, lastMonth) = std::pair{scope.to->year, scope.to->month};
     std::string end =
         scope.to ? DayText(*scope.to, "23:59:59")
-                 : DayText(DateTime{lastYear, lastMonth, DaysIn(lastYear, lastMonth), 0, 0, 0},
+                 : DayText(DateTime{lastYear, lastMonth, DaysInMonth(lastYear, lastMonth), 0, 0, 0},
                            "23:59:59");
     RegisterSums sums = ReadRegisterSums(db, scope, end);
     std::vector<Holding> holdings = Holdings(db, scope);
@@ -266,7 +260,7 @@ std::vector<NetWorthPoint> NetWorth(Database& db, const ReportScope& scope, Date
                  [&](int year, int month)
                  {
                      NetWorthPoint point;
-                     point.date = DateTime{year, month, DaysIn(year, month), 0, 0, 0};
+                     point.date = DateTime{year, month, DaysInMonth(year, month), 0, 0, 0};
                      if (scope.to && point.date > *scope.to)
                          point.date = *scope.to;
                      std::string key = MonthText(year, month);

@@ -16,13 +16,6 @@ const char* const ReportStyleSheet =
 
 namespace
 {
-int DaysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
 std::string ShortDate(int year, int month, int day)
 {
     return FormatShortDate(DateTime{year, month, day, 0, 0, 0});

@@ -10,12 +10,13 @@ bool IsLeap(int year)
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
+} // namespace
+
 int DaysInMonth(int year, int month)
 {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeap(year) ? 29 : days[month - 1];
 }
-} // namespace
 
 bool DateTime::IsValid() const
 {

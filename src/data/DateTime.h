@@ -22,6 +22,9 @@ struct DateTime
     bool IsValid() const;
 };
 
+/// The days of a month (1 to 12) of the Gregorian calendar: 28 to 31.
+int DaysInMonth(int year, int month);
+
 /// The C library's broken-down time of a calendar time; daylight saving left to the library.
 std::tm ToTm(const DateTime& value);
 /// Local calendar time of a point in time (seconds since 1970 UTC).

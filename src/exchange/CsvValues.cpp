@@ -1,5 +1,7 @@
 #include "exchange/CsvValues.h"
 
+#include "data/DateTime.h"
+
 #include <array>
 
 namespace
@@ -72,13 +74,6 @@ int MonthOfName(std::string_view word)
         if (std::string_view(names[month]).starts_with(lower))
             return month + 1;
     return 0;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 int Number(std::string_view digits)
