@@ -152,10 +152,10 @@ void EventLinkHandler::ChartParameters(const Arguments& arguments)
     std::optional<ChartRequest> request = ReadChartRequest(arguments);
     if (!request)
         return;
-    static const char* const titles[] = {"", "Spending by Category", "Income and Expenses",
-                                         "Net Worth", "Budget for the Year"};
-    int kind = KindSpendingReport + static_cast<int>(request->kind) - 1;
-    wxTreeItemId node = m_window.Tree()->FindNode(titles[static_cast<int>(request->kind)], kind);
+    // The chart kinds follow each other in the tree's kinds as in ReportKind.
+    int kind = KindSpendingReport + static_cast<int>(request->kind) -
+               static_cast<int>(ReportKind::Spending);
+    wxTreeItemId node = m_window.Tree()->FindNode(ChartReportTitle(request->kind), kind);
     if (m_window.Tree()->GetSelection() == node)
         m_window.GetView().Refresh();
     else if (node.IsOk())

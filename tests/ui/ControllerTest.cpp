@@ -56,7 +56,10 @@ TEST_F(ControllerTest, FirstStartWithoutSettingsOpensAtDefaultsAndTracesEverySte
     EXPECT_FALSE(Grid().IsShown());
     EXPECT_EQ(Tree().Text(Tree().GetRootItem()), "Home");
     EXPECT_EQ(Children(Tree().GetRootItem()), (std::vector<std::string>{"Budget", "Reports"}));
-    EXPECT_EQ(Children(Node("", KindReports)), (std::vector<std::string>{"Transactions"}));
+    EXPECT_EQ(
+        Children(Node("", KindReports)),
+        (std::vector<std::string>{"Transactions", "Spending by Category", "Income and Expenses",
+                                  "Net Worth", "Budget for the Year"}));
 
     std::vector<std::string> steps;
     std::ifstream trace(AppDir() / "temp/trace.txt");
