@@ -22,7 +22,8 @@ std::string DayText(const DateTime& date, const char* time)
 }
 
 /// The conditions (engine SQL, on Trans joined to its Account) that pick a scope's rows; ?1
-/// and ?2 are the period's bounds as stored texts.
+/// and ?2 are the period's bounds as stored texts. Each account's rows of the period are one
+/// range of the index TransAccountDate, which holds every column the sums read.
 std::string ScopeCondition(const ReportScope& scope)
 {
     std::string condition = "Trans.PostDate >= ?1 AND Trans.PostDate <= ?2";
@@ -30,10 +31,9 @@ std::string ScopeCondition(const ReportScope& scope)
         condition += " AND Account.BudgetInclude <> 0";
     // A transfer whose other side is among the report's accounts moves money within them.
     condition += " AND (Trans.TransferID IS NULL OR NOT EXISTS (SELECT 1 FROM Trans AS Other "
-                 "INNER JOIN Account AS OtherAccount ON OtherAccount.AccountID = "
-                 "Other.AccountID WHERE Other.TransferID = Trans.TransferID AND Other.rowid <> "
-                 "Trans.rowid";
-    condition += scope.budgetAccounts ? " AND OtherAccount.BudgetInclude <> 0))" : "))";
+                 "WHERE Other.TransferID = Trans.TransferID AND Other.rowid <> Trans.rowid AND "
+                 "Other.AccountID IN (SELECT AccountID FROM Account";
+    condition += scope.budgetAccounts ? " WHERE BudgetInclude <> 0)))" : ")))";
     return condition;
 }
 
@@ -44,7 +44,7 @@ void BindScope(Statement& statement, const ReportScope& scope)
 }
 
 const char* const RowsOfScope =
-    " FROM Trans INNER JOIN Account ON Account.AccountID = Trans.AccountID WHERE ";
+    " FROM Account INNER JOIN Trans ON Trans.AccountID = Account.AccountID WHERE ";
 
 Currency CurrencyColumn(const Statement& statement, int column)
 {
@@ -71,24 +71,13 @@ void ForEachMonth(int year, int month, int lastYear, int lastMonth, Each each)
     }
 }
 
-/// The first and last month with rows of the scope, for a period open at either end.
-bool MonthsWithRows(Database& db, const ReportScope& scope, int& firstYear, int& firstMonth,
-                    int& lastYear, int& lastMonth)
+/// The year and month of a "YYYY-MM" text.
+std::pair<int, int> YearAndMonth(const std::string& text)
 {
-    Statement bounds(db.Handle(), std::string("SELECT MIN(Trans.PostDate), MAX(Trans.PostDate)") +
-                                      RowsOfScope + ScopeCondition(scope));
-    BindScope(bounds, scope);
-    if (!bounds.Step() || bounds.IsNull(0))
-        return false;
-    std::optional<DateTime> first = ParseStorageText(bounds.ColumnText(0));
-    std::optional<DateTime> last = ParseStorageText(bounds.ColumnText(1));
-    if (!first || !last)
-        return false;
-    firstYear = scope.from ? scope.from->year : first->year;
-    firstMonth = scope.from ? scope.from->month : first->month;
-    lastYear = scope.to ? scope.to->year : last->year;
-    lastMonth = scope.to ? scope.to->month : last->month;
-    return true;
+    int year = 0, month = 0;
+    if (std::sscanf(text.c_str(), "%d-%d", &year, &month) != 2)
+        return {0, 0};
+    return {year, month};
 }
 } // namespace
 
@@ -116,9 +105,6 @@ SpendingFigures SpendingByCategory(Database& db, const ReportScope& scope)
 
 std::vector<MonthFlow> IncomeAndExpenses(Database& db, const ReportScope& scope)
 {
-    int firstYear = 0, firstMonth = 0, lastYear = 0, lastMonth = 0;
-    if (!MonthsWithRows(db, scope, firstYear, firstMonth, lastYear, lastMonth))
-        return {};
     Statement sums(db.Handle(),
                    std::string("SELECT substr(Trans.PostDate, 1, 7) AS M, SUM(CASE WHEN "
                                "Trans.Amount > 0 THEN Trans.Amount ELSE 0 END), SUM(CASE WHEN "
@@ -128,6 +114,13 @@ std::vector<MonthFlow> IncomeAndExpenses(Database& db, const ReportScope& scope)
     std::map<std::string, std::pair<Currency, Currency>> byMonth;
     while (sums.Step())
         byMonth[sums.ColumnText(0)] = {CurrencyColumn(sums, 1), CurrencyColumn(sums, 2)};
+    if (byMonth.empty())
+        return {};
+    // A period open at either end runs from or to the first or last month with rows.
+    auto [firstYear, firstMonth] = scope.from ? std::pair{scope.from->year, scope.from->month}
+                                              : YearAndMonth(byMonth.begin()->first);
+    auto [lastYear, lastMonth] = scope.to ? std::pair{scope.to->year, scope.to->month}
+                                          : YearAndMonth(byMonth.rbegin()->first);
     std::vector<MonthFlow> months;
     ForEachMonth(
         firstYear, firstMonth, lastYear, lastMonth,
@@ -209,10 +202,10 @@ RegisterSums ReadRegisterSums(Database& db, const ReportScope& scope, const std:
                                        BudgetOnly(scope) + " GROUP BY Account.Type");
     while (opening.Step())
         sums.opening[opening.ColumnText(0)] = CurrencyColumn(opening, 1);
-    // Every row up to the end counts: one pass over the table, not through the date index.
+    // Every row up to the end counts.
     Statement rows(db.Handle(), std::string("SELECT Account.Type, substr(Trans.PostDate, 1, 7) "
                                             "AS M, SUM(Trans.Amount)") +
-                                    RowsOfScope + "+Trans.PostDate <= ?1" + BudgetOnly(scope) +
+                                    RowsOfScope + "Trans.PostDate <= ?1" + BudgetOnly(scope) +
                                     " GROUP BY Account.Type, M");
     rows.Bind(1, last);
     while (rows.Step())
@@ -230,15 +223,6 @@ std::vector<NetWorthPoint> NetWorth(Database& db, const ReportScope& scope, Date
 {
     int firstYear = today.year, firstMonth = today.month;
     int lastYear = today.year, lastMonth = today.month;
-    ReportScope open = scope;
-    open.from.reset();
-    open.to.reset();
-    int rowsFirstYear = 0, rowsFirstMonth = 0, rowsLastYear = 0, rowsLastMonth = 0;
-    if (!scope.from &&
-        MonthsWithRows(db, open, rowsFirstYear, rowsFirstMonth, rowsLastYear, rowsLastMonth))
-        std::tie(firstYear, firstMonth) = std::pair{rowsFirstYear, rowsFirstMonth};
-    if (scope.from)
-        std::tie(firstYear, firstMonth) = std::pair{scope.from->year, scope.from->month};
     if (scope.to)
         std::tie(lastYear, lastMonth) = std::pair{scope.to->year, scope.to->month};
     std::string end =
@@ -246,6 +230,16 @@ std::vector<NetWorthPoint> NetWorth(Database& db, const ReportScope& scope, Date
                  : DayText(DateTime{lastYear, lastMonth, DaysInMonth(lastYear, lastMonth), 0, 0, 0},
                            "23:59:59");
     RegisterSums sums = ReadRegisterSums(db, scope, end);
+    // Without a start the points begin at the first month with rows.
+    if (scope.from)
+        std::tie(firstYear, firstMonth) = std::pair{scope.from->year, scope.from->month};
+    else if (!sums.rows.empty())
+    {
+        auto first = std::min_element(sums.rows.begin(), sums.rows.end(),
+                                      [](const auto& a, const auto& b)
+                                      { return a.first.second < b.first.second; });
+        std::tie(firstYear, firstMonth) = YearAndMonth(first->first.second);
+    }
     std::vector<Holding> holdings = Holdings(db, scope);
     Currency owed = OwedOnLoans(db, scope);
 

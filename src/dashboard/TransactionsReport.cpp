@@ -7,6 +7,7 @@
 #include "data/Regional.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ostream>
 
@@ -180,15 +181,22 @@ std::string RangeHeading(std::int64_t start, std::int64_t end)
 
 namespace
 {
-/// The report's query for the arguments.
-std::string ReportQuery(const std::vector<std::string>& arguments)
+const char* const ReportColumns =
+    "AccountID, Sequence, Subsequence, [Year], Period, PostDate, Category, Amount, Description, "
+    "CheckID, PayeeName, FITID FROM Trans";
+
+// By account and date: the order of the index TransAccountDate, so the first rows of a page
+// are read without sorting the range.
+const char* const ReportOrder = " ORDER BY AccountID, PostDate";
+
+/// The WHERE clause of the report's range and categories. Jet date literals carry no time:
+/// the End date is compared at its midnight.
+std::string RangeCondition(const std::vector<std::string>& arguments)
 {
     std::int64_t start = ReadBound(ArgumentValue(arguments, 0), UnboundedStart());
     std::int64_t end = ReadBound(ArgumentValue(arguments, 1), UnboundedEnd());
-    return "SELECT AccountID, Sequence, Subsequence, [Year], Period, PostDate, Category, Amount, "
-           "Description, CheckID, PayeeName, FITID FROM Trans WHERE PostDate >= " +
-           SqlDate(start) + " AND PostDate <= " + SqlDate(end) +
-           CategoryFilter(ArgumentValue(arguments, 2)) + " ORDER BY AccountID, PostDate";
+    return " WHERE PostDate >= " + SqlDate(start) + " AND PostDate <= " + SqlDate(end) +
+           CategoryFilter(ArgumentValue(arguments, 2));
 }
 
 std::string TextOf(const Recordset& rs, int field)
@@ -205,7 +213,8 @@ void WriteTransactionsFigures(Database& db, const std::vector<std::string>& argu
                               std::ostream& out)
 {
     Recordset rs;
-    rs.Open(ReportQuery(arguments), db, OpenMode::ReadOnly);
+    rs.Open(std::string("SELECT ") + ReportColumns + RangeCondition(arguments) + ReportOrder, db,
+            OpenMode::ReadOnly);
     RowFields fields(rs);
     for (; !rs.IsEOF(); rs.MoveNext())
     {
@@ -227,50 +236,117 @@ void WriteTransactionsFigures(Database& db, const std::vector<std::string>& argu
     }
 }
 
+namespace
+{
+/// A page lists at most this many rows; the totals count every row of the range.
+constexpr std::size_t PageRows = 10000;
+
+/// An account's count and sum of the report's rows, summed by the engine.
+struct AccountTotal
+{
+    std::string accountId;
+    std::size_t rows = 0;
+    Currency sum;
+};
+
+/// Account numbers compare as the engine groups them, ignoring the case of ASCII letters.
+bool SameAccount(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y)
+                      { return std::tolower(x) == std::tolower(y); });
+}
+
+std::vector<AccountTotal> ReadAccountTotals(Database& db, const std::string& condition)
+{
+    Recordset rs;
+    rs.Open("SELECT AccountID, COUNT(*) AS RowCount, SUM(Amount) AS Total FROM Trans" + condition +
+                " GROUP BY AccountID ORDER BY AccountID",
+            db, OpenMode::ReadOnly);
+    std::vector<AccountTotal> totals;
+    for (; !rs.IsEOF(); rs.MoveNext())
+    {
+        std::string accountId = rs.GetValue(0).ToText();
+        // No number and an empty one are one group on the page.
+        if (totals.empty() || !SameAccount(totals.back().accountId, accountId))
+            totals.push_back({accountId, 0, Currency()});
+        totals.back().rows += static_cast<std::size_t>(rs.GetValue(1).ToLong());
+        totals.back().sum = totals.back().sum + rs.GetValue(2).ToCurrency();
+    }
+    return totals;
+}
+
+void AppendListedNote(std::string& body, std::size_t all)
+{
+    body += "<p>The first " + std::to_string(PageRows) + " of " + std::to_string(all) +
+            " transactions are listed; narrow the dates or categories to list the others. The "
+            "totals count them all.</p>";
+}
+
+/// Ends an account's rows: the count of rows not listed, then the account's total.
+void CloseAccount(std::string& body, const AccountTotal& total, std::size_t listed)
+{
+    if (listed < total.rows)
+        body += "<tr><td colspan=\"6\"><i>" + std::to_string(total.rows - listed) +
+                (total.rows - listed == 1 ? " more transaction is" : " more transactions are") +
+                " not listed.</i></td></tr>";
+    AppendTotalsRow(body, total.sum);
+}
+} // namespace
+
 std::string BuildTransactionsReport(Database& db, const std::vector<std::string>& arguments)
 {
     std::int64_t start = ReadBound(ArgumentValue(arguments, 0), UnboundedStart());
     std::int64_t end = ReadBound(ArgumentValue(arguments, 1), UnboundedEnd());
-    std::string filter = CategoryFilter(ArgumentValue(arguments, 2));
-
     std::string body = "<h1>Transactions Report</h1><h2><a "
                        "href=\"event://Report_Transactions_Parameters\">" +
                        HtmlEscape(RangeHeading(start, end)) + "</a></h2>";
-    // Jet date literals carry no time: the End date is compared at its midnight.
-    Recordset rs;
-    rs.Open("SELECT AccountID, Sequence, Subsequence, [Year], Period, PostDate, Category, Amount, "
-            "Description, CheckID, PayeeName, FITID FROM Trans WHERE PostDate >= " +
-                SqlDate(start) + " AND PostDate <= " + SqlDate(end) + filter +
-                " ORDER BY AccountID, PostDate",
-            db, OpenMode::ReadOnly);
-    if (rs.IsEOF())
+    std::string condition = RangeCondition(arguments);
+    std::vector<AccountTotal> totals = ReadAccountTotals(db, condition);
+    if (totals.empty())
         return body + "<p style=\"text-align:center\">No transactions in this date range.</p>";
+    std::size_t all = 0;
+    for (const AccountTotal& total : totals)
+        all += total.rows;
+    if (all > PageRows)
+        AppendListedNote(body, all);
 
     body += "<table><tr><td><b>Date</b></td><td><b>Description</b></td><td "
             "align=\"right\"><b>Amount</b></td><td style=\"white-space: nowrap\"><b>Check "
             "#</b></td><td><b>Category</b></td><td><b>Notes</b></td></tr>";
+    Recordset rs;
+    rs.Open("SELECT TOP " + std::to_string(PageRows) + " " + ReportColumns + condition +
+                ReportOrder,
+            db, OpenMode::ReadOnly);
     RowFields fields(rs);
-    bool haveAccount = false;
-    std::string account;
-    Variant total = Variant::FromCurrency(Currency());
+    std::size_t next = 0;   // the first account not yet begun
+    std::size_t listed = 0; // rows listed of the account begun last
+    bool closed = false;
     for (; !rs.IsEOF(); rs.MoveNext())
     {
-        // Rows without an account are a group of their own, with their own total.
         std::string accountId = rs.GetValue(fields.accountId).ToText();
-        if (!haveAccount || accountId != account)
+        if (next == 0 || !SameAccount(accountId, totals[next - 1].accountId))
         {
-            if (haveAccount)
-                AppendTotalsRow(body, total.ToCurrency());
-            total = Variant::FromCurrency(Currency());
-            account = accountId;
-            haveAccount = true;
-            AppendAccountRow(body, db, account);
+            if (next > 0)
+                CloseAccount(body, totals[next - 1], listed);
+            closed = next == totals.size();
+            if (closed)
+                break; // the rows changed since the totals were read
+            AppendAccountRow(body, db, totals[next].accountId);
+            ++next;
+            listed = 0;
         }
-        Currency amount = rs.GetValue(fields.amount).ToCurrency();
-        total = AddValues(total, Variant::FromCurrency(amount));
-        AppendTransactionRow(body, rs, fields, amount);
+        AppendTransactionRow(body, rs, fields, rs.GetValue(fields.amount).ToCurrency());
+        ++listed;
     }
-    AppendTotalsRow(body, total.ToCurrency());
+    if (next > 0 && !closed)
+        CloseAccount(body, totals[next - 1], listed);
+    // Accounts whose rows all lie beyond the page.
+    for (; next < totals.size(); ++next)
+    {
+        AppendAccountRow(body, db, totals[next].accountId);
+        CloseAccount(body, totals[next], 0);
+    }
     body += "</table>";
     return body;
 }

@@ -1,9 +1,13 @@
 #include "dashboard/TransactionsReport.h"
 
 #include "budget/BudgetTestDatabase.h"
+#include "data/Statement.h"
 #include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -213,4 +217,53 @@ TEST_F(TransactionsReport, TransactionsOfAnUnknownAccountGetTheirOwnTotal)
               std::string::npos)
         << body;
     EXPECT_NE(body.find(Totals("-$7.00") + "</table>"), std::string::npos);
+}
+
+TEST_F(TransactionsReport, APageListsTenThousandRowsAndItsTotalsCountEveryRow)
+{
+    // A's rows of 1.00 out each fill the page or leave one place for B's first row of 3.
+    struct Case
+    {
+        int rowsOfA;
+        int rowsOfB;
+        const char* totalOfA;
+        const char* listedOfB;
+        const char* bTail;
+    };
+    const Case cases[] = {
+        {10000, 2, "-$10,000.00", "", "2 more transactions are"},
+        {9999, 3, "-$9,999.00", "-$3.00", "2 more transactions are"},
+        {9999, 2, "-$9,999.00", "-$3.00", "1 more transaction is"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.rowsOfA);
+        Db().Execute("DELETE FROM Trans");
+        Db().Execute("DELETE FROM Account");
+        AddAccount("A1", "Bank", "0", true, "Checking");
+        AddAccount("B2", "Bank", "0", true, "Savings");
+        Statement(Db().Handle(),
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                      std::to_string(c.rowsOfA) +
+                      ") INSERT INTO Trans (AccountID, Sequence, PostDate, Amount, Description) "
+                      "SELECT 'A1', i, '2016-05-02 00:00:00', -10000, 'a' FROM n")
+            .Step();
+        for (int i = 0; i < c.rowsOfB; ++i)
+            Add("B2", "5/" + std::to_string(10 + i) + "/2016", "Food", i == 0 ? "-3" : "-4", "b");
+        std::string body = Report("", "");
+        EXPECT_NE(body.find("<p>The first 10000 of " + std::to_string(c.rowsOfA + c.rowsOfB) +
+                            " transactions are listed; narrow the dates or categories to list "
+                            "the others. The totals count them all.</p>"),
+                  std::string::npos);
+        std::vector<std::string> listed = Listed(body);
+        EXPECT_EQ(listed.size(), 10000U);
+        EXPECT_NE(body.find(Totals(c.totalOfA) + AccountHead("Savings")), std::string::npos);
+        std::string bTotal = c.rowsOfB == 2 ? "-$7.00" : "-$11.00";
+        std::string bRows =
+            *c.listedOfB ? Row("05/10/2016", "b", c.listedOfB, "", "Food", "") : std::string();
+        EXPECT_NE(body.find(AccountHead("Savings") + bRows + "<tr><td colspan=\"6\"><i>" + c.bTail +
+                            " not listed.</i></td></tr>" + Totals(bTotal) + "</table>"),
+                  std::string::npos)
+            << body.substr(body.size() - 600);
+    }
 }

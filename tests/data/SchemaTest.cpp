@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -266,14 +268,17 @@ TEST_F(SchemaMigration, VersionSixGainsTheIndexOfDates)
     BuildAtVersion(path, -1);
     {
         Database current(path);
-        current.Execute("DROP INDEX TransPostDate");
+        current.Execute("DROP INDEX TransAccountDate");
         current.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 7");
         current.Execute("ALTER TABLE _SchemaVersion ADD COLUMN 6 LONG");
     }
     Database db(path);
     EXPECT_EQ(ReadSchemaVersion(db), 7);
-    Statement index(db.Handle(), "SELECT sql FROM sqlite_master WHERE name = 'TransPostDate'");
-    ASSERT_TRUE(index.Step());
-    EXPECT_NE(index.ColumnText(0).find("PostDate"), std::string::npos);
+    Statement index(db.Handle(), "SELECT name FROM pragma_index_info('TransAccountDate')");
+    std::vector<std::string> columns;
+    while (index.Step())
+        columns.push_back(index.ColumnText(0));
+    EXPECT_EQ(columns, (std::vector<std::string>{"AccountID", "PostDate", "Category", "Amount",
+                                                 "TransferID"}));
     EXPECT_EQ(FirstValue(db, "SELECT PayeeName FROM Trans"), "weekly shop");
 }
