@@ -257,7 +257,9 @@ constexpr Command Commands[] = {
      RunCheck},
     {"sql", " STATEMENT...", "run statements on the database as it is", RunSql},
     {"budget", " YEAR MONTH", "the budget of a month as the Budget view shows it", RunBudget},
-    {"import", " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION] [--csv SPEC]",
+    {"import",
+     " FILE [--create-account TYPE DESCRIPTION | --map-account DESCRIPTION] [--csv SPEC] "
+     "[--set-opening-balance]",
      "import a statement file as the Import command does", RunImport},
     {"export", " ACCOUNT FILE",
      "write an account's transactions (ACCOUNT: its id or description) as OFX, or as CSV "

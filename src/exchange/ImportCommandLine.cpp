@@ -8,6 +8,7 @@
 #include "exchange/ImportContext.h"
 #include "exchange/ImportDriver.h"
 
+#include <cstdio>
 #include <ctime>
 #include <ostream>
 
@@ -19,19 +20,27 @@ class CommandLineChooser : public AccountChooser
 public:
     explicit CommandLineChooser(const std::optional<AccountChoice>& answer) : m_answer(answer) {}
 
+    /// The command line's answer, for the first question only: a file of several unknown
+    /// accounts needs one run for each.
     std::optional<AccountChoice> Choose(const AccountChoiceRequest& request) override
     {
         m_asked = request;
-        if (!m_answer)
+        m_unanswered = true;
+        if (!m_answer || m_used)
             return std::nullopt;
+        m_used = true;
         if (m_answer->action == AccountChoice::Action::Map)
         {
             for (const std::string& description : request.descriptions)
                 if (EqualsNoCase(description, m_answer->description))
+                {
+                    m_unanswered = false;
                     return m_answer;
+                }
             m_problem = "no account is described '" + m_answer->description + "'";
             return std::nullopt;
         }
+        m_unanswered = false;
         return m_answer;
     }
 
@@ -44,12 +53,14 @@ public:
             return "no account has the statement's account number '" + m_asked->accountId + "'";
         return "the statement names no account number";
     }
-    bool Unanswered() const { return m_asked && (!m_answer || !m_problem.empty()); }
+    bool Unanswered() const { return m_unanswered; }
 
 private:
     std::optional<AccountChoice> m_answer;
     std::optional<AccountChoiceRequest> m_asked;
     std::string m_problem;
+    bool m_used = false;
+    bool m_unanswered = false;
 };
 
 // Answers the CSV mapping dialog from the command line: the --csv items over the
@@ -132,6 +143,21 @@ void PrintAccountHelp(std::ostream& err, const std::string& file, const std::str
            "under an existing account.\n";
 }
 
+void PrintBalances(std::ostream& out, std::ostream& err, const std::vector<BalanceCheck>& checks)
+{
+    for (const BalanceCheck& check : checks)
+    {
+        if (check.openingSet)
+            err << "tallybrook-cli: the opening balance of " << check.accountId
+                << " was set so that it agrees with the bank\n";
+        char day[16];
+        std::snprintf(day, sizeof day, "%04d-%02d-%02d", check.date.year % 10000,
+                      check.date.month % 100, check.date.day % 100);
+        out << "balance " << check.accountId << " " << day << " bank " << check.bank.ToPointText()
+            << " held " << check.held.ToPointText() << "\n";
+    }
+}
+
 std::optional<std::string> CanonicalType(const std::string& type)
 {
     for (const std::string& known : ImportAccountTypes())
@@ -192,6 +218,8 @@ ParseImportCommandLine(std::span<const std::string> args)
                 return *problem;
             command.csv = std::get<CsvOptions>(options);
         }
+        else if (arg == "--set-opening-balance")
+            command.setOpeningBalance = true;
         else if (arg.starts_with("--"))
             return "unknown import option '" + arg + "'";
         else if (haveFile)
@@ -219,6 +247,8 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
     DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
     context.budgetYear = today.year;
     context.budgetPeriod = today.month;
+    context.acceptOpeningBalance = [&command](const BalanceCheck&)
+    { return command.setOpeningBalance; };
 
     // The Import command's own function: the import, then the category rules.
     ImportFileResult result = ImportStatementFile(context, command.file);
@@ -245,6 +275,7 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
     if (command.csv && result.format != StatementFormat::Csv)
         err << "tallybrook-cli: --csv was not used: " << command.file
             << " is not a CSV statement\n";
+    PrintBalances(out, err, result.balances);
     out << "imported " << result.added << ", skipped " << result.duplicates << "\n";
     if (result.transferPairs > 0)
         out << "transfers found " << result.transferPairs

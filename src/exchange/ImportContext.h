@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/BalanceCheck.h"
+
 #include <functional>
 #include <vector>
 
@@ -34,6 +36,9 @@ struct ImportContext
     /// Asks which pairs of rows are transfers and links them; true when anything changed.
     /// Empty: the pairs wait for `tallybrook-cli transfers` or the next import.
     std::function<bool(const std::vector<TransferPair>&)> answerTransfers;
+    /// Asked, for the first statement of an account whose balance disagrees with the
+    /// bank's, whether to set the opening balance so that they agree. Empty: never.
+    std::function<bool(const BalanceCheck&)> acceptOpeningBalance;
     int budgetYear = 0;   ///< the budget period selected in the main window
     int budgetPeriod = 0; ///< its month, 1 to 12
 };
@@ -47,4 +52,7 @@ struct ImportResult
     bool stopped = false;
     int added = 0;      ///< transactions stored
     int duplicates = 0; ///< transaction records not stored because the account held them
+    int pending = 0;    ///< entries the bank has not booked yet: never stored
+    /// The bank's closing balances the statement carries, each against the account's.
+    std::vector<BalanceCheck> balances;
 };

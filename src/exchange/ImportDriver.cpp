@@ -7,10 +7,13 @@
 #include "data/Recordset.h"
 #include "data/SchemaCatalog.h"
 #include "data/ViewKind.h"
+#include "exchange/CamtReader.h"
 #include "exchange/CsvGuess.h"
 #include "exchange/CsvImport.h"
+#include "exchange/Mt940Reader.h"
 #include "exchange/OfxReader.h"
 #include "exchange/QifReader.h"
+#include "exchange/StatementStore.h"
 #include "rules/CategoryRules.h"
 #include "transfer/ImportedTransfers.h"
 #include "transfer/TransferPairing.h"
@@ -69,6 +72,23 @@ bool EndsWithQif(const std::string& path)
         return false;
     return EqualsNoCase(path.substr(dot), ".QIF");
 }
+ImportResult ReadFormat(ImportContext& context, const std::string& path, StatementFormat format)
+{
+    switch (format)
+    {
+    case StatementFormat::Qif:
+        return ReadQifFile(context, path);
+    case StatementFormat::Csv:
+        return ReadCsvFile(context, path);
+    case StatementFormat::Camt:
+        return ReadCamtFile(context, path);
+    case StatementFormat::Mt940:
+        return ReadMt940File(context, path);
+    default:
+        return ReadOfxFile(context, path);
+    }
+}
+
 std::string Transactions(int count)
 {
     return std::to_string(count) + (count == 1 ? " transaction" : " transactions");
@@ -93,10 +113,7 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
         // stored rows. Readers commit what they stored before an error in the statement.
         Transaction transaction(context.db);
         std::int32_t firstSequence = context.db.NextTransSequence();
-        ImportResult read = result.format == StatementFormat::Qif   ? ReadQifFile(context, path)
-                            : result.format == StatementFormat::Csv ? ReadCsvFile(context, path)
-                                                                    : ReadOfxFile(context, path);
-        static_cast<ImportResult&>(result) = read;
+        static_cast<ImportResult&>(result) = ReadFormat(context, path, result.format);
         LinkImportedTransfers(context.db, firstSequence);
         UpdateAllBalances(context.db);
         // With no pair to answer, the next search starts after these rows.
@@ -149,7 +166,17 @@ ImportFileResult ImportStatementFile(ImportContext& context, const std::string& 
     ImportFileResult result = ImportFile(context, path);
     // A database that just failed would only fail the rules again with the same message.
     if (!result.databaseFailed)
+    {
+        try
+        {
+            OfferOpeningBalances(context, result);
+        }
+        catch (const DatabaseError& error)
+        {
+            context.ui.ShowMessage(GetComExceptionMessage(error), UserInterface::Icon::Stop);
+        }
         ApplyCategoryRules(context.db, context.ui);
+    }
     if (!result.databaseFailed && result.transferPairs > 0)
         OfferTransfers(context);
     return result;
@@ -192,6 +219,10 @@ StatementFormat DetectFormat(const std::string& path)
     if (text.starts_with("<?xml") && (text.find(" OFXHEADER") != std::string_view::npos ||
                                       text.find("<OFX>") != std::string_view::npos))
         return StatementFormat::OfxXml;
+    if (LooksLikeCamt(text))
+        return StatementFormat::Camt;
+    if (LooksLikeMt940(text))
+        return StatementFormat::Mt940;
     if (LooksLikeCsvStatement(head))
         return StatementFormat::Csv;
     return StatementFormat::Unknown;
@@ -199,6 +230,13 @@ StatementFormat DetectFormat(const std::string& path)
 
 std::string ImportSummary(const ImportResult& result)
 {
-    return "Imported " + Transactions(result.added) + "; " + Transactions(result.duplicates) +
-           (result.duplicates == 1 ? " was" : " were") + " already there.";
+    std::string summary = "Imported " + Transactions(result.added) + "; " +
+                          Transactions(result.duplicates) +
+                          (result.duplicates == 1 ? " was" : " were") + " already there.";
+    if (result.pending > 0)
+        summary += " " + std::to_string(result.pending) + " pending " +
+                   (result.pending == 1 ? "transaction was" : "transactions were") + " not stored.";
+    for (const BalanceCheck& check : result.balances)
+        summary += " " + BalanceCheckMessage(check);
+    return summary;
 }

@@ -11,7 +11,9 @@ enum class StatementFormat
     OfxXml = 1,  ///< OFX 2.x
     OfxSgml = 2, ///< OFX 1.x, QFX or OFC
     Qif = 3,
-    Csv = 4 ///< delimited text with dates and amounts
+    Csv = 4,  ///< delimited text with dates and amounts
+    Camt = 5, ///< ISO 20022 CAMT.052, .053 or .054
+    Mt940 = 6 ///< SWIFT MT940
 };
 
 /// What ImportFile did with one file.
@@ -43,12 +45,14 @@ ImportFileResult ImportStatementFile(ImportContext& context, const std::string& 
 /// The format by the extension (.qif, any case), or else by how the file begins once a
 /// byte-order mark and blanks are skipped: "OFXHEADER:", "<OFC>" or "<OFX>" is the SGML
 /// form; an XML declaration followed, in the first bytes, by an OFX processing instruction
-/// or "<OFX>" is the XML form. Other text that a delimiter splits into rows with a date and
-/// an amount is CSV.
+/// or "<OFX>" is the XML form; an XML document of a CAMT namespace is CAMT; text of MT940
+/// tags (":20:", ":25:", ...) is MT940. Other text that a delimiter splits into rows with a
+/// date and an amount is CSV.
 StatementFormat DetectFormat(const std::string& path);
 
 /// What an import did, for the status bar: "Imported 3 transactions; 1 transaction was
-/// already there."
+/// already there.", then how many pending entries were not stored and how every closing
+/// balance of the bank compares with the account's.
 std::string ImportSummary(const ImportResult& result);
 
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.

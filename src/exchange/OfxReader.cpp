@@ -8,8 +8,11 @@
 #include "data/SchemaCatalog.h"
 #include "data/TransactionAppender.h"
 #include "data/Vocabulary.h"
+#include "exchange/BalanceCheck.h"
 #include "exchange/ImportAccount.h"
+#include "exchange/ImportDuplicates.h"
 #include "exchange/ImportSupport.h"
+#include "exchange/LocalMidnights.h"
 #include "exchange/StatementAmount.h"
 #include "exchange/StatementFile.h"
 
@@ -23,6 +26,8 @@
 namespace
 {
 const char* const InvalidData = "Invalid data was found while importing:\n";
+
+constexpr std::size_t MinimalBlockSize = 160; ///< bytes of a short STMTTRN aggregate
 
 // A DTPOSTED that names no day the store can hold.
 class InvalidPostingDate : public std::runtime_error
@@ -47,35 +52,6 @@ struct PostingDate
     std::int64_t time; ///< local midnight of the day
 };
 
-// Local midnight of the days of one import. A statement's rows fall on few days, and the
-// C library's mktime reads the time zone again at every call, which costs more than the
-// rest of reading a row.
-class LocalMidnights
-{
-public:
-    /// The point in time of local midnight; a day past the end of the month rolls into the
-    /// next one. Days before the start of 1970, local time, cannot be held.
-    std::int64_t At(int year, int month, int day)
-    {
-        int key = (year * 100 + month) * 100 + day;
-        auto found = m_days.find(key);
-        if (found != m_days.end())
-            return found->second;
-        std::tm local{};
-        local.tm_year = year - 1900;
-        local.tm_mon = month - 1;
-        local.tm_mday = day;
-        local.tm_isdst = -1;
-        std::time_t time = std::mktime(&local);
-        if (local.tm_year < 70)
-            throw InvalidPostingDate();
-        return m_days.emplace(key, static_cast<std::int64_t>(time)).first->second;
-    }
-
-private:
-    std::unordered_map<int, std::int64_t> m_days;
-};
-
 // YYYYMMDD, whatever follows; a day past the end of the month rolls into the next one.
 PostingDate ReadPostingDate(const std::string& value, LocalMidnights& midnights)
 {
@@ -85,7 +61,10 @@ PostingDate ReadPostingDate(const std::string& value, LocalMidnights& midnights)
     int day = PartNumber(value, 6, 2);
     if (date.year < 1900 || date.month < 1 || date.month > 12 || day < 1 || day > 31)
         throw InvalidPostingDate();
-    date.time = midnights.At(date.year, date.month, day);
+    std::optional<std::int64_t> midnight = midnights.At(date.year, date.month, day);
+    if (!midnight)
+        throw InvalidPostingDate();
+    date.time = *midnight;
     return date;
 }
 
@@ -126,108 +105,10 @@ OfxTransaction ReadBlock(const std::string& block, std::string fitid, LocalMidni
     return t;
 }
 
-// The condition that picks the account's rows.
-std::string AccountIs(const std::string& accountId)
-{
-    return "AccountID = " + SqlLiteral(accountId);
-}
-
-// The FITIDs the account holds, compared byte for byte (banks' ids can differ only in
-// case), with those this import adds: a FITID seen earlier in the file is a duplicate too.
-class KnownFitids
-{
-public:
-    /// Room is made for the transactions a text of that size can hold at most.
-    KnownFitids(Database& db, const std::string& accountId, std::size_t textSize)
-    {
-        m_fitids.reserve(textSize / MinimalBlockSize);
-        Recordset rs;
-        rs.Open("SELECT FITID FROM Trans WHERE " + AccountIs(accountId), db, OpenMode::ReadOnly);
-        for (; !rs.IsEOF(); rs.MoveNext())
-        {
-            Variant fitid = rs.GetValue(0);
-            if (!fitid.IsNull())
-                m_fitids.insert(fitid.ToText());
-        }
-    }
-
-    /// Takes the FITID of a block about to be stored; false when it is known already.
-    /// Earlier imports stored ids as written ("A&amp;B"), so that form counts as known too.
-    bool Take(const std::string& fitid, const std::string& written)
-    {
-        if (written != fitid && m_fitids.contains(written))
-            return false;
-        return m_fitids.insert(fitid).second;
-    }
-
-private:
-    static constexpr std::size_t MinimalBlockSize = 160; ///< bytes of a short STMTTRN aggregate
-
-    std::unordered_set<std::string> m_fitids;
-};
-
-// Transactions without a FITID (some banks' OFC files): such a row is a duplicate only
-// when the account held a row with the same posting date, amount, description, notes and
-// check number before this import; rows this import adds never count, so two equal rows of
-// one file are both stored. Texts compare as Jet's do, ignoring case; an absent text is
-// the empty one.
-class UnnumberedRows
-{
-public:
-    /// Rows whose Sequence is below firstNew (or who have none) were there before.
-    UnnumberedRows(Database& db, std::string accountId, std::int32_t firstNew)
-        : m_db(db), m_accountId(std::move(accountId)), m_firstNew(firstNew)
-    {
-    }
-
-    bool IsHeld(const OfxTransaction& t)
-    {
-        if (!m_loaded)
-            Load();
-        return m_keys.count(Key(ToLocalCalendar(t.date.time), t.amount, t.description, t.notes,
-                                t.checkId)) > 0;
-    }
-
-private:
-    static std::string Key(const DateTime& date, const Variant& amount,
-                           const std::string& description, const std::string& notes,
-                           const std::string& checkId)
-    {
-        std::string key = ToStorageText(date) + "|" +
-                          (amount.IsNull() ? "NULL" : std::to_string(amount.ToCurrency().Units()));
-        for (const std::string* text : {&description, &notes, &checkId})
-            key += "|" + std::to_string(text->size()) + ":" + UpperAscii(*text);
-        return key;
-    }
-
-    void Load()
-    {
-        m_loaded = true;
-        Recordset rs;
-        rs.Open("SELECT PostDate, Amount, Description, PayeeName, CheckID FROM Trans WHERE " +
-                    AccountIs(m_accountId) + " AND (Sequence < " + std::to_string(m_firstNew) +
-                    " OR Sequence IS NULL)",
-                m_db, OpenMode::ReadOnly);
-        for (; !rs.IsEOF(); rs.MoveNext())
-        {
-            Variant posted = rs.GetValue(0);
-            if (posted.GetKind() == Variant::Kind::Date)
-                m_keys.insert(Key(posted.RawDate(), rs.GetValue(1), rs.GetValue(2).ToText(),
-                                  rs.GetValue(3).ToText(), rs.GetValue(4).ToText()));
-        }
-    }
-
-    Database& m_db;
-    std::string m_accountId;
-    std::int32_t m_firstNew;
-    bool m_loaded = false;
-    std::unordered_set<std::string> m_keys;
-};
-
 void ReadTransactions(ImportContext& context, std::string_view text, const std::string& accountId,
                       ImportResult& result)
 {
-    KnownFitids fitids(context.db, accountId, text.size());
+    KnownFitids fitids(context.db, accountId, text.size() / MinimalBlockSize);
     TransactionAppender appender(context.db);
     UnnumberedRows unnumbered(context.db, accountId, appender.NextSequence());
     LocalMidnights midnights;
@@ -249,7 +130,8 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
             continue;
         }
         OfxTransaction t = ReadBlock(block, fitid, midnights);
-        if (fitid.empty() && unnumbered.IsHeld(t))
+        if (fitid.empty() && unnumbered.IsHeld(ToLocalCalendar(t.date.time), t.amount,
+                                               t.description, t.notes, t.checkId))
         {
             ++result.duplicates;
             continue;
@@ -264,6 +146,30 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
                      NoCategory);
         ++result.added;
     }
+}
+
+// The day of the first date of a tag (YYYYMMDD, whatever follows), as written.
+std::optional<DateTime> StatementDay(std::string_view text, std::string_view tag)
+{
+    std::string value = TagValue(text, tag);
+    DateTime day{
+        PartNumber(value, 0, 4), PartNumber(value, 4, 2), PartNumber(value, 6, 2), 0, 0, 0};
+    if (value.size() < 8 || !day.IsValid())
+        return std::nullopt;
+    return day;
+}
+
+// The bank's ledger balance (LEDGERBAL), when the statement gives its amount and day,
+// against the account's.
+void CheckLedgerBalance(Database& db, std::string_view text, const std::string& accountId,
+                        bool firstImport, ImportResult& result)
+{
+    std::size_t position = 0;
+    std::string ledger = NextAggregate(text, "LEDGERBAL", position);
+    std::optional<Currency> amount = ParseOfxAmount(TagValue(ledger, "<BALAMT>"));
+    std::optional<DateTime> day = StatementDay(ledger, "<DTASOF>");
+    if (amount && day)
+        result.balances.push_back(CheckBalance(db, accountId, *day, *amount, firstImport));
 }
 
 // The first account number of the file; an account that earlier imports created under the
@@ -300,7 +206,12 @@ ImportResult ReadOfxFile(ImportContext& context, const std::string& path)
         if (EnsureImportAccount(context, accountId))
         {
             result.accountResolved = true;
+            std::optional<DateTime> firstDay = StatementDay(text, "<DTSTART>");
+            if (!firstDay)
+                firstDay = StatementDay(text, "<DTPOSTED>");
+            bool firstImport = firstDay && !HoldsRowsBefore(context.db, accountId, *firstDay);
             ReadTransactions(context, text, accountId, result);
+            CheckLedgerBalance(context.db, text, accountId, firstImport, result);
         }
     }
     catch (const DatabaseError& error)

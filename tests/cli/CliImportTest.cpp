@@ -104,3 +104,51 @@ TEST_F(CliImport, RefusesWrongCommandLines)
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
     }
 }
+
+TEST_F(CliImport, EveryClosingBalanceOfTheBankIsComparedBeforeTheLastLine)
+{
+    // 100.00 in and 12.50 out from an opening balance of 0: Tallybrook holds 87.50 on 31
+    // January. The statement is the account's first, so its opening balance may move.
+    auto statement = [](const std::string& balance)
+    {
+        std::string body = Statement("1001", Block("F1", "20160105", "-12.50", "Corner Shop") +
+                                                 Block("F2", "20160106", "100", "Salary"));
+        return body.insert(body.find("</STMTRS>"),
+                           "<LEDGERBAL>\r\n<BALAMT>" + balance +
+                               "\r\n<DTASOF>20160131120000.000[-5:EST]\r\n</LEDGERBAL>\r\n");
+    };
+    const struct
+    {
+        const char* balance;
+        bool setOpening;
+        const char* out;
+        const char* opening;
+    } cases[] = {
+        {"87.50", false, "balance 1001 2016-01-31 bank 87.50 held 87.50\nimported 2, skipped 0\n",
+         "0"},
+        {"90.00", false, "balance 1001 2016-01-31 bank 90.00 held 87.50\nimported 2, skipped 0\n",
+         "0"},
+        {"90.00", true, "balance 1001 2016-01-31 bank 90.00 held 90.00\nimported 2, skipped 0\n",
+         "2.5"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.balance) + (c.setOpening ? " set" : ""));
+        Sql("DELETE FROM Trans");
+        Sql("UPDATE Account SET OpeningBalance = 0");
+        std::vector<std::string> args{"import", Write("s.ofx", statement(c.balance))};
+        if (c.setOpening)
+            args.push_back("--set-opening-balance");
+        CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(Sql("SELECT OpeningBalance FROM Account"),
+                  std::string("OpeningBalance\n") + c.opening + "\n");
+    }
+    // A second import of the same statement is no first import: the offer is not made again.
+    Sql("UPDATE Account SET OpeningBalance = 0");
+    Sql("INSERT INTO Trans (AccountID, Sequence, PostDate, Amount) VALUES ('1001', 99, "
+        "#1/1/2016#, 1)");
+    CliRun run = Cli({"import", Write("s.ofx", statement("90.00")), "--set-opening-balance"});
+    EXPECT_EQ(run.out, "balance 1001 2016-01-31 bank 90.00 held 88.50\nimported 0, skipped 2\n");
+}
