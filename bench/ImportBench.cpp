@@ -195,6 +195,66 @@ void WriteQif(const std::string& path, const std::vector<Row>& rows)
 }
 
 // Eight columns as a bank exports them, descriptions quoted (some hold the delimiter).
+std::string IsoDate(const Row& row)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", row.year, row.month, row.day);
+    return text;
+}
+
+// A CAMT.053 statement as a German bank writes it: every entry booked, with its party and
+// remittance text in one TxDtls.
+void WriteCamt053(const std::string& path, const std::vector<Row>& rows)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Document "
+           "xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\n<BkToCstmrStmt>\n"
+           "<GrpHdr><MsgId>BENCH</MsgId><CreDtTm>2020-01-01T08:00:00</CreDtTm></GrpHdr>\n"
+           "<Stmt>\n<Id>1</Id><CreDtTm>2020-01-01T08:00:00</CreDtTm>\n<Acct><Id><IBAN>"
+        << BenchAccount << "</IBAN></Id><Ccy>EUR</Ccy></Acct>\n";
+    for (const Row& row : rows)
+    {
+        bool debit = row.cents < 0;
+        out << "<Ntry>\n<Amt Ccy=\"EUR\">" << Amount(debit ? -row.cents : row.cents)
+            << "</Amt>\n<CdtDbtInd>" << (debit ? "DBIT" : "CRDT")
+            << "</CdtDbtInd>\n<Sts>BOOK</Sts>\n<BookgDt><Dt>" << IsoDate(row)
+            << "</Dt></BookgDt>\n<ValDt><Dt>" << IsoDate(row) << "</Dt></ValDt>\n<AcctSvcrRef>"
+            << row.fitid
+            << "</AcctSvcrRef>\n<BkTxCd><Prtry><Cd>NMSC+201</Cd><Issr>DK</Issr></Prtry></BkTxCd>\n"
+               "<NtryDtls><TxDtls>\n<RltdPties><"
+            << (debit ? "Cdtr" : "Dbtr") << "><Nm>" << row.name << "</Nm></"
+            << (debit ? "Cdtr" : "Dbtr") << "></RltdPties>\n<RmtInf><Ustrd>" << row.memo
+            << "</Ustrd></RmtInf>\n</TxDtls></NtryDtls>\n</Ntry>\n";
+    }
+    out << "</Stmt>\n</BkToCstmrStmt>\n</Document>\n";
+}
+
+// An MT940 file as a German bank writes it: one statement a month, ?-fields in :86:.
+void WriteMt940(const std::string& path, const std::vector<Row>& rows)
+{
+    std::ofstream out(path, std::ios::binary);
+    int month = -1;
+    for (const Row& row : rows)
+    {
+        char date[16];
+        std::snprintf(date, sizeof date, "%02d%02d%02d", row.year % 100, row.month, row.day);
+        if (row.year * 12 + row.month != month)
+        {
+            if (month >= 0)
+                out << ":62F:C" << date << "EUR0,00\r\n-\r\n";
+            month = row.year * 12 + row.month;
+            out << ":20:STARTUMS\r\n:25:" << BenchAccount << "\r\n:28C:" << month << "/1\r\n:60F:C"
+                << date << "EUR0,00\r\n";
+        }
+        std::string amount = Amount(row.cents < 0 ? -row.cents : row.cents);
+        amount[amount.find('.')] = ',';
+        out << ":61:" << date << (date + 2) << (row.cents < 0 ? "D" : "C") << amount
+            << "NMSCNONREF//" << row.fitid << "\r\n:86:166?00SEPA-UEBERWEISUNG?20" << row.memo
+            << "?32" << row.name << "\r\n";
+    }
+    out << ":62F:C100101EUR0,00\r\n-\r\n";
+}
+
 void WriteCsv(const std::string& path, const std::vector<Row>& rows)
 {
     std::ofstream out(path, std::ios::binary);
@@ -370,6 +430,8 @@ int RunImportBench()
     std::string sgmlEarlier = (folder / "earlier.ofx").string();
     std::string ampersands = (folder / "amp1mb.ofx").string();
     std::string csv = (folder / "c100k.csv").string();
+    std::string camt = (folder / "c100k.xml").string();
+    std::string mt940 = (folder / "m100k.sta").string();
     // A CSV import remembers its mapping in the settings file: the bench's own.
     setenv("XDG_DATA_HOME", folder.c_str(), 1);
     fs::create_directories(folder / "Quorvel/Tallybrook");
@@ -380,6 +442,8 @@ int RunImportBench()
     WriteOfxSgml(sgmlEarlier, earlier);
     WriteOfxAmpersands(ampersands);
     WriteCsv(csv, rows);
+    WriteCamt053(camt, rows);
+    WriteMt940(mt940, rows);
 
     if (Wanted("sqlite-insert-100000"))
         TimeSqliteInsert(folder, rows);
@@ -395,6 +459,10 @@ int RunImportBench()
         TimeImport(folder, "qif-100000", qif, 100000);
     if (Wanted("csv-100000"))
         TimeImport(folder, "csv-100000", csv, 100000);
+    if (Wanted("camt053-100000"))
+        TimeImport(folder, "camt053-100000", camt, 100000);
+    if (Wanted("mt940-100000"))
+        TimeImport(folder, "mt940-100000", mt940, 100000);
     if (Wanted("ofx-sgml-100000-into-100000") || Wanted("ofx-sgml-100000-again"))
     {
         BenchDatabase db(folder, "into.db");

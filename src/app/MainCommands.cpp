@@ -39,9 +39,11 @@
 
 void MainCommands::Import()
 {
-    wxFileDialog dialog(&m_window, "Import", "", "",
-                        "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv|All Files|*.*",
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(
+        &m_window, "Import", "", "",
+        "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv;*.xml;*.sta;*.mt940;*.940|All "
+        "Files|*.*",
+        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     // A cancelled dialog gives the empty path: nothing is imported, the rules still run.
     std::string path;
     if (dialog.ShowModal() == wxID_OK)
@@ -62,9 +64,19 @@ void MainCommands::ImportStatement(const std::string& path)
     context.refreshView = [&view] { view.Refresh(); };
     context.answerTransfers = [this](const std::vector<TransferPair>& pairs)
     { return AnswerTransfers(&m_window, m_window.Data(), pairs); };
+    context.acceptOpeningBalance = [this](const BalanceCheck& check)
+    { return m_window.AskYesNo(OpeningBalanceQuestion(m_window.Data(), check)); };
     ImportFileResult result = ImportStatementFile(context, path);
-    if (result.accountResolved)
-        m_window.SetStatusHint(ImportSummary(result));
+    if (!result.accountResolved)
+        return;
+    m_window.SetStatusHint(ImportSummary(result));
+    // A first statement that disagrees was asked about already.
+    std::string disagreements;
+    for (const BalanceCheck& check : result.balances)
+        if (!check.Agrees() && !check.firstImport)
+            disagreements += (disagreements.empty() ? "" : "\n") + BalanceCheckMessage(check);
+    if (!disagreements.empty())
+        m_window.ShowMessage(disagreements, UserInterface::Icon::Exclamation);
 }
 
 void MainCommands::Export()

@@ -2,6 +2,7 @@
 #include "app/QvStatusBar.h"
 #include "exchange/frmSelectAccount.h"
 #include "gui/FileDialogPath.h"
+#include "support/RegionEnv.h"
 #include "support/SampleStatement.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
@@ -44,6 +45,7 @@ public:
     std::string fileDialogWildcard;
     int selectAccountShown = 0;
     std::vector<std::string> messages;
+    int yesNo = wxID_YES; ///< the answer to questions
 
 protected:
     int Enter(wxDialog* dialog) override
@@ -60,7 +62,7 @@ protected:
         if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog))
         {
             messages.push_back(box->GetMessage().utf8_string());
-            return wxID_OK;
+            return (box->GetMessageDialogStyle() & wxYES_NO) ? yesNo : wxID_OK;
         }
         auto* select = dynamic_cast<frmSelectAccount*>(dialog);
         if (!select || !selectAccount)
@@ -88,8 +90,14 @@ protected:
     /// Ctrl+I, and a statement of the account picked in the file dialog.
     void Import(ImportAnswers& answers, const std::string& accountId)
     {
-        answers.path = m_dir.File("statement.ofx");
-        std::ofstream(answers.path, std::ios::binary) << SampleStatement(accountId);
+        ImportFile(answers, "statement.ofx", SampleStatement(accountId));
+    }
+
+    /// Ctrl+I, and a file of that name and content picked in the file dialog.
+    void ImportFile(ImportAnswers& answers, const std::string& name, const std::string& content)
+    {
+        answers.path = m_dir.File(name);
+        std::ofstream(answers.path, std::ios::binary) << content;
         RealInput(*m_controller).Key('I', wxMOD_CONTROL);
         RunPendingEvents();
     }
@@ -176,7 +184,8 @@ TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsRe
     input.Key('I', wxMOD_CONTROL);
     EXPECT_EQ(answers.fileDialogTitle, "Import");
     EXPECT_EQ(answers.fileDialogWildcard,
-              "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv|All Files|*.*");
+              "All Financial Files|*.ofx;*.qfx;*.ofc;*.qif;*.csv;*.xml;*.sta;*.mt940;*.940|All "
+              "Files|*.*");
     EXPECT_EQ(Text("SELECT Category FROM Trans"), "Food");
     EXPECT_EQ(Text("SELECT Category FROM Budget WHERE [Year] = 2016 AND Period = 5"), "Food");
 
@@ -185,4 +194,60 @@ TEST_F(ImportCommand, CancelledFileDialogStillRunsTheRulesAndAnUnknownFormatIsRe
     input.Key('I', wxMOD_CONTROL);
     EXPECT_EQ(answers.messages, std::vector<std::string>{"Invalid file format."});
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Account"), 1);
+}
+
+namespace
+{
+/// An MT940 statement of account DE01 for a month: 12.50 out, 100.00 in, and the bank's
+/// opening and closing balances.
+std::string Mt940Month(const std::string& month, const std::string& opening,
+                       const std::string& closing)
+{
+    return ":20:STMT" + month + "\r\n:25:DE01\r\n:28C:1/1\r\n:60F:C16" + month + "01EUR" + opening +
+           "\r\n:61:16" + month + "03D12,50NMSCREF" + month + "A//B" + month +
+           "A\r\n:86:Corner Bakery\r\n:61:16" + month + "04C100,00NMSCREF" + month + "B//B" +
+           month + "B\r\n:86:Salary\r\n:62F:C16" + month + "28EUR" + closing + "\r\n-\r\n";
+}
+} // namespace
+
+TEST_F(ImportCommand, TheFirstStatementOfAnAccountMayMoveItsOpeningBalanceToAgreeWithTheBank)
+{
+    LocaleEnv locale("en_US.UTF-8");
+    ASSERT_TRUE(locale.Ok());
+    Prepare({"INSERT INTO Account (AccountID, Description, Type) VALUES ('DE01', 'Giro', "
+             "'Bank')"});
+    Start();
+    ImportAnswers answers;
+    // Tallybrook holds 87.50 at the end of March; the bank says 1,087.50.
+    ImportFile(answers, "march.sta", Mt940Month("03", "1000,00", "1087,50"));
+    ASSERT_EQ(answers.messages.size(), 1U);
+    EXPECT_EQ(answers.messages[0],
+              "Your bank's balance for Giro on 03/28/2016 is $1,087.50; Tallybrook has $87.50 "
+              "(-$1,000.00).\n\nThis is the first statement of Giro. Set its opening balance to "
+              "$1,000.00 so that the two agree?");
+    EXPECT_EQ(Text("SELECT OpeningBalance FROM Account"), "1000");
+    EXPECT_EQ(Text("SELECT OpeningBalance + CurrentBalance FROM Account"), "1087.5");
+    EXPECT_EQ(m_controller->StatusBar()->GetStatusText(0),
+              "Imported 2 transactions; 0 transactions were already there. Your bank's balance "
+              "for Giro on 03/28/2016, $1,087.50, agrees with Tallybrook's.");
+
+    // April's statement is no first one: a disagreement is only shown.
+    ImportFile(answers, "april.sta", Mt940Month("04", "1087,50", "1200,00"));
+    ASSERT_EQ(answers.messages.size(), 2U);
+    EXPECT_EQ(answers.messages[1], "Your bank's balance for Giro on 04/28/2016 is $1,200.00; "
+                                   "Tallybrook has $1,175.00 (-$25.00).");
+    EXPECT_EQ(Text("SELECT OpeningBalance FROM Account"), "1000");
+}
+
+TEST_F(ImportCommand, AnOfferDeclinedLeavesTheOpeningBalanceAndAsksNothingMore)
+{
+    Prepare({"INSERT INTO Account (AccountID, Description, Type) VALUES ('DE01', 'Giro', "
+             "'Bank')"});
+    Start();
+    ImportAnswers answers;
+    answers.yesNo = wxID_NO;
+    ImportFile(answers, "march.sta", Mt940Month("03", "1000,00", "1087,50"));
+    EXPECT_EQ(answers.messages.size(), 1U);
+    EXPECT_EQ(Text("SELECT OpeningBalance FROM Account"), "0");
+    EXPECT_EQ(Text("SELECT CurrentBalance FROM Account"), "87.5");
 }
