@@ -202,6 +202,16 @@ std::string IsoDate(const Row& row)
     return text;
 }
 
+std::string XmlText(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text)
+        escaped += c == '&'   ? std::string("&amp;")
+                   : c == '<' ? std::string("&lt;")
+                              : std::string(1, c);
+    return escaped;
+}
+
 // A CAMT.053 statement as a German bank writes it: every entry booked, with its party and
 // remittance text in one TxDtls.
 void WriteCamt053(const std::string& path, const std::vector<Row>& rows)
@@ -222,8 +232,8 @@ void WriteCamt053(const std::string& path, const std::vector<Row>& rows)
             << row.fitid
             << "</AcctSvcrRef>\n<BkTxCd><Prtry><Cd>NMSC+201</Cd><Issr>DK</Issr></Prtry></BkTxCd>\n"
                "<NtryDtls><TxDtls>\n<RltdPties><"
-            << (debit ? "Cdtr" : "Dbtr") << "><Nm>" << row.name << "</Nm></"
-            << (debit ? "Cdtr" : "Dbtr") << "></RltdPties>\n<RmtInf><Ustrd>" << row.memo
+            << (debit ? "Cdtr" : "Dbtr") << "><Nm>" << XmlText(row.name) << "</Nm></"
+            << (debit ? "Cdtr" : "Dbtr") << "></RltdPties>\n<RmtInf><Ustrd>" << XmlText(row.memo)
             << "</Ustrd></RmtInf>\n</TxDtls></NtryDtls>\n</Ntry>\n";
     }
     out << "</Stmt>\n</BkToCstmrStmt>\n</Document>\n";

@@ -4,6 +4,9 @@
 #include "data/Regional.h"
 #include "data/Statement.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace
 {
 std::string DayText(const DateTime& day, const char* time)
@@ -34,26 +37,72 @@ bool HoldsRowsBefore(Database& db, const std::string& accountId, const DateTime&
     return read.Step();
 }
 
-BalanceCheck CheckBalance(Database& db, const std::string& accountId, const DateTime& date,
-                          Currency bank, bool firstImport)
+namespace
 {
-    BalanceCheck check;
-    check.accountId = accountId;
-    check.date = DateTime{date.year, date.month, date.day, 0, 0, 0};
-    check.bank = bank;
-    check.firstImport = firstImport;
-    Statement read(db.Handle(), "SELECT Account.Description, Account.OpeningBalance, (SELECT "
-                                "SUM(Amount) FROM Trans WHERE Trans.AccountID = "
-                                "Account.AccountID AND Trans.PostDate <= ?2) FROM Account WHERE "
-                                "Account.AccountID = ?1");
-    read.Bind(1, accountId);
-    read.Bind(2, DayText(date, "23:59:59"));
-    if (read.Step())
+/// The checks of one account's requests (their positions), days in order.
+void CheckAccount(Database& db, const std::vector<BalanceRequest>& requests,
+                  const std::vector<std::size_t>& positions, std::vector<BalanceCheck>& checks)
+{
+    const std::string& accountId = requests[positions.front()].accountId;
+    Statement account(db.Handle(),
+                      "SELECT Description, OpeningBalance FROM Account WHERE AccountID = ?1");
+    account.Bind(1, accountId);
+    std::string description;
+    Currency held;
+    if (account.Step())
     {
-        check.description = read.ColumnText(0);
-        check.held = CurrencyColumn(read, 1) + CurrencyColumn(read, 2);
+        description = account.ColumnText(0);
+        held = CurrencyColumn(account, 1);
     }
-    return check;
+    Statement sum(db.Handle(), "SELECT SUM(Amount) FROM Trans WHERE AccountID = ?1 AND PostDate "
+                               "> ?2 AND PostDate <= ?3");
+    std::string counted; // rows up to the end of this stored text are in `held`
+    for (std::size_t position : positions)
+    {
+        const BalanceRequest& request = requests[position];
+        std::string end = DayText(request.date, "23:59:59");
+        sum.Reset();
+        sum.Bind(1, accountId);
+        sum.Bind(2, counted);
+        sum.Bind(3, end);
+        if (sum.Step())
+            held = held + CurrencyColumn(sum, 0);
+        counted = end;
+        BalanceCheck& check = checks[position];
+        check =
+            BalanceCheck{accountId,
+                         description,
+                         DateTime{request.date.year, request.date.month, request.date.day, 0, 0, 0},
+                         request.bank,
+                         held,
+                         request.firstImport};
+    }
+}
+} // namespace
+
+std::vector<BalanceCheck> CheckBalances(Database& db, const std::vector<BalanceRequest>& requests)
+{
+    std::vector<std::size_t> order(requests.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b)
+                     {
+                         return std::tie(requests[a].accountId, requests[a].date) <
+                                std::tie(requests[b].accountId, requests[b].date);
+                     });
+    std::vector<BalanceCheck> checks(requests.size());
+    for (std::size_t first = 0; first < order.size();)
+    {
+        std::size_t end = first;
+        std::vector<std::size_t> positions;
+        while (end < order.size() &&
+               requests[order[end]].accountId == requests[order[first]].accountId)
+            positions.push_back(order[end++]);
+        CheckAccount(db, requests, positions, checks);
+        first = end;
+    }
+    return checks;
 }
 
 Currency BalanceCheck::AgreeingOpeningBalance(Database& db) const

@@ -4,6 +4,7 @@
 #include "data/DateTime.h"
 
 #include <string>
+#include <vector>
 
 class Database;
 
@@ -29,9 +30,19 @@ struct BalanceCheck
 /// Whether the account holds a row dated before the day.
 bool HoldsRowsBefore(Database& db, const std::string& accountId, const DateTime& day);
 
-/// Compares the bank's balance at the end of a day with the account's.
-BalanceCheck CheckBalance(Database& db, const std::string& accountId, const DateTime& date,
-                          Currency bank, bool firstImport);
+/// What a statement says of its account's balance.
+struct BalanceRequest
+{
+    std::string accountId;
+    DateTime date; ///< the day at whose end the bank counted
+    Currency bank;
+    bool firstImport = false;
+};
+
+/// Compares the bank's balances at the end of their days with the accounts', in the order
+/// asked. Each account's rows are summed once, from one asked day to the next: a file of a
+/// statement a day costs no more than one of a statement a year.
+std::vector<BalanceCheck> CheckBalances(Database& db, const std::vector<BalanceRequest>& requests);
 
 /// "Your bank's balance for Checking on 03/31/2016 is $1,234.56; Tallybrook has $1,200.00
 /// (-$34.56)." or, when they agree, "Your bank's balance for Checking on 03/31/2016,

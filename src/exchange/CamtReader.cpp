@@ -1,9 +1,9 @@
 #include "exchange/CamtReader.h"
 
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlreader.h>
 
 #include <array>
 #include <climits>
@@ -124,17 +124,12 @@ struct XmlFreeDeleter
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-struct DocumentDeleter
+struct ReaderDeleter
 {
-    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
 };
 
-struct ContextDeleter
-{
-    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-};
-
-using DocumentPtr = std::unique_ptr<xmlDoc, DocumentDeleter>;
+using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderDeleter>;
 
 bool IsElement(const xmlNode* node, std::string_view name)
 {
@@ -187,64 +182,33 @@ std::string PathText(const xmlNode* from, std::initializer_list<std::string_view
 
 // ---- Parsing safely ----
 
-constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-// What the parser's callbacks saw; the parser holds it as its private data.
-struct ParseState
-{
-    bool entityDeclared = false;
-    int firstErrorLine = 0; ///< 0 when no error was reported
-};
-
-ParseState& StateOf(void* parser)
-{
-    return *static_cast<ParseState*>(static_cast<xmlParserCtxt*>(parser)->_private);
-}
-
-// A bank statement declares no entities; stopping at the first declaration keeps entity
-// expansion (a "billion laughs" file, an external file's contents) out of the reading.
-void StopAtEntity(void* parser, const xmlChar* /*name*/, int /*type*/, const xmlChar* /*publicId*/,
-                  const xmlChar* /*systemId*/, xmlChar* /*content*/)
-{
-    StateOf(parser).entityDeclared = true;
-    xmlStopParser(static_cast<xmlParserCtxt*>(parser));
-}
+// No entity is ever replaced (no XML_PARSE_NOENT), no DTD loaded (no XML_PARSE_DTDLOAD).
+constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                             XML_PARSE_COMPACT | XML_PARSE_NOBLANKS;
 
 // Keeps the line of the first error: later ones follow from it and point past the fault.
-void NoteError(void* parser, xmlError* error)
+void NoteError(void* firstErrorLine, xmlError* error)
 {
-    ParseState& state = StateOf(parser);
-    if (state.firstErrorLine == 0 && error != nullptr && error->level >= XML_ERR_ERROR)
-        state.firstErrorLine = error->line > 0 ? error->line : -1;
+    int& line = *static_cast<int*>(firstErrorLine);
+    if (line == 0 && error != nullptr && error->level >= XML_ERR_ERROR)
+        line = error->line > 0 ? error->line : -1;
 }
 
-DocumentPtr ParseXml(std::string_view bytes)
+StatementError NotWellFormed(int line)
 {
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
-        throw StatementError("The statement is too large to read.");
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> parser(
-        xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
-    if (!parser)
-        throw StatementError("The statement is empty.");
-    xmlCtxtUseOptions(parser.get(), ParseOptions);
-    ParseState state;
-    parser->_private = &state;
-    parser->sax->entityDecl = StopAtEntity;
-    parser->sax->serror = NoteError;
-    xmlParseDocument(parser.get());
-    DocumentPtr document(parser->myDoc);
-    parser->myDoc = nullptr;
-    if (state.entityDeclared)
+    return StatementError("The statement is not well-formed XML" +
+                          (line > 0 ? " (line " + std::to_string(line) + ")." : std::string(".")));
+}
+
+// A bank statement declares no entities: one that does (a "billion laughs" file, an external
+// file's contents) is refused before any of them could be expanded.
+void RefuseEntities(xmlTextReader* reader)
+{
+    const xmlDoc* document = xmlTextReaderCurrentDoc(reader);
+    const xmlDtd* subset = document != nullptr ? document->intSubset : nullptr;
+    if (subset != nullptr && (subset->entities != nullptr || subset->pentities != nullptr))
         throw StatementError("The statement declares XML entities, which a bank statement never "
                              "does; it is not read.");
-    if (!document || parser->wellFormed == 0)
-    {
-        int line = state.firstErrorLine > 0 ? state.firstErrorLine : parser->lastError.line;
-        throw StatementError(
-            "The statement is not well-formed XML" +
-            (line > 0 ? " (line " + std::to_string(line) + ")." : std::string(".")));
-    }
-    return document;
 }
 
 // ---- Amounts and dates ----
@@ -466,40 +430,17 @@ void AppendEntry(const xmlNode* entry, std::vector<StatementEntry>& rows)
 
 // ---- Statements ----
 
-std::string AccountId(const xmlNode* statement)
+// The account number of an Acct element: its IBAN, else its other id.
+std::string AccountId(const xmlNode* account)
 {
-    const xmlNode* id = Path(statement, {"Acct", "Id"});
+    const xmlNode* id = Child(account, "Id");
     std::string iban = PathText(id, {"IBAN"});
     return iban.empty() ? PathText(id, {"Othr", "Id"}) : iban;
 }
 
-// The first balance of that type code (OPBD, PRCD, CLBD...); null when there is none.
-const xmlNode* Balance(const xmlNode* statement, std::string_view type)
+// The closing balance (CLBD); nullopt when it gives no day.
+std::optional<StatementBalance> Closing(const xmlNode* balance)
 {
-    for (const xmlNode* balance : Children(statement, "Bal"))
-        if (PathText(balance, {"Tp", "CdOrPrtry", "Cd"}) == type)
-            return balance;
-    return nullptr;
-}
-
-std::optional<DateTime> FirstDay(const xmlNode* statement, const std::vector<StatementEntry>& rows)
-{
-    for (std::string_view type : {"OPBD", "PRCD"})
-        if (const xmlNode* balance = Balance(statement, type))
-            if (std::optional<DateTime> day = ChoiceDay(Child(balance, "Dt"), "A balance"))
-                return day;
-    if (const xmlNode* from = Path(statement, {"FrToDt", "FrDtTm"}))
-        return ReadDay(from, "The period");
-    if (!rows.empty())
-        return rows.front().date;
-    return std::nullopt;
-}
-
-std::optional<StatementBalance> Closing(const xmlNode* statement)
-{
-    const xmlNode* balance = Balance(statement, "CLBD");
-    if (balance == nullptr)
-        return std::nullopt;
     std::optional<bool> debit = Debit(Child(balance, "CdtDbtInd"));
     if (!debit)
         throw StatementError("The closing balance of the statement says neither credit nor debit.");
@@ -510,20 +451,61 @@ std::optional<StatementBalance> Closing(const xmlNode* statement)
     return StatementBalance{*day, amount};
 }
 
-BankStatement ReadStatement(const xmlNode* element)
+/// A statement as its parts are read, one child element after the other.
+struct StatementParts
 {
     BankStatement statement;
-    statement.accountId = AccountId(element);
-    for (const xmlNode* entry : Children(element, "Ntry"))
+    std::optional<DateTime> opened;     ///< the day of the opening balance (OPBD)
+    std::optional<DateTime> previous;   ///< the day of the previous closing balance (PRCD)
+    std::optional<DateTime> periodFrom; ///< the start of the statement's period
+    bool closingSeen = false;
+};
+
+void ReadBalance(const xmlNode* balance, StatementParts& parts)
+{
+    std::string type = PathText(balance, {"Tp", "CdOrPrtry", "Cd"});
+    if (type == "CLBD" && !parts.closingSeen)
     {
-        if (IsBooked(entry))
-            AppendEntry(entry, statement.entries);
-        else
-            ++statement.pending;
+        parts.closingSeen = true;
+        parts.statement.closing = Closing(balance);
     }
-    statement.firstDay = FirstDay(element, statement.entries);
-    statement.closing = Closing(element);
-    return statement;
+    std::optional<DateTime>* day = type == "OPBD"   ? &parts.opened
+                                   : type == "PRCD" ? &parts.previous
+                                                    : nullptr;
+    if (day != nullptr && !*day)
+        *day = ChoiceDay(Child(balance, "Dt"), "A balance");
+}
+
+// Takes one child element of a statement, expanded with everything in it.
+void ReadStatementChild(const xmlNode* child, StatementParts& parts)
+{
+    if (IsElement(child, "Acct"))
+        parts.statement.accountId = AccountId(child);
+    else if (IsElement(child, "Bal"))
+        ReadBalance(child, parts);
+    else if (IsElement(child, "FrToDt") && !parts.periodFrom)
+    {
+        if (const xmlNode* from = Child(child, "FrDtTm"))
+            parts.periodFrom = ReadDay(from, "The period");
+    }
+    else if (IsElement(child, "Ntry"))
+    {
+        if (IsBooked(child))
+            AppendEntry(child, parts.statement.entries);
+        else
+            ++parts.statement.pending;
+    }
+}
+
+BankStatement Finish(StatementParts& parts)
+{
+    BankStatement& statement = parts.statement;
+    statement.firstDay = parts.opened     ? parts.opened
+                         : parts.previous ? parts.previous
+                                          : parts.periodFrom;
+    if (!statement.firstDay && !statement.entries.empty())
+        statement.firstDay = statement.entries.front().date;
+    return std::move(statement);
 }
 
 // The message element of each kind and the element of its statements.
@@ -558,22 +540,110 @@ bool LooksLikeCamt(std::string_view head)
     return name == "Document" && DeclaresCamtNamespace(tag);
 }
 
+namespace
+{
+/// Walks the document element by element, never holding more of it than one child of a
+/// statement: a statement of 100,000 entries is read in the memory of one.
+class CamtWalk
+{
+public:
+    explicit CamtWalk(std::string_view bytes)
+    {
+        if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+            throw StatementError("The statement is too large to read.");
+        m_reader.reset(xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                          nullptr, ParseOptions));
+        if (!m_reader)
+            throw StatementError("The statement is empty.");
+        xmlTextReaderSetStructuredErrorHandler(m_reader.get(), NoteError, &m_firstErrorLine);
+    }
+
+    std::vector<BankStatement> Read()
+    {
+        int status = xmlTextReaderRead(m_reader.get());
+        while (status == 1)
+            status =
+                Visit() ? xmlTextReaderNext(m_reader.get()) : xmlTextReaderRead(m_reader.get());
+        if (status < 0 || m_firstErrorLine != 0)
+        {
+            // The parser may stop inside the declarations of entities it finds too large.
+            RefuseEntities(m_reader.get());
+            throw NotWellFormed(m_firstErrorLine);
+        }
+        if (!m_kind)
+            throw NotCamt();
+        if (m_parts)
+            m_statements.push_back(Finish(*m_parts));
+        return std::move(m_statements);
+    }
+
+private:
+    /// Looks at the node the reader stands on; true when its subtree was read or is of no
+    /// interest, so the reader skips it.
+    bool Visit()
+    {
+        xmlTextReader* reader = m_reader.get();
+        int type = xmlTextReaderNodeType(reader);
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
+            RefuseEntities(reader);
+        if (type != XML_READER_TYPE_ELEMENT)
+            return false;
+        std::string_view name = LocalName();
+        switch (xmlTextReaderDepth(reader))
+        {
+        case 0:
+            if (name != "Document" || !IsCamtNamespace(NamespaceUri()))
+                throw NotCamt();
+            return false;
+        case 1:
+            return !EnterMessage(name);
+        case 2:
+            if (name != m_kind->statement)
+                return true;
+            if (m_parts)
+                m_statements.push_back(Finish(*m_parts));
+            m_parts.emplace();
+            return false;
+        default:
+            if (const xmlNode* child = xmlTextReaderExpand(reader))
+                ReadStatementChild(child, *m_parts);
+            return true;
+        }
+    }
+
+    // The message element: one of the three kinds; others are passed over.
+    bool EnterMessage(std::string_view name)
+    {
+        for (const MessageKind& kind : MessageKinds)
+            if (name == kind.message && !m_kind)
+            {
+                m_kind = &kind;
+                return true;
+            }
+        return false;
+    }
+
+    std::string_view LocalName() const
+    {
+        const xmlChar* name = xmlTextReaderConstLocalName(m_reader.get());
+        return name != nullptr ? reinterpret_cast<const char*>(name) : "";
+    }
+
+    std::string_view NamespaceUri() const
+    {
+        const xmlChar* uri = xmlTextReaderConstNamespaceUri(m_reader.get());
+        return uri != nullptr ? reinterpret_cast<const char*>(uri) : "";
+    }
+
+    ReaderPtr m_reader;
+    int m_firstErrorLine = 0;
+    const MessageKind* m_kind = nullptr;
+    std::optional<StatementParts> m_parts;
+    std::vector<BankStatement> m_statements;
+};
+} // namespace
+
 std::vector<BankStatement> ReadCamtStatements(std::string_view bytes)
 {
-    DocumentPtr document = ParseXml(bytes);
-    const xmlNode* root = xmlDocGetRootElement(document.get());
-    if (root == nullptr || !IsElement(root, "Document") || root->ns == nullptr ||
-        !IsCamtNamespace(reinterpret_cast<const char*>(root->ns->href)))
-        throw NotCamt();
-    for (const MessageKind& kind : MessageKinds)
-    {
-        const xmlNode* message = Child(root, kind.message);
-        if (message == nullptr)
-            continue;
-        std::vector<BankStatement> statements;
-        for (const xmlNode* statement : Children(message, kind.statement))
-            statements.push_back(ReadStatement(statement));
-        return statements;
-    }
-    throw NotCamt();
+    return CamtWalk(bytes).Read();
 }

