@@ -105,15 +105,24 @@ SpendingFigures SpendingByCategory(Database& db, const ReportScope& scope)
 
 std::vector<MonthFlow> IncomeAndExpenses(Database& db, const ReportScope& scope)
 {
+    // Sums by account and day, added up into months here. From the first row on, the index
+    // is read in its order without sorting a row; a period with a start is one range of the
+    // index per account, whose rows are few enough to sort.
     Statement sums(db.Handle(),
-                   std::string("SELECT substr(Trans.PostDate, 1, 7) AS M, SUM(CASE WHEN "
-                               "Trans.Amount > 0 THEN Trans.Amount ELSE 0 END), SUM(CASE WHEN "
-                               "Trans.Amount < 0 THEN -Trans.Amount ELSE 0 END)") +
-                       RowsOfScope + ScopeCondition(scope) + " GROUP BY M");
+                   std::string("SELECT Trans.PostDate, SUM(CASE WHEN Trans.Amount > 0 THEN "
+                               "Trans.Amount ELSE 0 END), SUM(CASE WHEN Trans.Amount < 0 THEN "
+                               "-Trans.Amount ELSE 0 END)") +
+                       RowsOfScope + ScopeCondition(scope) +
+                       (scope.from ? " GROUP BY Account.AccountID, Trans.PostDate"
+                                   : " GROUP BY Trans.AccountID, Trans.PostDate"));
     BindScope(sums, scope);
     std::map<std::string, std::pair<Currency, Currency>> byMonth;
     while (sums.Step())
-        byMonth[sums.ColumnText(0)] = {CurrencyColumn(sums, 1), CurrencyColumn(sums, 2)};
+    {
+        auto& [in, out] = byMonth[sums.ColumnText(0).substr(0, 7)];
+        in = in + CurrencyColumn(sums, 1);
+        out = out + CurrencyColumn(sums, 2);
+    }
     if (byMonth.empty())
         return {};
     // A period open at either end runs from or to the first or last month with rows.
@@ -203,13 +212,17 @@ RegisterSums ReadRegisterSums(Database& db, const ReportScope& scope, const std:
     while (opening.Step())
         sums.opening[opening.ColumnText(0)] = CurrencyColumn(opening, 1);
     // Every row up to the end counts.
-    Statement rows(db.Handle(), std::string("SELECT Account.Type, substr(Trans.PostDate, 1, 7) "
-                                            "AS M, SUM(Trans.Amount)") +
+    // By account and day, as IncomeAndExpenses reads them; added up into months here.
+    Statement rows(db.Handle(), std::string("SELECT Account.Type, Trans.PostDate, "
+                                            "SUM(Trans.Amount)") +
                                     RowsOfScope + "Trans.PostDate <= ?1" + BudgetOnly(scope) +
-                                    " GROUP BY Account.Type, M");
+                                    " GROUP BY Trans.AccountID, Trans.PostDate");
     rows.Bind(1, last);
     while (rows.Step())
-        sums.rows[{rows.ColumnText(0), rows.ColumnText(1)}] = CurrencyColumn(rows, 2);
+    {
+        Currency& sum = sums.rows[{rows.ColumnText(0), rows.ColumnText(1).substr(0, 7)}];
+        sum = sum + CurrencyColumn(rows, 2);
+    }
     return sums;
 }
 
