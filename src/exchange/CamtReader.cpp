@@ -124,11 +124,17 @@ struct XmlFreeDeleter
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
+struct DocumentDeleter
+{
+    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+
 struct ReaderDeleter
 {
     void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
 };
 
+using DocumentPtr = std::unique_ptr<xmlDoc, DocumentDeleter>;
 using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderDeleter>;
 
 bool IsElement(const xmlNode* node, std::string_view name)
@@ -202,9 +208,8 @@ StatementError NotWellFormed(int line)
 
 // A bank statement declares no entities: one that does (a "billion laughs" file, an external
 // file's contents) is refused before any of them could be expanded.
-void RefuseEntities(xmlTextReader* reader)
+void RefuseEntities(const xmlDoc* document)
 {
-    const xmlDoc* document = xmlTextReaderCurrentDoc(reader);
     const xmlDtd* subset = document != nullptr ? document->intSubset : nullptr;
     if (subset != nullptr && (subset->entities != nullptr || subset->pentities != nullptr))
         throw StatementError("The statement declares XML entities, which a bank statement never "
@@ -567,7 +572,7 @@ public:
         if (status < 0 || m_firstErrorLine != 0)
         {
             // The parser may stop inside the declarations of entities it finds too large.
-            RefuseEntities(m_reader.get());
+            RefuseEntities(Document());
             throw NotWellFormed(m_firstErrorLine);
         }
         if (!m_kind)
@@ -585,7 +590,7 @@ private:
         xmlTextReader* reader = m_reader.get();
         int type = xmlTextReaderNodeType(reader);
         if (type == XML_READER_TYPE_DOCUMENT_TYPE)
-            RefuseEntities(reader);
+            RefuseEntities(Document());
         if (type != XML_READER_TYPE_ELEMENT)
             return false;
         std::string_view name = LocalName();
@@ -635,6 +640,16 @@ private:
         return uri != nullptr ? reinterpret_cast<const char*>(uri) : "";
     }
 
+    /// The document as far as it is read. Once asked for, the reader keeps all of it and
+    /// leaves it to be freed here, after the reader.
+    const xmlDoc* Document()
+    {
+        if (!m_document)
+            m_document.reset(xmlTextReaderCurrentDoc(m_reader.get()));
+        return m_document.get();
+    }
+
+    DocumentPtr m_document; ///< freed after the reader: members go in reverse order
     ReaderPtr m_reader;
     int m_firstErrorLine = 0;
     const MessageKind* m_kind = nullptr;
