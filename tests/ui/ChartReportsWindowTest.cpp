@@ -61,24 +61,7 @@ protected:
     wxWebView& Web() { return *m_controller->Dashboard()->View(); }
 
     /// The text of the page shown now, once it holds the text looked for (or after 15 s).
-    std::string WaitForPage(const std::string& text)
-    {
-        std::string shown;
-        for (auto until = Clock::now() + std::chrono::seconds(15); Clock::now() < until;)
-        {
-            RealInput::Settle(50);
-            if (Web().IsBusy())
-                continue;
-            wxString body;
-            if (Web().RunScript("document.readyState == 'complete' ? "
-                                "document.documentElement.outerHTML : ''",
-                                &body))
-                shown = body.utf8_string();
-            if (shown.find(text) != std::string::npos)
-                break;
-        }
-        return shown;
-    }
+    std::string WaitForPage(const std::string& text) { return WaitForWebPage(Web(), text); }
 
     std::string Script(const std::string& script)
     {

@@ -1,11 +1,15 @@
 #include "ui/UiTestSupport.h"
 
+#include "ui/RealInput.h"
+
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/init.h>
 #include <wx/msgdlg.h>
+#include <wx/webview.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -106,4 +110,24 @@ int MessageBoxAnswers::Enter(wxDialog* dialog)
         return answer;
     }
     return (box->GetMessageDialogStyle() & wxYES_NO) ? wxID_YES : wxID_OK;
+}
+
+std::string WaitForWebPage(wxWebView& web, const std::string& text)
+{
+    using Clock = std::chrono::steady_clock;
+    std::string shown;
+    for (auto until = Clock::now() + std::chrono::seconds(15); Clock::now() < until;)
+    {
+        RealInput::Settle(50);
+        if (web.IsBusy())
+            continue;
+        wxString body;
+        if (web.RunScript("document.readyState == 'complete' ? "
+                          "document.documentElement.outerHTML : ''",
+                          &body))
+            shown = body.utf8_string();
+        if (shown.find(text) != std::string::npos)
+            break;
+    }
+    return shown;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class wxWebView;
+
 class wxWindow;
 
 /// Starts wx once in the test process; false without a display.
@@ -65,3 +67,7 @@ private:
     std::function<void(wxDialog*)> m_other;
     std::vector<std::string> m_otherTitles;
 };
+
+/// The text of the page a browser pane shows now, once it holds the text looked for (or
+/// after 15 s), events handled meanwhile.
+std::string WaitForWebPage(wxWebView& web, const std::string& text);
