@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,30 +66,46 @@ protected:
     {
         return ImportFile(Context(), WriteFile(name, content));
     }
+
+    /// Runs a test under each locale and time zone, each time on account DE11 "Giro" with an
+    /// opening balance of 100 and no rows.
+    void InEveryRegion(const std::function<void(const std::string& locale)>& test)
+    {
+        for (const char* locale : {"C", "en_US.UTF-8", "de_DE.UTF-8"})
+            for (const char* zone : {"America/New_York", "Europe/Berlin"})
+            {
+                SCOPED_TRACE(std::string(locale) + " " + zone);
+                LocaleEnv region(locale);
+                if (!region.Ok())
+                {
+                    ADD_FAILURE() << "the locale " << locale << " is not installed";
+                    continue;
+                }
+                TimeZoneEnv tz(zone);
+                Db().Execute("DELETE FROM Trans");
+                Db().Execute("DELETE FROM Account");
+                AddAccount("DE11", "Giro");
+                Db().Execute("UPDATE Account SET OpeningBalance = 100");
+                test(locale);
+            }
+    }
 };
 } // namespace
 
 TEST_F(EuropeanStatements, CamtIsStoredOnceUnderEveryLocaleAndTimeZone)
 {
-    for (const char* locale : {"C", "en_US.UTF-8", "de_DE.UTF-8"})
-        for (const char* zone : {"America/New_York", "Europe/Berlin"})
+    InEveryRegion(
+        [&](const std::string& locale)
         {
-            SCOPED_TRACE(std::string(locale) + " " + zone);
-            LocaleEnv region(locale);
-            ASSERT_TRUE(region.Ok());
-            TimeZoneEnv tz(zone);
-            Db().Execute("DELETE FROM Trans");
-            Db().Execute("DELETE FROM Account");
-            AddAccount("DE11", "Giro");
-            Db().Execute("UPDATE Account SET OpeningBalance = 100");
             chooser.Create("Bank", "Tagesgeld");
             ImportFileResult first = Import("statement.xml", Camt);
             EXPECT_EQ(first.format, StatementFormat::Camt);
             EXPECT_EQ(first.added, 4);
             EXPECT_EQ(first.pending, 1);
             EXPECT_EQ(Stored("AccountID, FITID, Amount, Description, PayeeName"),
-                      (std::vector<std::string>{"DE11|R1|" + Out(locale) + "|B\xC3\xA4"
-                                                "ckerei M\xC3\xBCller|Rechnung 7 Danke",
+                      (std::vector<std::string>{"DE11|R1|" + Out(locale) +
+                                                    "|B\xC3\xA4"
+                                                    "ckerei M\xC3\xBCller|Rechnung 7 Danke",
                                                 "DE11|R2-1|700|Firma A|", "DE11|R2-2|500|Firma B|",
                                                 "DE22|R4|5|Zinsen|"}));
             EXPECT_EQ(PostDates(), (std::vector<std::int64_t>{
@@ -103,28 +120,21 @@ TEST_F(EuropeanStatements, CamtIsStoredOnceUnderEveryLocaleAndTimeZone)
             EXPECT_EQ(again.added, 0);
             EXPECT_EQ(again.duplicates, 4);
             EXPECT_EQ(Count("Trans"), 4);
-        }
+        });
 }
 
 TEST_F(EuropeanStatements, Mt940InIso88591IsStoredOnceUnderEveryLocaleAndTimeZone)
 {
-    for (const char* locale : {"C", "en_US.UTF-8", "de_DE.UTF-8"})
-        for (const char* zone : {"America/New_York", "Europe/Berlin"})
+    InEveryRegion(
+        [&](const std::string& locale)
         {
-            SCOPED_TRACE(std::string(locale) + " " + zone);
-            LocaleEnv region(locale);
-            ASSERT_TRUE(region.Ok());
-            TimeZoneEnv tz(zone);
-            Db().Execute("DELETE FROM Trans");
-            Db().Execute("DELETE FROM Account");
-            AddAccount("DE11", "Giro");
-            Db().Execute("UPDATE Account SET OpeningBalance = 100");
             ImportFileResult first = Import("statement.sta", Mt940);
             EXPECT_EQ(first.format, StatementFormat::Mt940);
             EXPECT_EQ(first.added, 2);
             EXPECT_EQ(Stored("FITID, Amount, Description, PayeeName"),
-                      (std::vector<std::string>{"R1|" + Out(locale) + "|B\xC3\xA4"
-                                                "ckerei M\xC3\xBCller|Rechnung 7",
+                      (std::vector<std::string>{"R1|" + Out(locale) +
+                                                    "|B\xC3\xA4"
+                                                    "ckerei M\xC3\xBCller|Rechnung 7",
                                                 "R2|1200|Gehalt M\xC3\xA4rz|"}));
             EXPECT_EQ(PostDates(), (std::vector<std::int64_t>{LocalMidnight(2016, 3, 1),
                                                               LocalMidnight(2016, 3, 2)}));
@@ -132,7 +142,7 @@ TEST_F(EuropeanStatements, Mt940InIso88591IsStoredOnceUnderEveryLocaleAndTimeZon
             EXPECT_TRUE(first.balances[0].Agrees());
             EXPECT_EQ(Import("statement.sta", Mt940).added, 0);
             EXPECT_EQ(Count("Trans"), 2);
-        }
+        });
 }
 
 TEST_F(EuropeanStatements, TheBanksBalanceIsComparedAndADisagreementNamed)
