@@ -3,6 +3,7 @@
 
 #include "BackupBench.h"
 #include "ExportBench.h"
+#include "FindBench.h"
 #include "PagesBench.h"
 #include "ReportsBench.h"
 #include "TransferBench.h"
@@ -507,6 +508,8 @@ int main(int argc, char** argv)
         return code;
     if (int code = RunTransferBench(command); code >= 0)
         return code;
+    if (int code = RunFindBench(command); code >= 0)
+        return code;
     if (int code = RunReportsBench(command); code >= 0)
         return code;
     std::fprintf(stderr, "usage: tallybrook-bench import [CASE...]\n"
@@ -516,6 +519,7 @@ int main(int argc, char** argv)
                          "export\n"
                          "       tallybrook-bench start-1000000\n"
                          "       tallybrook-bench transfers\n"
-                         "       tallybrook-bench reports-1000000\n");
+                         "       tallybrook-bench reports-1000000\n"
+                         "       tallybrook-bench find-1000000\n");
     return 2;
 }

@@ -102,8 +102,10 @@ void Fill(const std::string& path)
     sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
 }
 
+} // namespace
+
 /// The database under the build folder (beside the benchmark), built when missing.
-std::string CachedDatabase()
+std::string ReportsBenchDatabase()
 {
     fs::path folder = fs::read_symlink("/proc/self/exe").parent_path() / "bench-cache";
     fs::create_directories(folder);
@@ -117,6 +119,8 @@ std::string CachedDatabase()
     return path.string();
 }
 
+namespace
+{
 double BareScan(Database& db)
 {
     return Median(3,
@@ -145,7 +149,7 @@ int RunReportsBench(const std::string& name)
 {
     if (name != "reports-1000000")
         return -1;
-    std::string path = CachedDatabase();
+    std::string path = ReportsBenchDatabase();
     Print("start-open-reports-1000000",
           Median(3,
                  [&] {

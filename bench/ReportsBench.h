@@ -7,3 +7,6 @@
 /// once and kept under the build folder, and the start's opening of that database; against
 /// the engine's bare scan of the table. Returns -1 when the name is not its own.
 int RunReportsBench(const std::string& name);
+
+/// The path of that database, built when missing.
+std::string ReportsBenchDatabase();

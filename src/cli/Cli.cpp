@@ -17,6 +17,7 @@
 #include "quotes/QuotesCommandLine.h"
 #include "register/SplitCommandLine.h"
 #include "rules/RulesCommandLine.h"
+#include "search/FindCommandLine.h"
 #include "transfer/TransferCommandLine.h"
 #include "update/UpdateCommandLine.h"
 
@@ -202,6 +203,14 @@ int RunUpdateCheck(const CliOptions&, std::span<const std::string> args, std::os
     return RunUpdateCheckCommandLine(std::get<UpdateCheckCommandLine>(command), out);
 }
 
+int RunFind(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    if (args.empty())
+        throw UsageError{"find needs a QUERY"};
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(options, BackupWhen::BeforeMigrating);
+    return RunFindCommandLine(*db, args, out, *options.err);
+}
+
 int RunHome(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
 {
     if (!args.empty())
@@ -288,6 +297,11 @@ constexpr Command Commands[] = {
      "[--accounts all|budget] [--categories TEXT] [--tsv]",
      "a report's page for those dates, accounts and categories, or its figures with --tsv",
      RunReport},
+    {"find", " QUERY",
+     "every transaction whose texts hold the words (amount:, from:, to:, account:, "
+     "category: narrow it), newest first: DATE ACCOUNTID SEQUENCE DESCRIPTION AMOUNT CHECK "
+     "CATEGORY NOTES",
+     RunFind},
     {"quotes", " [--service csv|stooq] [--url BASE]",
      "update the holdings' prices as Update Quotes does and list them", RunQuotes},
     {"backups", "", "list the backups with their times, sizes and numbers of transactions",

@@ -41,7 +41,7 @@ const char* const InitialTables[] = {
 // Rows typed in the grid for these tables arrive without a Sequence; the table numbers them.
 const char* const NumberedTables[] = {"Account", "Budget", "Loan", "Investment"};
 
-const int MigrationSteps = 7;
+const int MigrationSteps = 8;
 
 const char* const MigrationStatements[MigrationSteps][3] = {
     {"ALTER TABLE Loan ALTER COLUMN InterestRate Single", nullptr},
@@ -61,6 +61,8 @@ const char* const MigrationStatements[MigrationSteps][3] = {
     // Reports read each account's rows of a range of dates from the index alone.
     {"CREATE INDEX TransAccountDate ON Trans (AccountID, PostDate, Category, Amount, TransferID)",
      nullptr, nullptr},
+    // Find searches the texts of every row (SearchIndexStatements).
+    {nullptr, nullptr, nullptr},
 };
 
 // Rows from TransferReview.FromSequence on are searched for the other side of a transfer;
@@ -79,6 +81,36 @@ const char* const TransferRenameTrigger =
     "(SELECT TransferID FROM Trans WHERE AccountID = NEW.AccountID AND TransferID IS NOT NULL) "
     "AND AccountID IS NOT NEW.AccountID; END";
 const int TransferStep = 5;
+const int SearchStep = 7;
+
+// Find's index of the texts of Trans: every three characters of a row's description, notes,
+// category and check number (case folded), kept current by the database itself on every
+// write of any path. It holds no text of its own; the rows are read from Trans by rowid.
+const char* const SearchIndexStatements[] = {
+    "DROP TRIGGER IF EXISTS TransSearchInsert",
+    "DROP TRIGGER IF EXISTS TransSearchDelete",
+    "DROP TRIGGER IF EXISTS TransSearchUpdate",
+    "DROP TABLE IF EXISTS TransSearch",
+    "CREATE VIRTUAL TABLE TransSearch USING fts5(Description, PayeeName, Category, CheckID, "
+    "content='Trans', content_rowid='rowid', tokenize='trigram')",
+    "CREATE TRIGGER TransSearchInsert AFTER INSERT ON Trans BEGIN INSERT INTO TransSearch "
+    "(rowid, Description, PayeeName, Category, CheckID) VALUES (NEW.rowid, NEW.Description, "
+    "NEW.PayeeName, NEW.Category, NEW.CheckID); END",
+    "CREATE TRIGGER TransSearchDelete AFTER DELETE ON Trans BEGIN INSERT INTO TransSearch "
+    "(TransSearch, rowid, Description, PayeeName, Category, CheckID) VALUES ('delete', "
+    "OLD.rowid, OLD.Description, OLD.PayeeName, OLD.Category, OLD.CheckID); END",
+    "CREATE TRIGGER TransSearchUpdate AFTER UPDATE OF Description, PayeeName, Category, CheckID "
+    "ON Trans BEGIN INSERT INTO TransSearch (TransSearch, rowid, Description, PayeeName, "
+    "Category, CheckID) VALUES ('delete', OLD.rowid, OLD.Description, OLD.PayeeName, "
+    "OLD.Category, OLD.CheckID); INSERT INTO TransSearch (rowid, Description, PayeeName, "
+    "Category, CheckID) VALUES (NEW.rowid, NEW.Description, NEW.PayeeName, NEW.Category, "
+    "NEW.CheckID); END",
+    "INSERT INTO TransSearch (TransSearch) VALUES ('rebuild')",
+};
+
+const char* const SearchIndexParts =
+    "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('TransSearch', 'TransSearchInsert', "
+    "'TransSearchDelete', 'TransSearchUpdate')";
 } // namespace
 
 namespace
@@ -130,14 +162,28 @@ namespace
 // Banks' transaction ids can differ only in case (A2 and a2): Trans.FITID compares byte for
 // byte, its lookup index with it, while every other text keeps Jet's case-insensitivity.
 // Files made before this rule get the column rebuilt once.
-void MakeFitidsExact(Database& db)
+// True when the table was rebuilt.
+bool MakeFitidsExact(Database& db)
 {
-    if (!FitidsAreExact(db))
-    {
-        const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
-        db.Execute("ALTER TABLE Trans ALTER COLUMN FITID " + fitid->declaredType +
-                   " COLLATE BINARY");
-    }
+    if (FitidsAreExact(db))
+        return false;
+    const ColumnDef* fitid = db.Catalog().Column("Trans", "FITID");
+    db.Execute("ALTER TABLE Trans ALTER COLUMN FITID " + fitid->declaredType + " COLLATE BINARY");
+    return true;
+}
+
+void CreateSearchIndex(Database& db)
+{
+    for (const char* statement : SearchIndexStatements)
+        ExecEngine(db.Handle(), statement);
+    db.SchemaChanged();
+}
+
+// Whether the index and the triggers that keep it are all there.
+bool SearchIndexComplete(Database& db)
+{
+    Statement parts(db.Handle(), SearchIndexParts);
+    return parts.Step() && parts.ColumnText(0) == "4";
 }
 } // namespace
 
@@ -165,12 +211,16 @@ void MigrateSchema(Database& db)
                 for (const char* statement : TransferReviewTable)
                     ExecEngine(db.Handle(), statement);
             }
+            if (step == SearchStep)
+                CreateSearchIndex(db);
         }
         db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(version));
         db.Execute("ALTER TABLE _SchemaVersion ADD  COLUMN " +
                    std::to_string(CurrentSchemaVersion) + " LONG");
     }
-    MakeFitidsExact(db);
+    // A rebuilt table numbers its rows anew; a missing part of the index is made again.
+    if (MakeFitidsExact(db) || !SearchIndexComplete(db))
+        CreateSearchIndex(db);
     transaction.Commit();
 }
 

@@ -33,7 +33,7 @@ TEST(DatabaseLocation, FirstStartCreatesAnEmptyDatabaseUnderTheDataFolder)
     {
         std::unique_ptr<Database> db = OpenProgramDatabase();
         EXPECT_EQ(db->Path(), expected);
-        EXPECT_EQ(ReadSchemaVersion(*db), 7);
+        EXPECT_EQ(ReadSchemaVersion(*db), 8);
         for (const char* table :
              {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule"})
             EXPECT_NO_THROW(db->Execute(std::string("SELECT * FROM ") + table)) << table;

@@ -68,7 +68,7 @@ protected:
 };
 } // namespace
 
-TEST_F(SchemaMigration, BringsEveryOlderVersionToSevenKeepingRows)
+TEST_F(SchemaMigration, BringsEveryOlderVersionToEightKeepingRows)
 {
     for (int version = -1; version <= 5; ++version)
     {
@@ -77,10 +77,10 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToSevenKeepingRows)
         path = round.File("qtb.mdb");
         BuildAtVersion(path, version);
         Database db(path);
-        EXPECT_EQ(ReadSchemaVersion(db), 7);
+        EXPECT_EQ(ReadSchemaVersion(db), 8);
         Recordset current = db.Execute("SELECT * FROM _SchemaVersion");
         ASSERT_EQ(current.FieldCount(), 1);
-        EXPECT_EQ(current.Field(0).name, "7");
+        EXPECT_EQ(current.Field(0).name, "8");
 
         Recordset account = db.Execute("SELECT Description, OpeningBalance, BudgetInclude FROM "
                                        "Account");
@@ -89,6 +89,11 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToSevenKeepingRows)
         EXPECT_EQ(account.GetLong("BudgetInclude"), -1);
         EXPECT_EQ(FirstValue(db, "SELECT PayeeName FROM Trans WHERE FITID = 'F1'"), "weekly shop");
         EXPECT_EQ(FirstValue(db, "SELECT Amount FROM Trans"), "-12.5");
+        // Find's index holds the rows stored before it.
+        Statement search(db.Handle(),
+                         "SELECT COUNT(*) FROM TransSearch WHERE TransSearch MATCH 'weekly'");
+        ASSERT_TRUE(search.Step());
+        EXPECT_EQ(search.ColumnText(0), "1");
         EXPECT_EQ(FirstValue(db, "SELECT InterestRate FROM Loan"), "4.25");
         Recordset holding = db.Execute("SELECT Quantity, sum( Total ) AS T FROM Investment");
         EXPECT_EQ(holding.GetValue("Quantity"), Variant::FromCurrency(Currency::FromUnits(25000)));
@@ -121,7 +126,7 @@ TEST_F(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
     }
     Database db(path);
     EXPECT_EQ(FirstValue(db, "SELECT BudgetInclude FROM Account"), "0");
-    EXPECT_EQ(ReadSchemaVersion(db), 7);
+    EXPECT_EQ(ReadSchemaVersion(db), 8);
 }
 
 TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
@@ -133,7 +138,7 @@ TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
     std::string afterFirst = FileContents(path);
     {
         Database second(path);
-        EXPECT_EQ(ReadSchemaVersion(second), 7);
+        EXPECT_EQ(ReadSchemaVersion(second), 8);
     }
     EXPECT_EQ(FileContents(path), afterFirst);
     EXPECT_EQ(DatabaseDump(path + ".bak"), DatabaseDump(path));
@@ -269,11 +274,11 @@ TEST_F(SchemaMigration, VersionSixGainsTheIndexOfDates)
     {
         Database current(path);
         current.Execute("DROP INDEX TransAccountDate");
-        current.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 7");
+        current.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 8");
         current.Execute("ALTER TABLE _SchemaVersion ADD COLUMN 6 LONG");
     }
     Database db(path);
-    EXPECT_EQ(ReadSchemaVersion(db), 7);
+    EXPECT_EQ(ReadSchemaVersion(db), 8);
     Statement index(db.Handle(), "SELECT name FROM pragma_index_info('TransAccountDate')");
     std::vector<std::string> columns;
     while (index.Step())

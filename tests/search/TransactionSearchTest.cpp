@@ -1,0 +1,201 @@
+// Find over every account: which rows a query matches, in what order, with what count and
+// sum, and that the index follows every write at once.
+
+#include "search/TransactionSearch.h"
+
+#include "data/Schema.h"
+#include "data/Statement.h"
+#include "data/TransactionAppender.h"
+#include "support/TransTestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+class TransactionSearch : public TransTestDatabase
+{
+protected:
+    void SetUp() override
+    {
+        Db().Execute("INSERT INTO Account (AccountID, Description, Type) VALUES ('A1', "
+                     "'Checking', 'Bank')");
+        Db().Execute("INSERT INTO Account (AccountID, Description, Type) VALUES ('V9', "
+                     "'Visa Card', 'Credit Card')");
+        Add({.sequence = 1,
+             .date = "1/5/2024",
+             .amount = "-4.5",
+             .description = "Caf\xC3\xA9 "
+                            "Z\xC3\xBCrich",
+             .notes = "espresso",
+             .category = "Food"});
+        Add({.sequence = 2,
+             .date = "2/1/2024",
+             .amount = "-850",
+             .description = "Rent March",
+             .check = "1042",
+             .category = "Rent"});
+        Add({.sequence = 3,
+             .date = "2/1/2024",
+             .amount = "42.17",
+             .description = "Refund",
+             .notes = "returned cafe table",
+             .account = "V9",
+             .category = "Shopping"});
+        Add({.sequence = 4,
+             .date = "12/30/2023",
+             .amount = "-42.17",
+             .description = "Table",
+             .account = "V9",
+             .category = "Shopping"});
+    }
+
+    /// The sequences found, in the order found.
+    std::vector<int> Found(const SearchQuery& query)
+    {
+        std::vector<int> sequences;
+        for (const FoundTransaction& row : FindTransactions(Db(), query, 100).rows)
+            sequences.push_back(row.sequence);
+        return sequences;
+    }
+
+    static SearchQuery Words(std::vector<std::string> words)
+    {
+        SearchQuery query;
+        query.words = std::move(words);
+        return query;
+    }
+};
+} // namespace
+
+TEST_F(TransactionSearch, AWordIsFoundInEachTextAnywhereIgnoringCase)
+{
+    const struct
+    {
+        std::vector<std::string> words;
+        std::vector<int> found;
+    } cases[] = {
+        {{"zÜRich"}, {1}},            // description, case folded beyond ASCII
+        {{"PRESS"}, {1}},             // notes
+        {{"hopp"}, {3, 4}},           // category, newest first
+        {{"104"}, {2}},               // check number
+        {{"table"}, {3, 4}},          // notes of one row, description of the other
+        {{"table", "returned"}, {3}}, // every word must occur
+        {{"CAF\xC3\x89"}, {1}},       // "CAFÉ" finds "Café"
+        {{"cafe"}, {3}},              // accents count: "cafe" finds no "Café"
+        {{"nowhere"}, {}},            // nothing
+        {{"Re"}, {3, 2, 1}},          // two letters: Refund, Rent, espresso's "re"
+        {{"4"}, {2}},                 // one character: the check number 1042
+        {{"\"quoted\""}, {}},         // quotes in a word are text, not syntax
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.words.front());
+        EXPECT_EQ(Found(Words(c.words)), c.found);
+    }
+}
+
+TEST_F(TransactionSearch, EachConditionNarrowsTheRows)
+{
+    SearchQuery amount;
+    amount.amountFrom = amount.amountTo = Currency::FromUnits(421700);
+    SearchQuery range;
+    range.amountFrom = Currency::FromUnits(40000);
+    range.amountTo = Currency::FromUnits(500000);
+    SearchQuery from;
+    from.from = DateTime{2024, 2, 1, 0, 0, 0};
+    SearchQuery to;
+    to.to = DateTime{2024, 1, 5, 0, 0, 0};
+    SearchQuery account;
+    account.account = "visa card";
+    SearchQuery number;
+    number.account = "a1";
+    SearchQuery category;
+    category.category = "rent";
+    SearchQuery both = Words({"table"});
+    both.to = DateTime{2023, 12, 31, 0, 0, 0};
+    const struct
+    {
+        const char* name;
+        SearchQuery query;
+        std::vector<int> found;
+    } cases[] = {
+        {"42.17 in or out", amount, {3, 4}},
+        {"4.00 to 50.00", range, {3, 1, 4}},
+        {"from 1 February", from, {3, 2}},
+        {"to 5 January, the day included", to, {1, 4}},
+        {"an account's description", account, {3, 4}},
+        {"an account's number", number, {2, 1}},
+        {"a category", category, {2}},
+        {"a word and a day", both, {4}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Found(c.query), c.found) << c.name;
+}
+
+TEST_F(TransactionSearch, TheCountAndSumCoverEveryRowFoundNotOnlyThoseShown)
+{
+    SearchResult result = FindTransactions(Db(), Words({"a"}), 2);
+    // "a" is in Café, Rent March, Refund's notes and Table: -4.50 - 850 + 42.17 - 42.17.
+    EXPECT_EQ(result.rows.size(), 2U);
+    EXPECT_EQ(result.count, 4U);
+    EXPECT_EQ(result.total, Currency::FromUnits(-8545000));
+    const FoundTransaction& first = result.rows.front();
+    EXPECT_EQ(first.sequence, 3);
+    EXPECT_EQ(first.accountId, "V9");
+    EXPECT_EQ(first.account, "Visa Card");
+    EXPECT_EQ(first.date, (DateTime{2024, 2, 1, 0, 0, 0}));
+    EXPECT_EQ(first.notes, "returned cafe table");
+}
+
+TEST_F(TransactionSearch, EveryWriteIsFoundAtOnce)
+{
+    // Edited, recategorised, deleted, imported, split.
+    Db().Execute("UPDATE Trans SET Description = 'Landlord' WHERE Sequence = 2");
+    EXPECT_EQ(Found(Words({"Rent March"})), std::vector<int>{});
+    EXPECT_EQ(Found(Words({"landlord"})), std::vector<int>{2});
+    Db().Execute("UPDATE Trans SET Category = 'Housing' WHERE Sequence = 2");
+    EXPECT_EQ(Found(Words({"housing"})), std::vector<int>{2});
+    Db().Execute("DELETE FROM Trans WHERE Sequence = 1");
+    EXPECT_EQ(Found(Words({"espresso"})), std::vector<int>{});
+    TransactionAppender appender(Db());
+    appender.Add("A1", "FIT7", "", FromLocalCalendar(DateTime{2024, 3, 1, 0, 0, 0}),
+                 Variant::FromCurrency(Currency::FromWhole(-9)), "Bakery Sunrise", "", "(none)");
+    EXPECT_EQ(Found(Words({"sunrise"})), std::vector<int>{5});
+    Add({.sequence = 5,
+         .subSequence = 1,
+         .date = "3/1/2024",
+         .amount = "-1",
+         .description = "Bakery Sunrise",
+         .notes = "split part"});
+    EXPECT_EQ(FindTransactions(Db(), Words({"sunrise"}), 10).count, 2U);
+}
+
+TEST_F(TransactionSearch, AnOlderDatabaseGainsTheIndexAtStartAndFindsItsRows)
+{
+    std::string path = PathOf("older.mdb");
+    {
+        std::unique_ptr<Database> db = CreateTestDatabase(path);
+        db->Execute("INSERT INTO Trans (AccountID, Sequence, Description) VALUES ('A1', 1, "
+                    "'Old Bookshop')");
+        for (const char* statement :
+             {"DROP TRIGGER TransSearchInsert", "DROP TRIGGER TransSearchDelete",
+              "DROP TRIGGER TransSearchUpdate", "DROP TABLE TransSearch"})
+            Statement(db->Handle(), statement).Step();
+        db->Execute("ALTER TABLE _SchemaVersion DROP COLUMN 8");
+        db->Execute("ALTER TABLE _SchemaVersion ADD COLUMN 7 LONG");
+    }
+    Database db(path, OpenOptions{BackupWhen::Never, true});
+    EXPECT_EQ(ReadSchemaVersion(db), 8);
+    SearchQuery query;
+    query.words = {"bookshop"};
+    EXPECT_EQ(FindTransactions(db, query, 10).count, 1U);
+    // A part of the index lost later is made again at the next start.
+    Statement(db.Handle(), "DROP TRIGGER TransSearchUpdate").Step();
+    Database again(path, OpenOptions{BackupWhen::Never, true});
+    again.Execute("UPDATE Trans SET Description = 'New Bookshop'");
+    query.words = {"new book"};
+    EXPECT_EQ(FindTransactions(again, query, 10).count, 1U);
+}
