@@ -84,33 +84,55 @@ const int TransferStep = 5;
 const int SearchStep = 7;
 
 // Find's index of the texts of Trans: every three characters of a row's description, notes,
-// category and check number (case folded), kept current by the database itself on every
-// write of any path. It holds no text of its own; the rows are read from Trans by rowid.
+// category and check number (case folded). It holds no text of its own; the rows are read
+// from Trans by rowid. New rows are those past the last row indexed (TransSearchState); the
+// database itself notes every change and deletion of indexed texts (TransSearchQueue, by
+// triggers). Both are carried into the index in a few statements before a search and after an
+// import (ApplySearchQueue): the index takes rows one by one only at a great cost, as it writes
+// out its pending pieces at every statement, and a trigger on every insert would make each
+// insert keep a statement journal.
 const char* const SearchIndexStatements[] = {
     "DROP TRIGGER IF EXISTS TransSearchInsert",
     "DROP TRIGGER IF EXISTS TransSearchDelete",
     "DROP TRIGGER IF EXISTS TransSearchUpdate",
+    "DROP TABLE IF EXISTS TransSearchQueue",
+    "DROP TABLE IF EXISTS TransSearchState",
     "DROP TABLE IF EXISTS TransSearch",
     "CREATE VIRTUAL TABLE TransSearch USING fts5(Description, PayeeName, Category, CheckID, "
     "content='Trans', content_rowid='rowid', tokenize='trigram')",
-    "CREATE TRIGGER TransSearchInsert AFTER INSERT ON Trans BEGIN INSERT INTO TransSearch "
-    "(rowid, Description, PayeeName, Category, CheckID) VALUES (NEW.rowid, NEW.Description, "
-    "NEW.PayeeName, NEW.Category, NEW.CheckID); END",
-    "CREATE TRIGGER TransSearchDelete AFTER DELETE ON Trans BEGIN INSERT INTO TransSearch "
-    "(TransSearch, rowid, Description, PayeeName, Category, CheckID) VALUES ('delete', "
-    "OLD.rowid, OLD.Description, OLD.PayeeName, OLD.Category, OLD.CheckID); END",
+    // Change: 0 a row to index again, 1 the texts as indexed of a row changed or deleted.
+    "CREATE TABLE TransSearchQueue (Row INTEGER NOT NULL, Change INTEGER NOT NULL, "
+    "Description TEXT, PayeeName TEXT, Category TEXT, CheckID TEXT)",
+    "CREATE INDEX TransSearchQueueRow ON TransSearchQueue (Row)",
+    "CREATE TABLE TransSearchState (LastRow INTEGER NOT NULL)",
+    "INSERT INTO TransSearchState (LastRow) SELECT IFNULL(MAX(rowid), 0) FROM Trans",
+    "CREATE TRIGGER TransSearchDelete AFTER DELETE ON Trans BEGIN INSERT INTO TransSearchQueue "
+    "VALUES (OLD.rowid, 1, OLD.Description, OLD.PayeeName, OLD.Category, OLD.CheckID); END",
     "CREATE TRIGGER TransSearchUpdate AFTER UPDATE OF Description, PayeeName, Category, CheckID "
-    "ON Trans BEGIN INSERT INTO TransSearch (TransSearch, rowid, Description, PayeeName, "
-    "Category, CheckID) VALUES ('delete', OLD.rowid, OLD.Description, OLD.PayeeName, "
-    "OLD.Category, OLD.CheckID); INSERT INTO TransSearch (rowid, Description, PayeeName, "
-    "Category, CheckID) VALUES (NEW.rowid, NEW.Description, NEW.PayeeName, NEW.Category, "
-    "NEW.CheckID); END",
+    "ON Trans BEGIN INSERT INTO TransSearchQueue VALUES (OLD.rowid, 1, OLD.Description, "
+    "OLD.PayeeName, OLD.Category, OLD.CheckID); INSERT INTO TransSearchQueue (Row, Change) "
+    "VALUES (NEW.rowid, 0); END",
     "INSERT INTO TransSearch (TransSearch) VALUES ('rebuild')",
 };
 
+// The statements of ApplySearchQueue. A row's first note holds the texts the index has of it,
+// if it had the row at all; a row past the last indexed was never indexed. Rows noted (a
+// deleted row's number may be taken by a new row) and new rows are indexed as they are now.
+const char* const ApplySearchStatements[] = {
+    "INSERT INTO TransSearch (TransSearch, rowid, Description, PayeeName, Category, CheckID) "
+    "SELECT 'delete', Row, Description, PayeeName, Category, CheckID FROM TransSearchQueue AS "
+    "Note WHERE Change = 1 AND Row <= (SELECT LastRow FROM TransSearchState) AND Note.rowid = "
+    "(SELECT MIN(rowid) FROM TransSearchQueue WHERE Row = Note.Row)",
+    "INSERT INTO TransSearch (rowid, Description, PayeeName, Category, CheckID) SELECT rowid, "
+    "Description, PayeeName, Category, CheckID FROM Trans WHERE rowid > (SELECT LastRow FROM "
+    "TransSearchState) OR rowid IN (SELECT Row FROM TransSearchQueue)",
+    "UPDATE TransSearchState SET LastRow = (SELECT IFNULL(MAX(rowid), 0) FROM Trans)",
+    "DELETE FROM TransSearchQueue",
+};
+
 const char* const SearchIndexParts =
-    "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('TransSearch', 'TransSearchInsert', "
-    "'TransSearchDelete', 'TransSearchUpdate')";
+    "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('TransSearch', 'TransSearchQueue', "
+    "'TransSearchState', 'TransSearchDelete', 'TransSearchUpdate')";
 } // namespace
 
 namespace
@@ -183,7 +205,7 @@ void CreateSearchIndex(Database& db)
 bool SearchIndexComplete(Database& db)
 {
     Statement parts(db.Handle(), SearchIndexParts);
-    return parts.Step() && parts.ColumnText(0) == "4";
+    return parts.Step() && parts.ColumnText(0) == "5";
 }
 } // namespace
 
@@ -238,6 +260,14 @@ void CreateInitialSchema(Database& db)
         trigger.append(") WHERE rowid = NEW.rowid; END");
         ExecEngine(db.Handle(), trigger);
     }
+    transaction.Commit();
+}
+
+void ApplySearchQueue(Database& db)
+{
+    Transaction transaction(db);
+    for (const char* statement : ApplySearchStatements)
+        ExecEngine(db.Handle(), statement);
     transaction.Commit();
 }
 

@@ -21,3 +21,7 @@ void CreateInitialSchema(Database& db);
 /// beside it first and moved into place, so a failure never leaves a half-made file under
 /// the real name. Its tables are at the oldest shape; opening it migrates them.
 void CreateDatabaseFile(const std::string& path);
+
+/// Carries the rows added since and the changes the database noted of the texts of Trans
+/// into Find's index, in four statements however many rows changed.
+void ApplySearchQueue(Database& db);

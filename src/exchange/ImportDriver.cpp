@@ -5,6 +5,7 @@
 #include "data/Database.h"
 #include "data/DatabaseError.h"
 #include "data/Recordset.h"
+#include "data/Schema.h"
 #include "data/SchemaCatalog.h"
 #include "data/ViewKind.h"
 #include "exchange/CamtReader.h"
@@ -116,6 +117,8 @@ ImportFileResult ImportFile(ImportContext& context, const std::string& path)
         static_cast<ImportResult&>(result) = ReadFormat(context, path, result.format);
         LinkImportedTransfers(context.db, firstSequence);
         UpdateAllBalances(context.db);
+        // The rows are found at once, and the first search after an import waits for none.
+        ApplySearchQueue(context.db);
         // With no pair to answer, the next search starts after these rows.
         if (result.added > 0)
         {

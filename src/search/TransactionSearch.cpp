@@ -1,6 +1,7 @@
 #include "search/TransactionSearch.h"
 
 #include "data/Database.h"
+#include "data/Schema.h"
 #include "data/Statement.h"
 #include "data/TextEncoding.h"
 
@@ -156,6 +157,7 @@ FoundTransaction ReadRow(const Statement& row)
 
 SearchResult FindTransactions(Database& db, const SearchQuery& query, std::size_t limit)
 {
+    ApplySearchQueue(db);
     Conditions conditions(query);
     SearchResult result;
     Statement totals(db.Handle(),

@@ -180,9 +180,9 @@ TEST_F(TransactionSearch, AnOlderDatabaseGainsTheIndexAtStartAndFindsItsRows)
         std::unique_ptr<Database> db = CreateTestDatabase(path);
         db->Execute("INSERT INTO Trans (AccountID, Sequence, Description) VALUES ('A1', 1, "
                     "'Old Bookshop')");
-        for (const char* statement :
-             {"DROP TRIGGER TransSearchInsert", "DROP TRIGGER TransSearchDelete",
-              "DROP TRIGGER TransSearchUpdate", "DROP TABLE TransSearch"})
+        for (const char* statement : {"DROP TRIGGER TransSearchDelete",
+                                      "DROP TRIGGER TransSearchUpdate", "DROP TABLE TransSearch",
+                                      "DROP TABLE TransSearchQueue", "DROP TABLE TransSearchState"})
             Statement(db->Handle(), statement).Step();
         db->Execute("ALTER TABLE _SchemaVersion DROP COLUMN 8");
         db->Execute("ALTER TABLE _SchemaVersion ADD COLUMN 7 LONG");
@@ -198,4 +198,23 @@ TEST_F(TransactionSearch, AnOlderDatabaseGainsTheIndexAtStartAndFindsItsRows)
     again.Execute("UPDATE Trans SET Description = 'New Bookshop'");
     query.words = {"new book"};
     EXPECT_EQ(FindTransactions(again, query, 10).count, 1U);
+}
+
+TEST_F(TransactionSearch, ANumberTakenAgainAndRowsChangedBeforeTheyWereIndexedAreFoundRight)
+{
+    FindTransactions(Db(), Words({"x"}), 1); // everything so far is indexed
+    // The newest row is deleted and a new one takes its number; a new row is changed before
+    // any search.
+    Db().Execute("DELETE FROM Trans WHERE Sequence = 4");
+    Add({.sequence = 6, .date = "3/3/2024", .description = "Garden Centre"});
+    Add({.sequence = 7, .date = "3/4/2024", .description = "Pharmacy"});
+    Db().Execute("UPDATE Trans SET Description = 'Chemist' WHERE Sequence = 7");
+    EXPECT_EQ(Found(Words({"table"})), std::vector<int>{3});
+    EXPECT_EQ(Found(Words({"garden"})), std::vector<int>{6});
+    EXPECT_EQ(Found(Words({"pharmacy"})), std::vector<int>{});
+    EXPECT_EQ(Found(Words({"chemist"})), std::vector<int>{7});
+    // The index's own check reads every row again and fails on any difference.
+    EXPECT_NO_THROW(Statement(Db().Handle(), "INSERT INTO TransSearch (TransSearch, rank) "
+                                             "VALUES ('integrity-check', 1)")
+                        .Run());
 }
