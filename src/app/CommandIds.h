@@ -28,6 +28,7 @@ constexpr int ClockTimer = 32812;
 constexpr int CheckForUpdates = 32813;
 constexpr int CategoryRules = 32814;
 constexpr int Donate = 32815;
+constexpr int Find = 32816;
 
 } // namespace Command
 

@@ -22,12 +22,15 @@ constexpr int ToolkitOffset = 20000;
 // The enabling rules. With the grid focused, the row decides; elsewhere the view kind does.
 bool NewRecordRule(const CommandContext& c)
 {
+    // Find's results are read-only.
+    if (c.kind == KindFind)
+        return false;
     return c.gridFocused ? c.row != 0 : c.kind != KindHome;
 }
 
 bool DeleteRecordRule(const CommandContext& c)
 {
-    return c.gridFocused && c.row != 0;
+    return c.gridFocused && c.row != 0 && c.kind != KindFind;
 }
 
 bool RegisterRowRule(const CommandContext& c)
@@ -66,6 +69,7 @@ const std::array Table{
     CommandEntry{Command::MovePreviousMonth, "&Edit", "Move To &Previous Month", "", 0, false, 0, false, "",                        true,  &M::MovePreviousMonth,    &RegisterRowRule},
     CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          true,  &M::MoveNextMonth,        &RegisterRowRule},
     CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       false, &M::SplitTransaction,     &RegisterRowRule},
+    CommandEntry{Command::Find,   "&Edit", "&Find...",                "Ctrl+F", 'F', true,  0, false, "",                          true,  &M::Find,                 nullptr},
     CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          true,  &M::UpdateQuotes,         nullptr},
     CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          true,  &M::Options,              nullptr},
     CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          true,  &M::CategoryRules,        nullptr},

@@ -22,6 +22,7 @@
 #include "gui/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
+#include "search/FoundRowsView.h"
 #include "update/UpdateSchedule.h"
 
 #include <wx/choice.h>
@@ -109,6 +110,8 @@ Controller::Controller()
 
     Trace("[10] Grid.Create()");
     m_gridHost = std::make_unique<RegisterGridHost>(*m_tree, *this);
+    m_gridHost->SetRowActivation([this](int row)
+                                 { return m_view->Kind() == KindFind && m_find.GoToRow(row); });
     m_grid = new QvGrid(m_body, ControlId::Grid, m_gridHost.get());
     m_grid->SetShading(true);
     m_grid->SetTabTarget(m_tree);
@@ -264,6 +267,7 @@ void Controller::CreateControls()
     m_secondTotal = new wxTextCtrl(m_body, ControlId::SecondTotal, "", wxPoint(520, 401),
                                    wxSize(100, 14), totalStyle);
     m_secondTotal->Hide();
+    m_find.Create(m_body);
 }
 
 void Controller::CreateBrowser()
@@ -407,6 +411,7 @@ void Controller::LayoutClient(int w, int h)
         return;
     m_laidOut = wxSize(w, h);
     m_toolBar->SetSize(0, 0, m_toolBar->GetBestSize().x, QvToolBar::Height);
+    m_find.Place(w);
     m_statusBar->SetSize(0, h - QvStatusBar::Height, w, QvStatusBar::Height);
     wxRect tree = m_tree->GetRect();
     m_tree->SetSize(tree.x, tree.y, tree.width, std::max(0, h - 20 - tree.y));
@@ -428,7 +433,10 @@ void Controller::LayoutClient(int w, int h)
         wxRect rect = window->GetRect();
         window->SetSize(rect.x, h - 34, rect.width, 14);
     }
-    m_view->ApplyColumnWidths();
+    if (m_view->Kind() == KindFind)
+        ApplyFoundColumnWidths(*m_grid, *m_firstTotal);
+    else
+        m_view->ApplyColumnWidths();
 }
 
 wxSize Controller::ScaledFrameSize() const
@@ -619,6 +627,8 @@ void Controller::ShowPage(int kind)
         m_dashboard->Navigate(WriteReportPage(ReportsMenuBody()));
     else if (kind == KindTransactionsReport)
         m_dashboard->Navigate(WriteReportPage(BuildParametersPage(std::time(nullptr))));
+    else if (kind == KindFind)
+        m_find.ShowResults();
     else if (kind >= KindSpendingReport && kind <= KindBudgetYearReport)
     {
         static const ReportKind charts[] = {ReportKind::Spending, ReportKind::Cashflow,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EventLinkHandler.h"
+#include "app/FindCommands.h"
 #include "app/MainCommands.h"
 #include "app/MainFormBase.h"
 #include "app/StartupBackup.h"
@@ -63,6 +64,7 @@ public:
     View& GetView() { return *m_view; }
     Database& Data() { return *m_db; }
     MainCommands& Commands() { return m_commands; }
+    FindCommands& Find() { return m_find; }
     QvGrid* Grid() const { return m_grid; }
     QvTreeView* Tree() const { return m_tree; }
     wxWindow* Browser() const { return m_browser; }
@@ -159,6 +161,7 @@ private:
     std::unique_ptr<Database> m_db;
     MainCommands m_commands{*this};
     EventLinkHandler m_events{*this, m_commands};
+    FindCommands m_find{*this};
     std::unique_ptr<StartupUpdateCheck> m_updateCheck;
     std::unique_ptr<StartupBackup> m_backup;
     std::string m_statementArgument;

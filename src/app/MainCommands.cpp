@@ -165,6 +165,11 @@ void MainCommands::UpdateQuotes()
                    });
 }
 
+void MainCommands::Find()
+{
+    m_window.Find().Start();
+}
+
 void MainCommands::MovePreviousMonth()
 {
     MoveTransaction(-1);

@@ -37,6 +37,8 @@ public:
     /// The Split Transaction dialog on the register's current row; on OK the pending row is
     /// written, the row split and the grid re-read one row further down.
     void SplitTransaction();
+    /// The focus to the Find field; the last results shown again.
+    void Find();
     /// The Options dialog, then the View re-read.
     void Options();
     /// The Category Rules dialog, then the View re-read.

@@ -19,13 +19,21 @@ enum ViewKind : int
     KindSpendingReport = 8,     ///< browser: Spending by Category parameters
     KindCashflowReport = 9,     ///< browser: Income and Expenses parameters
     KindNetWorthReport = 10,    ///< browser: Net Worth parameters
-    KindBudgetYearReport = 11   ///< browser: Budget for the Year parameters
+    KindBudgetYearReport = 11,  ///< browser: Budget for the Year parameters
+    KindFind = 12               ///< grid, read-only: what Find found in every account
 };
 
-/// Grid kinds are 1 to 5; the others show the browser pane.
+/// Grid kinds are 1 to 5, the views of the tree's nodes; the others show the browser pane,
+/// but Find's results.
 inline bool IsGridKind(int kind)
 {
     return kind >= KindBudget && kind <= KindLoan;
+}
+
+/// Whether a kind shows the grid: the grid kinds and Find's results.
+inline bool ShowsGrid(int kind)
+{
+    return IsGridKind(kind) || kind == KindFind;
 }
 
 /// The view kind of an account of a type: "Investment" 4, "Loan" 5, any other type 3

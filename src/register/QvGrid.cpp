@@ -55,7 +55,8 @@ QvGrid::QvGrid(wxWindow* parent, wxWindowID id, QvGridHost* host)
          [this](wxGridEvent& event)
          {
              GoToCell(event.GetRow(), LogicalColumn(event.GetCol()));
-             StartEdit();
+             if (!IsReadOnlyBinding() || !m_host->RowActivated(event.GetRow()))
+                 StartEdit();
          });
     Bind(wxEVT_GRID_CELL_LEFT_CLICK, &QvGrid::OnCellClick, this);
     Bind(wxEVT_SIZE, &QvGrid::OnSize, this);

@@ -34,6 +34,11 @@ public:
     /// typed cannot be written.
     [[nodiscard]] bool ClearBinding();
     bool IsBound() const { return m_bound; }
+    /// Whether the bound rows cannot be changed (no new-record row, nothing deleted).
+    bool IsReadOnlyBinding() const
+    {
+        return m_bound && !m_source->GetOption(CADOImpDatasource::OptionEditing);
+    }
     int LogicalColumnCount() const { return static_cast<int>(m_columns.size()); }
     void SetHeading(int col, const wxString& text);
     wxString Heading(int col) const;

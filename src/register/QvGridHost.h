@@ -29,6 +29,9 @@ public:
     virtual void RowDeleting(int /*row*/) {}
     /// After the pending row was written.
     virtual void RowsWritten() {}
+    /// Enter or a double click on a row of a grid that cannot be edited; true when the host
+    /// acted on it.
+    virtual bool RowActivated(int /*row*/) { return false; }
     /// The tool tip over a row; "" for none.
     virtual std::string CellHint(int /*row*/) { return {}; }
     /// The value of a computed column (a logical column) of a row; NULL shows nothing.

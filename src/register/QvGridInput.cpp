@@ -176,7 +176,7 @@ void QvGrid::StartEditSoon()
 
 void QvGrid::StartNewRecord()
 {
-    if (!m_bound)
+    if (!m_bound || IsReadOnlyBinding())
         return;
     GetGridWindow()->SetFocus();
     SetGridCursor(0, GridColumn(0));
@@ -188,7 +188,7 @@ void QvGrid::StartNewRecord()
 
 void QvGrid::DeleteCurrentRow()
 {
-    if (!m_bound || IsCellEditControlEnabled())
+    if (!m_bound || IsCellEditControlEnabled() || IsReadOnlyBinding())
         return;
     int row = GetGridCursorRow();
     if (row <= 0 || m_source->IsInsertedRow(row))
@@ -438,7 +438,8 @@ void QvGrid::OnKeyDown(wxKeyEvent& event)
         return;
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
-        OnEnterKey();
+        if (!IsReadOnlyBinding() || !m_host->RowActivated(GetGridCursorRow()))
+            OnEnterKey();
         return;
     case WXK_ESCAPE:
         CancelPendingRow();

@@ -5,6 +5,8 @@
 
 #include <wx/treebase.h>
 
+#include <functional>
+
 class Database;
 class QvGrid;
 class QvTreeView;
@@ -38,12 +40,19 @@ public:
     void RowStored(int row) override;
     void RowDeleting(int row) override;
     void RowsWritten() override;
+    /// What Enter or a double click on a row of a read-only grid does; true when it acted.
+    void SetRowActivation(std::function<bool(int row)> activate)
+    {
+        m_activate = std::move(activate);
+    }
+    bool RowActivated(int row) override { return m_activate && m_activate(row); }
     std::string CellHint(int row) override;
     Variant ComputedCell(int row, int column) override;
     Variant GroupTotal(const std::string& group, int column) override;
     std::string SortOrder(const std::string& order, bool grouped, bool groupAscending) override;
 
 private:
+    std::function<bool(int)> m_activate;
     bool Attached() const { return m_view && m_db && m_grid; }
     void UpdateBalanceAndTotals();
     void DeleteNotedTreeNode();

@@ -41,7 +41,7 @@ void View::SetView(int kind)
     StoreColumnWidths();
     m_kind = kind;
     m_selectedItem = m_controls.tree->GetSelection();
-    ShowGridSide(IsGridKind(kind));
+    ShowGridSide(ShowsGrid(kind));
     Refresh();
 }
 
@@ -294,13 +294,16 @@ void View::UpdateCommands()
     QvGrid& grid = *m_controls.grid;
     CommandContext context;
     context.kind = m_kind;
-    context.gridFocused = IsGridKind(m_kind) && grid.IsShown() && grid.HasFocusInside();
+    context.gridFocused = ShowsGrid(m_kind) && grid.IsShown() && grid.HasFocusInside();
     context.row = grid.CurrentRow();
     context.editing = grid.IsEditing();
     context.accountInContext = m_accountInContext;
     context.accountType = m_accountType;
-    m_host.SetStatusHint(context.gridFocused ? "Double click or press F2 to edit cell content."
-                                             : "Select an item to work with.");
+    const char* hint = !context.gridFocused ? "Select an item to work with."
+                       : m_kind == KindFind
+                           ? "Press Enter or double click to go to the transaction in its account."
+                           : "Double click or press F2 to edit cell content.";
+    m_host.SetStatusHint(hint);
     m_host.ApplyCommandStates(context);
 }
 

@@ -6,6 +6,7 @@
 #include "data/TextEncoding.h"
 
 #include <cstdio>
+#include <string>
 
 namespace
 {
@@ -151,6 +152,7 @@ FoundTransaction ReadRow(const Statement& row)
     found.checkId = row.ColumnText(7);
     found.category = row.ColumnText(8);
     found.notes = row.ColumnText(9);
+    found.rowId = std::stoll(row.ColumnText(10));
     return found;
 }
 } // namespace
@@ -173,7 +175,8 @@ SearchResult FindTransactions(Database& db, const SearchQuery& query, std::size_
     Statement rows(db.Handle(),
                    std::string("SELECT Trans.PostDate, Trans.AccountID, Account.Description, "
                                "Trans.Sequence, Trans.SubSequence, Trans.Description, "
-                               "Trans.Amount, Trans.CheckID, Trans.Category, Trans.PayeeName") +
+                               "Trans.Amount, Trans.CheckID, Trans.Category, Trans.PayeeName, "
+                               "Trans.rowid") +
                        Rows + conditions.Where() +
                        " ORDER BY Trans.PostDate DESC, Trans.Sequence DESC, Trans.SubSequence "
                        "DESC LIMIT " +

@@ -15,6 +15,7 @@ class Database;
 /// A transaction Find shows.
 struct FoundTransaction
 {
+    std::int64_t rowId = 0; ///< the engine's row number of the transaction
     DateTime date;
     std::string accountId;
     std::string account; ///< the account's description

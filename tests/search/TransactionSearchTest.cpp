@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "data/Statement.h"
 #include "data/TransactionAppender.h"
+#include "search/FoundRowsQuery.h"
 #include "support/TransTestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -217,4 +218,28 @@ TEST_F(TransactionSearch, ANumberTakenAgainAndRowsChangedBeforeTheyWereIndexedAr
     EXPECT_NO_THROW(Statement(Db().Handle(), "INSERT INTO TransSearch (TransSearch, rank) "
                                              "VALUES ('integrity-check', 1)")
                         .Run());
+}
+
+TEST_F(TransactionSearch, TheResultsGridReadsTheRowsFoundNewestFirstWithTheirAccounts)
+{
+    SearchResult result = FindTransactions(Db(), Words({"ab"}), 10); // Table, cafe table
+    ASSERT_EQ(result.rows.size(), 2U);
+    Recordset rows;
+    rows.Open(FoundRowsQuery(result.rows), Db(), OpenMode::KeysetRead);
+    ASSERT_EQ(rows.RecordCount(), 2U);
+    ASSERT_EQ(rows.FieldCount(), FoundColumn::Count);
+    EXPECT_EQ(rows.GetValue(FoundColumn::Sequence).ToLong(), 3);
+    EXPECT_EQ(rows.GetValue(FoundColumn::Account).ToText(), "Visa Card");
+    EXPECT_EQ(rows.GetValue(FoundColumn::Notes).ToText(), "returned cafe table");
+    EXPECT_EQ(rows.GetValue(FoundColumn::Amount).ToCurrency(), Currency::FromUnits(421700));
+    // The period the row is filed under, which the fixture sets apart from its date.
+    EXPECT_EQ(rows.GetValue(FoundColumn::Year).ToLong(), 2016);
+    EXPECT_EQ(rows.GetValue(FoundColumn::Period).ToLong(), 3);
+    rows.MoveNext();
+    EXPECT_EQ(rows.GetValue(FoundColumn::Sequence).ToLong(), 4);
+    EXPECT_EQ(rows.GetValue(FoundColumn::AccountId).ToText(), "V9");
+
+    Recordset none;
+    none.Open(FoundRowsQuery({}), Db(), OpenMode::KeysetRead);
+    EXPECT_EQ(none.RecordCount(), 0U);
 }
