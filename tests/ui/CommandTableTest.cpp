@@ -7,12 +7,14 @@
 #include "app/QvToolBar.h"
 #include "base/Settings.h"
 #include "data/ViewColumns.h"
+#include "search/FindField.h"
 #include "support/LoopbackHttpServer.h"
 #include "ui/ControllerFixture.h"
 #include "ui/RealInput.h"
 #include "ui/RecordedDocuments.h"
 
 #include <wx/choice.h>
+#include <wx/combobox.h>
 
 #include <atomic>
 #include <functional>
@@ -196,6 +198,9 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
           }}},
         {Command::SplitTransaction,
          {[&] { FocusFirstRow(input); }, [&] { dialogShown("Split Transaction"); }}},
+        {Command::Find,
+         {[&] { FocusTree(input); },
+          [&] { EXPECT_TRUE(window.Find().Field().Field()->HasFocus()); }}},
         {Command::UpdateQuotes,
          {[] {},
           [&]
@@ -266,8 +271,8 @@ TEST_F(CommandTableTest, EveryEnabledCommandRunsFromItsMenuItemButtonAndChord)
         }
     }
     // Import 2, Export 2, Print 3, New Record 2, Copy Previous Budget 2, Split Transaction 2,
-    // and one way into each of the other seventeen enabled commands.
-    EXPECT_EQ(reached, 30);
+    // Find 2, and one way into each of the other seventeen enabled commands.
+    EXPECT_EQ(reached, 32);
 
     // Exit runs last: the window ends with the closing steps of its close box.
     ASSERT_NE(exit, nullptr);
