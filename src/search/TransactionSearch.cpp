@@ -5,8 +5,13 @@
 #include "data/Statement.h"
 #include "data/TextEncoding.h"
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace
 {
@@ -137,6 +142,80 @@ private:
 
 const char* const Rows = " FROM Trans LEFT JOIN Account ON Account.AccountID = Trans.AccountID";
 
+/// Where a found row stands in the order of the results: newest first.
+struct RowKey
+{
+    std::string day; ///< PostDate as stored; "" for none, which sorts last
+    std::int64_t sequence = 0;
+    std::int64_t subSequence = 0;
+    std::int64_t rowId = 0;
+
+    /// Whether this row is listed before the other.
+    bool Before(const RowKey& other) const
+    {
+        if (day != other.day)
+            return day > other.day;
+        if (sequence != other.sequence)
+            return sequence > other.sequence;
+        return subSequence > other.subSequence;
+    }
+};
+
+/// The first `limit` keys of the rows seen, in the order listed, kept as a heap whose top is
+/// the last of them.
+class FirstRows
+{
+public:
+    explicit FirstRows(std::size_t limit) : m_limit(limit) {}
+
+    /// Whether a row of that day would be listed: a cheap test before its key is built.
+    bool MayTake(std::string_view day) const
+    {
+        if (m_keys.size() < m_limit)
+            return true;
+        return m_limit > 0 && day >= std::string_view(m_keys.front().day);
+    }
+
+    void Offer(RowKey key)
+    {
+        if (m_keys.size() == m_limit)
+        {
+            if (!key.Before(m_keys.front()))
+                return;
+            std::pop_heap(m_keys.begin(), m_keys.end(), Order);
+            m_keys.back() = std::move(key);
+        }
+        else
+            m_keys.push_back(std::move(key));
+        std::push_heap(m_keys.begin(), m_keys.end(), Order);
+    }
+
+    /// The row numbers, in the order listed.
+    std::vector<std::int64_t> Listed()
+    {
+        std::sort_heap(m_keys.begin(), m_keys.end(), Order);
+        std::vector<std::int64_t> rows;
+        for (const RowKey& key : m_keys)
+            rows.push_back(key.rowId);
+        return rows;
+    }
+
+private:
+    static bool Order(const RowKey& a, const RowKey& b) { return a.Before(b); }
+
+    std::size_t m_limit;
+    std::vector<RowKey> m_keys;
+};
+
+std::string_view TextOf(const Statement& row, int column)
+{
+    const unsigned char* text = sqlite3_column_text(row.Handle(), column);
+    return text ? std::string_view(
+                      reinterpret_cast<const char*>(text),
+                      static_cast<std::size_t>(sqlite3_column_bytes(row.Handle(), column)))
+                : std::string_view();
+}
+
 FoundTransaction ReadRow(const Statement& row)
 {
     FoundTransaction found;
@@ -152,8 +231,36 @@ FoundTransaction ReadRow(const Statement& row)
     found.checkId = row.ColumnText(7);
     found.category = row.ColumnText(8);
     found.notes = row.ColumnText(9);
-    found.rowId = std::stoll(row.ColumnText(10));
+    found.rowId = row.ColumnInt64(10);
     return found;
+}
+
+/// The rows of those row numbers, whole, in that order.
+std::vector<FoundTransaction> ReadRows(Database& db, const std::vector<std::int64_t>& rowIds)
+{
+    std::vector<FoundTransaction> rows;
+    if (rowIds.empty())
+        return rows;
+    std::string list;
+    std::unordered_map<std::int64_t, std::size_t> place;
+    for (std::size_t i = 0; i < rowIds.size(); ++i)
+    {
+        list += (i == 0 ? "" : ",") + std::to_string(rowIds[i]);
+        place[rowIds[i]] = i;
+    }
+    Statement read(db.Handle(),
+                   std::string("SELECT Trans.PostDate, Trans.AccountID, Account.Description, "
+                               "Trans.Sequence, Trans.SubSequence, Trans.Description, "
+                               "Trans.Amount, Trans.CheckID, Trans.Category, Trans.PayeeName, "
+                               "Trans.rowid") +
+                       Rows + " WHERE Trans.rowid IN (" + list + ")");
+    rows.resize(rowIds.size());
+    while (read.Step())
+    {
+        FoundTransaction row = ReadRow(read);
+        rows[place.at(row.rowId)] = std::move(row);
+    }
+    return rows;
 }
 } // namespace
 
@@ -161,28 +268,27 @@ SearchResult FindTransactions(Database& db, const SearchQuery& query, std::size_
 {
     ApplySearchQueue(db);
     Conditions conditions(query);
+    // One pass over every row found counts and adds them up and keeps the first ones; only
+    // those are read whole. The account is joined only when the query names one.
+    std::string from = query.account.empty() ? std::string(" FROM Trans") : std::string(Rows);
+    Statement found(db.Handle(), "SELECT Trans.rowid, Trans.PostDate, Trans.Sequence, "
+                                 "Trans.SubSequence, Trans.Amount" +
+                                     from + conditions.Where());
+    conditions.Bind(found);
     SearchResult result;
-    Statement totals(db.Handle(),
-                     std::string("SELECT COUNT(*), SUM(Trans.Amount)") + Rows + conditions.Where());
-    conditions.Bind(totals);
-    if (totals.Step())
+    std::int64_t total = 0;
+    FirstRows first(limit);
+    while (found.Step())
     {
-        result.count =
-            static_cast<std::size_t>(totals.ColumnValue(0, Variant::Kind::Long).ToLong());
-        if (!totals.IsNull(1))
-            result.total = totals.ColumnValue(1, Variant::Kind::Currency).ToCurrency();
+        ++result.count;
+        if (!found.IsNull(4))
+            total += found.ColumnValue(4, Variant::Kind::Currency).ToCurrency().Units();
+        std::string_view day = TextOf(found, 1);
+        if (first.MayTake(day))
+            first.Offer(RowKey{std::string(day), found.ColumnInt64(2), found.ColumnInt64(3),
+                               found.ColumnInt64(0)});
     }
-    Statement rows(db.Handle(),
-                   std::string("SELECT Trans.PostDate, Trans.AccountID, Account.Description, "
-                               "Trans.Sequence, Trans.SubSequence, Trans.Description, "
-                               "Trans.Amount, Trans.CheckID, Trans.Category, Trans.PayeeName, "
-                               "Trans.rowid") +
-                       Rows + conditions.Where() +
-                       " ORDER BY Trans.PostDate DESC, Trans.Sequence DESC, Trans.SubSequence "
-                       "DESC LIMIT " +
-                       std::to_string(limit));
-    conditions.Bind(rows);
-    while (rows.Step())
-        result.rows.push_back(ReadRow(rows));
+    result.total = Currency::FromUnits(total);
+    result.rows = ReadRows(db, first.Listed());
     return result;
 }

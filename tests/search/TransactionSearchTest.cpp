@@ -243,3 +243,35 @@ TEST_F(TransactionSearch, TheResultsGridReadsTheRowsFoundNewestFirstWithTheirAcc
     none.Open(FoundRowsQuery({}), Db(), OpenMode::KeysetRead);
     EXPECT_EQ(none.RecordCount(), 0U);
 }
+
+TEST_F(TransactionSearch, TheFirstRowsListedAreTheNewestByDayThenSequenceAndPart)
+{
+    // Five more rows with "kiwi": two parts of one split, a row of the same day, an older
+    // one and one without a date, inserted out of order.
+    Add({.sequence = 8, .date = "7/1/2024", .description = "Kiwi A"});
+    Add({.sequence = 9, .subSequence = 1, .date = "7/1/2024", .description = "Kiwi B"});
+    Add({.sequence = 7, .date = "", .description = "Kiwi C"});
+    Add({.sequence = 9, .subSequence = 2, .date = "7/1/2024", .description = "Kiwi D"});
+    Add({.sequence = 6, .date = "6/30/2024", .amount = std::nullopt, .description = "Kiwi E"});
+    const struct
+    {
+        std::size_t limit;
+        std::vector<std::string> listed;
+    } cases[] = {
+        {10, {"Kiwi D", "Kiwi B", "Kiwi A", "Kiwi E", "Kiwi C"}},
+        {3, {"Kiwi D", "Kiwi B", "Kiwi A"}},
+        {1, {"Kiwi D"}},
+        {0, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SearchResult result = FindTransactions(Db(), Words({"kiwi"}), c.limit);
+        std::vector<std::string> listed;
+        for (const FoundTransaction& row : result.rows)
+            listed.push_back(row.description);
+        EXPECT_EQ(listed, c.listed) << c.limit;
+        // Four rows of -12.50 and one without an amount, whatever is listed.
+        EXPECT_EQ(result.count, 5U) << c.limit;
+        EXPECT_EQ(result.total, Currency::FromUnits(-500000)) << c.limit;
+    }
+}
