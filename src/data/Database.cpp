@@ -67,9 +67,6 @@ void Database::Connect(bool programDatabase)
     m_catalog = std::make_unique<SchemaCatalog>(db);
     m_queries = std::make_shared<QueryCache>(db);
     sqlite3_busy_timeout(db, 2000);
-    // A statement that fires triggers keeps the pages it changes in a statement journal;
-    // in a temporary file, an import of 100,000 rows writes it two million times.
-    sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
     // Pages are read from the file mapped into memory rather than copied in one by one: a
     // search or report over a million rows takes a third less. Writes go through the journal
     // as before.

@@ -6,6 +6,13 @@
 
 namespace
 {
+// A statement that fires triggers (a rule recategorising rows, Find's notes of changed texts)
+// keeps the pages it changes in a statement journal, which past 64 KiB goes to a temporary
+// file, written at every row. The engine takes this process-wide setting only before its
+// first use, so it is made as the program loads. Sorts still spill to temporary files, which
+// is faster than sorting a million rows in memory.
+const int StatementJournalsInMemory = sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, -1);
+
 std::string AfterPrefix(const std::string& message, const std::string& prefix)
 {
     return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : "";

@@ -108,10 +108,14 @@ private:
             PatternOf(word));
     }
 
-    void Add(std::string condition, const std::string& value) { Add(condition, value, 0, false); }
-    void Add(std::string condition, std::int64_t value) { Add(condition, "", value, true); }
+    void Add(const std::string& condition, const std::string& value)
+    {
+        Add(condition, value, 0, false);
+    }
+    void Add(const std::string& condition, std::int64_t value) { Add(condition, "", value, true); }
 
-    void Add(std::string condition, const std::string& text, std::int64_t number, bool isNumber)
+    void Add(const std::string& condition, const std::string& text, std::int64_t number,
+             bool isNumber)
     {
         // "?" is this value's place; "?1" a second use of it.
         std::string index = std::to_string(m_texts.size() + 1);
