@@ -8,6 +8,7 @@
 #include "data/ViewKind.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
+#include "search/FoundRowsQuery.h"
 #include "search/FoundRowsView.h"
 #include "search/TransactionSearch.h"
 
@@ -59,6 +60,7 @@ void FindCommands::Create(wxWindow* parent)
 {
     FindField::Handlers handlers;
     handlers.search = [this](const std::string& text, bool entered) { OnSearch(text, entered); };
+    handlers.down = [this] { return FocusResults(); };
     m_field = std::make_unique<FindField>(parent, std::move(handlers));
     m_history.Load();
     m_field->SetSearches(m_history.Searches());
@@ -114,6 +116,16 @@ void FindCommands::ShowResults()
                       *m_window.FirstTotal()))
         m_field->SetHint(ListedHint(result));
     m_window.GetView().UpdateCommands();
+}
+
+bool FindCommands::FocusResults()
+{
+    QvGrid& grid = *m_window.Grid();
+    if (m_window.GetView().Kind() != KindFind || grid.GetNumberRows() == 0)
+        return false;
+    grid.GetGridWindow()->SetFocus();
+    grid.GoToCell(0, FoundColumn::Description);
+    return true;
 }
 
 bool FindCommands::GoToRow(int row)

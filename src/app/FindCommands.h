@@ -39,6 +39,8 @@ private:
     /// Shows the results view in place of what the tree's node showed.
     void EnterResultsView();
     void RememberSearch();
+    /// The Down key in the field: the cursor to the first result; false when none shows.
+    bool FocusResults();
 
     Controller& m_window;
     std::unique_ptr<FindField> m_field;

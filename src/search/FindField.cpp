@@ -30,6 +30,13 @@ FindField::FindField(wxWindow* parent, Handlers handlers) : m_handlers(std::move
     m_pause.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { RunSearch(false); });
     m_field->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { OnTyped(); });
     m_field->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { RunSearch(true); });
+    m_field->Bind(wxEVT_KEY_DOWN,
+                  [this](wxKeyEvent& event)
+                  {
+                      bool plainDown = event.GetKeyCode() == WXK_DOWN && !event.HasAnyModifiers();
+                      if (!plainDown || !m_handlers.down || !m_handlers.down())
+                          event.Skip();
+                  });
     // The hint is about what is typed: it goes when the typing does.
     m_field->Bind(wxEVT_KILL_FOCUS,
                   [this](wxFocusEvent& event)

@@ -24,6 +24,8 @@ public:
     {
         /// Search for the text; `entered` when Enter asked for it rather than a pause.
         std::function<void(const std::string& text, bool entered)> search;
+        /// The Down key in the field: true when the host took it (to go to the results).
+        std::function<bool()> down;
     };
 
     FindField(wxWindow* parent, Handlers handlers);

@@ -209,3 +209,15 @@ TEST_F(FindWindow, TheResultsCannotBeChangedOrDeleted)
     EXPECT_EQ(Text("SELECT Description FROM Trans WHERE Sequence = 3"), "Kiosk");
     EXPECT_EQ(Listed(), std::vector<std::string>{"Kiosk"});
 }
+
+TEST_F(FindWindow, DownInTheFieldMovesToTheNewestResultAndEnterGoesThere)
+{
+    Controller& window = StartWithRows();
+    TypeSearch("landlord");
+    ASSERT_EQ(Listed(), std::vector<std::string>{"Landlord"});
+    m_input->Key(WXK_DOWN);
+    m_input->Key(WXK_RETURN);
+    RealInput::Settle(200);
+    ASSERT_EQ(window.GetView().Kind(), KindRegister);
+    EXPECT_EQ(Grid().CellTextValue(Grid().GetGridCursorRow(), RegisterColumn::Sequence), "2");
+}
