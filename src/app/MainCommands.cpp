@@ -105,7 +105,7 @@ void MainCommands::ImportStatementArgument(const std::string& path)
 
 void MainCommands::Print()
 {
-    if (IsGridKind(m_window.GetView().Kind()))
+    if (ShowsGrid(m_window.GetView().Kind()))
         PrintGrid();
     else if (m_window.Dashboard())
         m_window.Dashboard()->Print();
