@@ -84,6 +84,10 @@ void FindCommands::OnSearch(const std::string& text, bool entered)
     m_field->SetHint("");
     if (std::get<SearchQuery>(parsed).IsEmpty())
         return;
+    // The results replace the grid's rows: a row being typed is written first, or stays
+    // with its reason shown.
+    if (!m_window.Grid()->WriteRow())
+        return;
     m_last = text;
     if (entered)
         RememberSearch();

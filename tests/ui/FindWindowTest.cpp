@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/QvToolBar.h"
+#include "data/Regional.h"
 #include "data/ViewColumns.h"
 #include "search/FindField.h"
 #include "search/FoundRowsQuery.h"
@@ -220,4 +221,24 @@ TEST_F(FindWindow, DownInTheFieldMovesToTheNewestResultAndEnterGoesThere)
     RealInput::Settle(200);
     ASSERT_EQ(window.GetView().Kind(), KindRegister);
     EXPECT_EQ(Grid().CellTextValue(Grid().GetGridCursorRow(), RegisterColumn::Sequence), "2");
+}
+
+TEST_F(FindWindow, ARowBeingTypedIsWrittenBeforeTheResultsReplaceIt)
+{
+    Controller& window = StartWithRows();
+    m_input->ClickTreeItem(Tree(), Node("1", KindRegister));
+    ASSERT_EQ(window.GetView().Kind(), KindRegister);
+    m_input->ClickCell(Grid(), 0, Grid().GridColumn(RegisterColumn::PostDate));
+    m_input->Key(WXK_F2);
+    m_input->Type(FormatShortDate(DateTime{2026, 12, 1}));
+    m_input->Key(WXK_TAB);
+    m_input->Type("Zebra crossing fine");
+    m_input->Key(WXK_TAB);
+    m_input->Type("-30");
+    ASSERT_TRUE(Grid().HasPendingChanges());
+
+    TypeSearch("zebra");
+    EXPECT_EQ(window.GetView().Kind(), KindFind);
+    EXPECT_EQ(Listed(), std::vector<std::string>{"Zebra crossing fine"});
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans WHERE Description = 'Zebra crossing fine'"), 1);
 }
