@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -21,4 +23,20 @@ inline double Median(int runs, const std::function<void()>& work)
         times.push_back(Seconds(work));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+/// The median of three runs of a statement read to its end by the engine alone: the floor a
+/// benchmark compares the program's own work with.
+inline double EngineScanSeconds(sqlite3* db, const char* sql)
+{
+    return Median(3,
+                  [&]
+                  {
+                      sqlite3_stmt* scan = nullptr;
+                      sqlite3_prepare_v2(db, sql, -1, &scan, nullptr);
+                      while (sqlite3_step(scan) == SQLITE_ROW)
+                      {
+                      }
+                      sqlite3_finalize(scan);
+                  });
 }

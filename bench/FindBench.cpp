@@ -12,7 +12,6 @@
 #include "search/SearchQuery.h"
 #include "search/TransactionSearch.h"
 
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <string>
@@ -31,19 +30,8 @@ void Print(const std::string& name, double seconds, std::size_t count)
 
 double BareTextScan(Database& db)
 {
-    return Median(3,
-                  [&]
-                  {
-                      sqlite3_stmt* scan = nullptr;
-                      sqlite3_prepare_v2(db.Handle(),
-                                         "SELECT COUNT(*) FROM Trans WHERE Description LIKE "
-                                         "'%zq%' OR PayeeName LIKE '%zq%'",
-                                         -1, &scan, nullptr);
-                      while (sqlite3_step(scan) == SQLITE_ROW)
-                      {
-                      }
-                      sqlite3_finalize(scan);
-                  });
+    return EngineScanSeconds(db.Handle(), "SELECT COUNT(*) FROM Trans WHERE Description LIKE "
+                                          "'%zq%' OR PayeeName LIKE '%zq%'");
 }
 } // namespace
 

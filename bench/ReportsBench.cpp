@@ -123,19 +123,8 @@ namespace
 {
 double BareScan(Database& db)
 {
-    return Median(3,
-                  [&]
-                  {
-                      sqlite3_stmt* scan = nullptr;
-                      sqlite3_prepare_v2(db.Handle(),
-                                         "SELECT Category, SUM(Amount) FROM Trans GROUP BY "
-                                         "Category",
-                                         -1, &scan, nullptr);
-                      while (sqlite3_step(scan) == SQLITE_ROW)
-                      {
-                      }
-                      sqlite3_finalize(scan);
-                  });
+    return EngineScanSeconds(db.Handle(),
+                             "SELECT Category, SUM(Amount) FROM Trans GROUP BY Category");
 }
 
 void Print(const std::string& name, double seconds)
