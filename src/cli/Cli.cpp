@@ -17,6 +17,7 @@
 #include "quotes/QuotesCommandLine.h"
 #include "register/SplitCommandLine.h"
 #include "rules/RulesCommandLine.h"
+#include "schedule/ScheduleCommandLine.h"
 #include "search/FindCommandLine.h"
 #include "transfer/TransferCommandLine.h"
 #include "update/UpdateCommandLine.h"
@@ -29,6 +30,8 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace
@@ -195,6 +198,22 @@ int RunTransfers(const CliOptions& options, std::span<const std::string> args, s
     return RunTransfersCommandLine(*db, transfers, out, *options.err);
 }
 
+// What a command's parser read; the text of its mistake is a usage error.
+template <typename Parsed> Parsed ParsedOrUsage(std::variant<Parsed, std::string> parsed)
+{
+    if (const std::string* problem = std::get_if<std::string>(&parsed))
+        throw UsageError{*problem};
+    return std::get<Parsed>(std::move(parsed));
+}
+
+int RunScheduled(const CliOptions& options, std::span<const std::string> args, std::ostream& out)
+{
+    ScheduledCommandLine command = ParsedOrUsage(ParseScheduledCommandLine(args));
+    std::unique_ptr<Database> db = OpenAsTheProgramDoes(
+        options, command.Writes() ? BackupWhen::First : BackupWhen::BeforeMigrating);
+    return RunScheduledCommandLine(*db, command, out, *options.err);
+}
+
 int RunUpdateCheck(const CliOptions&, std::span<const std::string> args, std::ostream& out)
 {
     auto command = ParseUpdateCheckCommandLine(args);
@@ -289,6 +308,20 @@ constexpr Command Commands[] = {
      RunTransfers},
     {"transfers", " reject N...", "remember that the pairs of those lines are no transfers",
      RunTransfers},
+    {"scheduled", "",
+     "list the scheduled transactions: ID NEXT ACCOUNTID DESCRIPTION AMOUNT CATEGORY RULE "
+     "auto|ask",
+     RunScheduled},
+    {"scheduled",
+     " add ACCOUNT DESCRIPTION AMOUNT RULE FIRST [--category C] [--ask] [--until DATE | "
+     "--times N]",
+     "schedule a transaction (RULE: daily, days:N, weekly, weekly:N, monthly, monthly:N, "
+     "monthly:last, yearly, yearly:N; dates YYYY-MM-DD); prints its ID",
+     RunScheduled},
+    {"scheduled", " due [--enter] [--today DATE]",
+     "the occurrences due up to today: ID DATE ACCOUNTID DESCRIPTION AMOUNT; --enter enters "
+     "them",
+     RunScheduled},
     {"update-check", " [--site URL]", "ask the maker's web site for a newer version now",
      RunUpdateCheck},
     {"home", "", "the home page as the program writes it", RunHome},

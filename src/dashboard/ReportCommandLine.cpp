@@ -8,30 +8,7 @@
 #include "data/Regional.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
-
-namespace
-{
-/// A date written exactly YYYY-MM-DD.
-std::optional<DateTime> ReadIsoDate(const std::string& text)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            return std::nullopt;
-    DateTime date{std::stoi(text.substr(0, 4)),
-                  std::stoi(text.substr(5, 2)),
-                  std::stoi(text.substr(8, 2)),
-                  0,
-                  0,
-                  0};
-    if (!date.IsValid())
-        return std::nullopt;
-    return date;
-}
-} // namespace
 
 namespace
 {
@@ -62,7 +39,7 @@ std::string ReadOption(const std::string& option, const std::string& value,
         values[2] = value;
         return "";
     }
-    std::optional<DateTime> date = ReadIsoDate(value);
+    std::optional<DateTime> date = ParseIsoDay(value);
     if (!date)
         return option + " needs a date as YYYY-MM-DD, got '" + value + "'";
     (option == "--from" ? command.scope.from : command.scope.to) = date;

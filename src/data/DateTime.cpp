@@ -1,5 +1,6 @@
 #include "data/DateTime.h"
 
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 
@@ -103,4 +104,19 @@ std::optional<DateTime> ParseStorageText(std::string_view text)
     if (!value.IsValid())
         return std::nullopt;
     return value;
+}
+
+std::optional<DateTime> ParseIsoDay(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    for (std::size_t i : {0U, 1U, 2U, 3U, 5U, 6U, 8U, 9U})
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return std::nullopt;
+    return ParseStorageText(text);
+}
+
+std::string ToIsoDayText(const DateTime& value)
+{
+    return ToStorageText(value).substr(0, 10);
 }

@@ -38,3 +38,8 @@ std::string ToStorageText(const DateTime& value);
 std::string ToCompactText(const DateTime& value);
 /// Reads the stored form; the time part may be missing.
 std::optional<DateTime> ParseStorageText(std::string_view text);
+/// Reads a day written exactly YYYY-MM-DD, as the command line takes dates; nullopt for any
+/// other text and for days the calendar does not have.
+std::optional<DateTime> ParseIsoDay(std::string_view text);
+/// "YYYY-MM-DD": the day alone, as the command line writes dates.
+std::string ToIsoDayText(const DateTime& value);

@@ -106,11 +106,17 @@ void CompleteTransaction(Database& db, const RecordContext& context, RowCells& r
     }
     if (row.CellText(RegisterColumn::Category).empty())
         row.SetCellText(RegisterColumn::Category, NoCategory);
-    std::string category = row.CellText(RegisterColumn::Category);
-    if (!TransferWithinBudget(db, row.CellText(RegisterColumn::AccountId), category))
-        EnsureBudgetLine(db, category, context.year, context.month, NoCategory, Zero());
+    EnsureRowBudgetLine(db, row.CellText(RegisterColumn::AccountId),
+                        row.CellText(RegisterColumn::Category), context.year, context.month);
 }
 } // namespace
+
+void EnsureRowBudgetLine(Database& db, const std::string& accountId, const std::string& category,
+                         int year, int month)
+{
+    if (!TransferWithinBudget(db, accountId, category))
+        EnsureBudgetLine(db, category, year, month, NoCategory, Zero());
+}
 
 Variant RowCells::CellValue(int column) const
 {

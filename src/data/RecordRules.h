@@ -36,6 +36,12 @@ struct RecordContext
 bool ValidateRow(Database& db, const RecordContext& context, RowCells& row, int& column,
                  std::string& message);
 
+/// Adds the budget line that a register row of the account needs for its category in its
+/// period, unless the period has it; a transfer between two registers that count in the
+/// budget is no spending and needs none.
+void EnsureRowBudgetLine(Database& db, const std::string& accountId, const std::string& category,
+                         int year, int month);
+
 /// What else changes before the grid deletes its current row: in the Budget view, the
 /// period's transactions of the line's category become "(none)".
 void DeleteRecord(Database& db, const RecordContext& context, bool gridHasFocus,

@@ -41,7 +41,7 @@ const char* const InitialTables[] = {
 // Rows typed in the grid for these tables arrive without a Sequence; the table numbers them.
 const char* const NumberedTables[] = {"Account", "Budget", "Loan", "Investment"};
 
-const int MigrationSteps = 8;
+const int MigrationSteps = 9;
 
 const char* const MigrationStatements[MigrationSteps][3] = {
     {"ALTER TABLE Loan ALTER COLUMN InterestRate Single", nullptr},
@@ -63,6 +63,17 @@ const char* const MigrationStatements[MigrationSteps][3] = {
      nullptr, nullptr},
     // Find searches the texts of every row (SearchIndexStatements).
     {nullptr, nullptr, nullptr},
+    // Scheduled transactions; a row a schedule entered names it (NULL for every other row).
+    // RepeatUnit is 'days', 'weeks', 'months' or 'years'; DayOfMonth 0 is the day of FirstDate,
+    // -1 the last day; NextIndex counts the occurrences entered or skipped.
+    {"CREATE TABLE Schedule (ScheduleID AUTOINCREMENT NOT NULL, AccountID TEXT(50) NOT NULL, "
+     "Description TEXT(255), Amount CURRENCY NOT NULL DEFAULT 0, Category TEXT(50), "
+     "Notes TEXT(255), CheckID TEXT(20), RepeatUnit TEXT(10) NOT NULL DEFAULT 'months', "
+     "RepeatEvery LONG NOT NULL DEFAULT 1, DayOfMonth LONG NOT NULL DEFAULT 0, "
+     "FirstDate DATETIME NOT NULL, UntilDate DATETIME, Times LONG, "
+     "NextIndex LONG NOT NULL DEFAULT 0, AskFirst YESNO NOT NULL DEFAULT NO, "
+     "PRIMARY KEY(ScheduleID))",
+     "ALTER TABLE Trans ADD COLUMN ScheduleID LONG", nullptr},
 };
 
 // Rows from TransferReview.FromSequence on are searched for the other side of a transfer;

@@ -5,7 +5,7 @@
 class Database;
 
 /// The version the program's schema is at after migration.
-constexpr int CurrentSchemaVersion = 8;
+constexpr int CurrentSchemaVersion = 9;
 
 /// The version recorded in _SchemaVersion (the name of its only column); creates the table
 /// at version 0 when it is missing.

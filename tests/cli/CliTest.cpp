@@ -31,9 +31,9 @@ TEST_F(CliTest, CheckCreatesDatabaseOnFirstStart)
 {
     CliRun run = Cli({"check"});
     EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, "created the new database " + m_defaultDb.string() + "\nschema version 8\n");
+    EXPECT_EQ(run.out, "created the new database " + m_defaultDb.string() + "\nschema version 9\n");
     EXPECT_TRUE(std::filesystem::exists(m_defaultDb));
-    EXPECT_EQ(Cli({"check"}).out, "schema version 8\n") << "the second run creates nothing";
+    EXPECT_EQ(Cli({"check"}).out, "schema version 9\n") << "the second run creates nothing";
 }
 
 TEST_F(CliTest, CheckCreatesTheFileNamedByDatabaseOtherCommandsRefuseIt)
@@ -52,7 +52,7 @@ TEST_F(CliTest, CheckCreatesTheFileNamedByDatabaseOtherCommandsRefuseIt)
 
     CliRun run = Cli({"--database", missing, "check"});
     EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, "created the new database " + missing + "\nschema version 8\n");
+    EXPECT_EQ(run.out, "created the new database " + missing + "\nschema version 9\n");
     EXPECT_TRUE(std::filesystem::exists(missing + ".bak"));
     EXPECT_FALSE(std::filesystem::exists(m_defaultDb)) << "the usual place is left alone";
     EXPECT_EQ(Cli({"--database", missing, "sql", "SELECT COUNT(1) AS N FROM Trans"}).out, "N\n0\n");

@@ -33,9 +33,9 @@ TEST(DatabaseLocation, FirstStartCreatesAnEmptyDatabaseUnderTheDataFolder)
     {
         std::unique_ptr<Database> db = OpenProgramDatabase();
         EXPECT_EQ(db->Path(), expected);
-        EXPECT_EQ(ReadSchemaVersion(*db), 8);
+        EXPECT_EQ(ReadSchemaVersion(*db), 9);
         for (const char* table :
-             {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule"})
+             {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule", "Schedule"})
             EXPECT_NO_THROW(db->Execute(std::string("SELECT * FROM ") + table)) << table;
         db->Execute("INSERT INTO Account (AccountID) VALUES ('kept')");
     }

@@ -67,8 +67,9 @@ TEST(DatabaseOpen, CreateDatabaseFileBuildsTheOldShapeThatOpeningMigrates)
         EXPECT_THROW(raw.Execute("SELECT * FROM CategoryRule"), DatabaseError);
     }
     Database db(path);
-    EXPECT_EQ(ReadSchemaVersion(db), 8);
-    for (const char* table : {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule"})
+    EXPECT_EQ(ReadSchemaVersion(db), 9);
+    for (const char* table :
+         {"Account", "Trans", "Budget", "Loan", "Investment", "CategoryRule", "Schedule"})
         EXPECT_NO_THROW(db.Execute(std::string("SELECT * FROM ") + table)) << table;
     EXPECT_TRUE(fs::exists(path + ".bak"));
 }
@@ -114,7 +115,7 @@ TEST(DatabaseOpen, RefusesAReadOnlyFileWithAClearMessage)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: opened, 2: unclear message, 3: no ordinary user";
     chmod(path.c_str(), 0644);
     Database db(path);
-    EXPECT_EQ(ReadSchemaVersion(db), 8);
+    EXPECT_EQ(ReadSchemaVersion(db), 9);
 }
 
 TEST(DatabaseErrorText, FollowsTheDescriptionThenTheCode)

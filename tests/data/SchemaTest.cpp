@@ -68,7 +68,7 @@ protected:
 };
 } // namespace
 
-TEST_F(SchemaMigration, BringsEveryOlderVersionToEightKeepingRows)
+TEST_F(SchemaMigration, BringsEveryOlderVersionToNineKeepingRows)
 {
     for (int version = -1; version <= 5; ++version)
     {
@@ -77,10 +77,10 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToEightKeepingRows)
         path = round.File("qtb.mdb");
         BuildAtVersion(path, version);
         Database db(path);
-        EXPECT_EQ(ReadSchemaVersion(db), 8);
+        EXPECT_EQ(ReadSchemaVersion(db), 9);
         Recordset current = db.Execute("SELECT * FROM _SchemaVersion");
         ASSERT_EQ(current.FieldCount(), 1);
-        EXPECT_EQ(current.Field(0).name, "8");
+        EXPECT_EQ(current.Field(0).name, "9");
 
         Recordset account = db.Execute("SELECT Description, OpeningBalance, BudgetInclude FROM "
                                        "Account");
@@ -99,6 +99,9 @@ TEST_F(SchemaMigration, BringsEveryOlderVersionToEightKeepingRows)
         EXPECT_EQ(holding.GetValue("Quantity"), Variant::FromCurrency(Currency::FromUnits(25000)));
         EXPECT_EQ(holding.GetValue("T").GetKind(), Variant::Kind::Currency);
         EXPECT_EQ(FirstValue(db, "SELECT COUNT( 1 ) AS [Count] FROM CategoryRule"), "0");
+        // No schedule yet, and the stored row was entered by none.
+        EXPECT_EQ(FirstValue(db, "SELECT COUNT( 1 ) AS [Count] FROM Schedule"), "0");
+        EXPECT_EQ(FirstValue(db, "SELECT COUNT( ScheduleID ) AS N FROM Trans"), "0");
         // Transfers: no row is linked, the stored row (Sequence 7) is history that is never
         // offered as a transfer, and a rename reaches linked rows only.
         EXPECT_EQ(FirstValue(db, "SELECT COUNT( TransferID ) AS N FROM Trans"), "0");
@@ -126,7 +129,7 @@ TEST_F(SchemaMigration, VersionTwoKeepsStoredBudgetIncludeValues)
     }
     Database db(path);
     EXPECT_EQ(FirstValue(db, "SELECT BudgetInclude FROM Account"), "0");
-    EXPECT_EQ(ReadSchemaVersion(db), 8);
+    EXPECT_EQ(ReadSchemaVersion(db), 9);
 }
 
 TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
@@ -138,7 +141,7 @@ TEST_F(SchemaMigration, CurrentVersionRunsNothingAndSecondOpenMigratesOnce)
     std::string afterFirst = FileContents(path);
     {
         Database second(path);
-        EXPECT_EQ(ReadSchemaVersion(second), 8);
+        EXPECT_EQ(ReadSchemaVersion(second), 9);
     }
     EXPECT_EQ(FileContents(path), afterFirst);
     EXPECT_EQ(DatabaseDump(path + ".bak"), DatabaseDump(path));
@@ -274,11 +277,10 @@ TEST_F(SchemaMigration, VersionSixGainsTheIndexOfDates)
     {
         Database current(path);
         current.Execute("DROP INDEX TransAccountDate");
-        current.Execute("ALTER TABLE _SchemaVersion DROP COLUMN 8");
-        current.Execute("ALTER TABLE _SchemaVersion ADD COLUMN 6 LONG");
+        SetBackToVersion(current, 6);
     }
     Database db(path);
-    EXPECT_EQ(ReadSchemaVersion(db), 8);
+    EXPECT_EQ(ReadSchemaVersion(db), 9);
     Statement index(db.Handle(), "SELECT name FROM pragma_index_info('TransAccountDate')");
     std::vector<std::string> columns;
     while (index.Step())
@@ -286,4 +288,45 @@ TEST_F(SchemaMigration, VersionSixGainsTheIndexOfDates)
     EXPECT_EQ(columns, (std::vector<std::string>{"AccountID", "PostDate", "Category", "Amount",
                                                  "TransferID"}));
     EXPECT_EQ(FirstValue(db, "SELECT PayeeName FROM Trans"), "weekly shop");
+}
+
+TEST_F(SchemaMigration, VersionEightGainsTheScheduleTable)
+{
+    BuildAtVersion(path, -1);
+    {
+        Database current(path);
+        SetBackToVersion(current, 8);
+    }
+    Database db(path);
+    EXPECT_EQ(ReadSchemaVersion(db), 9);
+    // Each Jet type as the access layer declares it (TEXT(n) kept, LONG as INTEGER, the
+    // counter as the key), NOT NULL and the defaults (NO stored as 0): name, type, not null,
+    // default, key.
+    std::vector<std::string> columns;
+    Statement info(db.Handle(), "SELECT name, type, \"notnull\", IFNULL(dflt_value, ''), pk "
+                                "FROM pragma_table_info('Schedule')");
+    while (info.Step())
+        columns.push_back(info.ColumnText(0) + "|" + info.ColumnText(1) + "|" + info.ColumnText(2) +
+                          "|" + info.ColumnText(3) + "|" + info.ColumnText(4));
+    EXPECT_EQ(columns,
+              (std::vector<std::string>{
+                  "ScheduleID|INTEGER|1||1", "AccountID|TEXT(50)|1||0",
+                  "Description|TEXT(255)|0||0", "Amount|CURRENCY|1|0|0", "Category|TEXT(50)|0||0",
+                  "Notes|TEXT(255)|0||0", "CheckID|TEXT(20)|0||0",
+                  "RepeatUnit|TEXT(10)|1|'months'|0", "RepeatEvery|INTEGER|1|1|0",
+                  "DayOfMonth|INTEGER|1|0|0", "FirstDate|DATETIME|1||0", "UntilDate|DATETIME|0||0",
+                  "Times|INTEGER|0||0", "NextIndex|INTEGER|1|0|0", "AskFirst|YESNO|1|0|0"}));
+    // A row given only its account and first date takes the defaults: monthly, on the day
+    // of the first date, from occurrence 0, entered unasked; the counter numbers it 1.
+    db.Execute("INSERT INTO Schedule (AccountID, FirstDate) VALUES ('A-1', #5/3/2016#)");
+    Recordset schedule = db.Execute("SELECT ScheduleID, Amount, RepeatUnit, RepeatEvery, "
+                                    "DayOfMonth, NextIndex, AskFirst FROM Schedule");
+    std::string values;
+    for (int i = 0; i < schedule.FieldCount(); ++i)
+        values += (i ? "|" : "") + schedule.GetValue(i).ToText();
+    EXPECT_EQ(values, "1|0|months|1|0|0|0");
+    // The stored row was entered by no schedule; a row may name the schedule that entered it.
+    EXPECT_EQ(FirstValue(db, "SELECT COUNT( ScheduleID ) AS N FROM Trans"), "0");
+    db.Execute("UPDATE Trans SET ScheduleID = 1");
+    EXPECT_EQ(FirstValue(db, "SELECT ScheduleID FROM Trans WHERE PayeeName = 'weekly shop'"), "1");
 }

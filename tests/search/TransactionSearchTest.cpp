@@ -185,11 +185,10 @@ TEST_F(TransactionSearch, AnOlderDatabaseGainsTheIndexAtStartAndFindsItsRows)
                                       "DROP TRIGGER TransSearchUpdate", "DROP TABLE TransSearch",
                                       "DROP TABLE TransSearchQueue", "DROP TABLE TransSearchState"})
             Statement(db->Handle(), statement).Step();
-        db->Execute("ALTER TABLE _SchemaVersion DROP COLUMN 8");
-        db->Execute("ALTER TABLE _SchemaVersion ADD COLUMN 7 LONG");
+        SetBackToVersion(*db, 7);
     }
     Database db(path, OpenOptions{BackupWhen::Never, true});
-    EXPECT_EQ(ReadSchemaVersion(db), 8);
+    EXPECT_EQ(ReadSchemaVersion(db), 9);
     SearchQuery query;
     query.words = {"bookshop"};
     EXPECT_EQ(FindTransactions(db, query, 10).count, 1U);

@@ -17,6 +17,17 @@ std::unique_ptr<Database> CreateTestDatabase(const std::string& path, bool migra
     return db;
 }
 
+void SetBackToVersion(Database& db, int version)
+{
+    if (version < 9)
+    {
+        db.Execute("DROP TABLE Schedule");
+        db.Execute("ALTER TABLE Trans DROP COLUMN ScheduleID");
+    }
+    db.Execute("ALTER TABLE _SchemaVersion DROP COLUMN " + std::to_string(CurrentSchemaVersion));
+    db.Execute("ALTER TABLE _SchemaVersion ADD COLUMN " + std::to_string(version) + " LONG");
+}
+
 namespace
 {
 // Appends the rows of one query, fields separated by "|", rows by newlines.
