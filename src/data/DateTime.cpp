@@ -19,6 +19,18 @@ int DaysInMonth(int year, int month)
     return month == 2 && IsLeap(year) ? 29 : days[month - 1];
 }
 
+std::int64_t DayNumber(const DateTime& value)
+{
+    // Howard Hinnant's days_from_civil, the year counted from March so leap days fall last.
+    std::int64_t y = value.year - (value.month <= 2 ? 1 : 0);
+    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    std::int64_t yearOfEra = y - era * 400;
+    std::int64_t dayOfYear =
+        (153 * (value.month > 2 ? value.month - 3 : value.month + 9) + 2) / 5 + value.day - 1;
+    std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
 bool DateTime::IsValid() const
 {
     return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&

@@ -25,6 +25,10 @@ struct DateTime
 /// The days of a month (1 to 12) of the Gregorian calendar: 28 to 31.
 int DaysInMonth(int year, int month);
 
+/// Days since 1970-01-01 of a date's day in the proleptic Gregorian calendar; the time of day
+/// is not looked at. Whole days, not seconds: a week is 7 days whatever the clocks do.
+std::int64_t DayNumber(const DateTime& value);
+
 /// The C library's broken-down time of a calendar time; daylight saving left to the library.
 std::tm ToTm(const DateTime& value);
 /// Local calendar time of a point in time (seconds since 1970 UTC).

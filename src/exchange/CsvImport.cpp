@@ -13,6 +13,7 @@
 #include "exchange/CsvTableReader.h"
 #include "exchange/ImportSupport.h"
 #include "exchange/QifReader.h"
+#include "exchange/ScheduledMatcher.h"
 
 #include <chrono>
 #include <cstdio>
@@ -65,20 +66,26 @@ class CsvTransactionStore
 public:
     CsvTransactionStore(ImportContext& context, std::string accountId)
         : m_context(context), m_accountId(std::move(accountId)), m_budget(context.db),
-          m_stamp(FormatImportStamp(NowMilliseconds())), m_appender(context.db)
+          m_stamp(FormatImportStamp(NowMilliseconds())), m_appender(context.db),
+          m_scheduled(context)
     {
         Load();
     }
 
-    /// Stores a row unless the account held it; true when stored.
-    bool Store(const CsvRow& row)
+    /// Stores a row unless the account held it or a scheduled row takes it.
+    RowOutcome Store(const CsvRow& row)
     {
         if (m_held.count(Key(row.date, row.amount, row.description, row.notes)))
-            return false;
+            return RowOutcome::Held;
+        std::int64_t midnight = Midnight(row.date);
+        RowOutcome met = m_scheduled.Meet(
+            ImportedRow{m_accountId, midnight, row.amount, row.description, m_stamp, false});
+        if (met != RowOutcome::Added)
+            return met;
         m_budget.Ensure(row.category, row.date.year, row.date.month, NoCategory, Currency());
-        m_appender.Add(m_accountId, m_stamp, row.checkId, Midnight(row.date),
+        m_appender.Add(m_accountId, m_stamp, row.checkId, midnight,
                        Variant::FromCurrency(row.amount), row.description, row.notes, row.category);
-        return true;
+        return RowOutcome::Added;
     }
 
 private:
@@ -126,6 +133,7 @@ private:
     BudgetLineCache m_budget;
     std::string m_stamp;
     TransactionAppender m_appender;
+    ScheduledMatcher m_scheduled;
     std::unordered_set<std::string> m_held;
     std::unordered_map<int, std::int64_t> m_midnights;
 };
@@ -145,7 +153,7 @@ std::string StoreRows(ImportContext& context, const std::string& text, const Csv
         try
         {
             if (row.kind == CsvRow::Kind::Transaction)
-                ++(store.Store(row) ? result.added : result.duplicates);
+                result.Count(store.Store(row));
         }
         catch (const std::exception& error)
         {

@@ -276,6 +276,8 @@ int RunImportCommandLine(Database& db, const ImportCommandLine& command, std::os
         err << "tallybrook-cli: --csv was not used: " << command.file
             << " is not a CSV statement\n";
     PrintBalances(out, err, result.balances);
+    if (result.matchedScheduled > 0)
+        out << "matched " << result.matchedScheduled << "\n";
     out << "imported " << result.added << ", skipped " << result.duplicates << "\n";
     if (result.transferPairs > 0)
         out << "transfers found " << result.transferPairs

@@ -32,8 +32,9 @@ ParseImportCommandLine(std::span<const std::string> args);
 /// Imports one file with the Import command's own ImportStatementFile (format, reader,
 /// balances, category rules), the readers' messages going to err, and ends with
 /// "balance ACCOUNTID YYYY-MM-DD bank AMOUNT held AMOUNT" for every closing balance the
-/// statements give, then "imported N, skipped M", on out. The account answer applies to the
-/// first unknown account of the file; the statements of any other stay unstored.
+/// statements give, "matched N" when N rows met rows entered by schedules, then
+/// "imported N, skipped M", on out. The account answer applies to the first unknown account
+/// of the file; the statements of any other stay unstored.
 /// A CSV statement is read by the --csv items over the mapping remembered for its header
 /// line, else over the guesses.
 /// Returns 0; 1 for an unknown format or an import ended by an error; 2, importing nothing

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "data/DateTime.h"
 #include "exchange/BalanceCheck.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Database;
@@ -41,6 +43,17 @@ struct ImportContext
     std::function<bool(const BalanceCheck&)> acceptOpeningBalance;
     int budgetYear = 0;   ///< the budget period selected in the main window
     int budgetPeriod = 0; ///< its month, 1 to 12
+    /// The local day the import runs on, which decides how far back a row entered by a
+    /// schedule may still meet the bank's. Empty: the clock's.
+    std::optional<DateTime> today;
+};
+
+/// What became of one row of a statement.
+enum class RowOutcome
+{
+    Added,  ///< stored as a new row
+    Held,   ///< the account held it already
+    Matched ///< a row entered by a schedule took its date, description and FITID
 };
 
 /// How one statement file went.
@@ -53,6 +66,25 @@ struct ImportResult
     int added = 0;      ///< transactions stored
     int duplicates = 0; ///< transaction records not stored because the account held them
     int pending = 0;    ///< entries the bank has not booked yet: never stored
+    /// Rows not stored because a row entered by a schedule took their place.
+    int matchedScheduled = 0;
     /// The bank's closing balances the statement carries, each against the account's.
     std::vector<BalanceCheck> balances;
+
+    /// Counts one row.
+    void Count(RowOutcome outcome)
+    {
+        switch (outcome)
+        {
+        case RowOutcome::Added:
+            ++added;
+            break;
+        case RowOutcome::Held:
+            ++duplicates;
+            break;
+        case RowOutcome::Matched:
+            ++matchedScheduled;
+            break;
+        }
+    }
 };

@@ -236,6 +236,10 @@ std::string ImportSummary(const ImportResult& result)
     std::string summary = "Imported " + Transactions(result.added) + "; " +
                           Transactions(result.duplicates) +
                           (result.duplicates == 1 ? " was" : " were") + " already there.";
+    if (result.matchedScheduled > 0)
+        summary += " " + std::to_string(result.matchedScheduled) +
+                   (result.matchedScheduled == 1 ? " matched a scheduled transaction."
+                                                 : " matched scheduled transactions.");
     if (result.pending > 0)
         summary += " " + std::to_string(result.pending) + " pending " +
                    (result.pending == 1 ? "transaction was" : "transactions were") + " not stored.";

@@ -51,8 +51,9 @@ ImportFileResult ImportStatementFile(ImportContext& context, const std::string& 
 StatementFormat DetectFormat(const std::string& path);
 
 /// What an import did, for the status bar: "Imported 3 transactions; 1 transaction was
-/// already there.", then how many pending entries were not stored and how every closing
-/// balance of the bank compares with the account's.
+/// already there.", then how many met rows entered by schedules ("2 matched scheduled
+/// transactions."), how many pending entries were not stored and how every closing balance
+/// of the bank compares with the account's.
 std::string ImportSummary(const ImportResult& result);
 
 /// Recomputes Account.CurrentBalance of every account, the kind following its Type.

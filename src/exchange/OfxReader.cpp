@@ -13,6 +13,7 @@
 #include "exchange/ImportDuplicates.h"
 #include "exchange/ImportSupport.h"
 #include "exchange/LocalMidnights.h"
+#include "exchange/ScheduledMatcher.h"
 #include "exchange/StatementAmount.h"
 #include "exchange/StatementFile.h"
 
@@ -80,6 +81,13 @@ Variant ReadAmount(const std::string& value)
     return Variant::FromCurrency(*amount);
 }
 
+std::optional<Currency> AmountOf(const Variant& amount)
+{
+    if (amount.IsNull())
+        return std::nullopt;
+    return amount.ToCurrency();
+}
+
 // What one transaction block holds, as it will be stored.
 struct OfxTransaction
 {
@@ -113,6 +121,7 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
     UnnumberedRows unnumbered(context.db, accountId, appender.NextSequence());
     LocalMidnights midnights;
     BudgetLineCache budget(context.db);
+    ScheduledMatcher scheduled(context);
     std::size_t position = 0;
     int lastYear = 0;
     int lastMonth = 0;
@@ -134,6 +143,13 @@ void ReadTransactions(ImportContext& context, std::string_view text, const std::
                                                t.description, t.notes, t.checkId))
         {
             ++result.duplicates;
+            continue;
+        }
+        RowOutcome met = scheduled.Meet(ImportedRow{accountId, t.date.time, AmountOf(t.amount),
+                                                    t.description, t.fitid, !t.fitid.empty()});
+        if (met != RowOutcome::Added)
+        {
+            result.Count(met);
             continue;
         }
         if (t.date.year != lastYear || t.date.month != lastMonth)

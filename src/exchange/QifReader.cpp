@@ -14,6 +14,7 @@
 #include "exchange/ImportSupport.h"
 #include "exchange/OfxReader.h"
 #include "exchange/ReadLine.h"
+#include "exchange/ScheduledMatcher.h"
 #include "exchange/StatementAmount.h"
 
 #include <chrono>
@@ -160,24 +161,29 @@ class TransactionStore
 {
 public:
     TransactionStore(ImportContext& context, std::string accountId)
-        : m_context(context), m_accountId(std::move(accountId)), m_budget(context.db)
+        : m_context(context), m_accountId(std::move(accountId)), m_budget(context.db),
+          m_scheduled(context)
     {
     }
 
-    /// Stores a dated record unless the account holds it; true when stored.
-    bool Store(const Record& record)
+    /// Stores a dated record unless the account holds it or a scheduled row takes it.
+    RowOutcome Store(const Record& record)
     {
         if (!m_appender)
             Load();
         DateTime local = ToLocalCalendar(*record.date);
         if (IsKnown(local, record))
-            return false;
-        m_budget.Ensure(record.category, local.year, local.month, NoCategory, Currency());
+            return RowOutcome::Held;
         std::string description = record.payee.empty() ? "(Blank)" : record.payee;
+        RowOutcome met = m_scheduled.Meet(
+            ImportedRow{m_accountId, *record.date, record.amount, description, m_stamp, false});
+        if (met != RowOutcome::Added)
+            return met;
+        m_budget.Ensure(record.category, local.year, local.month, NoCategory, Currency());
         m_appender->Add(m_accountId, m_stamp, record.checkId, *record.date,
                         Variant::FromCurrency(record.amount), description, record.memo,
                         record.category);
-        return true;
+        return RowOutcome::Added;
     }
 
 private:
@@ -251,6 +257,7 @@ private:
     std::string m_stamp;
     std::optional<TransactionAppender> m_appender; ///< made once the rows are indexed
     BudgetLineCache m_budget;
+    ScheduledMatcher m_scheduled;
     std::unordered_set<std::string> m_withoutCheck;
     std::unordered_set<std::string> m_withCheck;
 };
@@ -395,10 +402,7 @@ private:
             m_skipped += m_record.lines.empty() ? "\n^" : m_record.lines;
             return;
         }
-        if (m_store.Store(m_record))
-            ++m_result.added;
-        else
-            ++m_result.duplicates;
+        m_result.Count(m_store.Store(m_record));
     }
 
     ImportContext& m_context;

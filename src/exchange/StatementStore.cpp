@@ -13,6 +13,7 @@
 #include "exchange/ImportSupport.h"
 #include "exchange/LocalMidnights.h"
 #include "exchange/Mt940Reader.h"
+#include "exchange/ScheduledMatcher.h"
 #include "exchange/StatementFile.h"
 
 #include <algorithm>
@@ -97,7 +98,10 @@ struct AccountRows
 class EntryWriter
 {
 public:
-    explicit EntryWriter(Database& db) : m_db(db), m_appender(db), m_budget(db) {}
+    explicit EntryWriter(ImportContext& context)
+        : m_db(context.db), m_appender(context.db), m_budget(context.db), m_scheduled(context)
+    {
+    }
 
     void Write(const std::string& accountId, const StatementEntry& entry, std::int64_t time,
                std::size_t expected, ImportResult& result)
@@ -110,9 +114,13 @@ public:
         bool held = entry.fitid.empty()
                         ? rows.unnumbered.IsHeld(entry.date, amount, description, entry.notes, "")
                         : !rows.fitids.Take(entry.fitid);
-        if (held)
+        RowOutcome outcome =
+            held ? RowOutcome::Held
+                 : m_scheduled.Meet(ImportedRow{accountId, time, entry.amount, description,
+                                                entry.fitid, !entry.fitid.empty()});
+        if (outcome != RowOutcome::Added)
         {
-            ++result.duplicates;
+            result.Count(outcome);
             return;
         }
         m_budget.Ensure(NoCategory, entry.date.year, entry.date.month, NoCategory, Currency());
@@ -137,6 +145,7 @@ private:
     Database& m_db;
     TransactionAppender m_appender;
     BudgetLineCache m_budget;
+    ScheduledMatcher m_scheduled;
     std::map<std::string, std::unique_ptr<AccountRows>> m_accounts;
 };
 
@@ -192,7 +201,7 @@ void StoreBankStatements(ImportContext& context, const std::vector<BankStatement
         firstImports.push_back(!accounts[s].empty() && seen.insert(accounts[s]).second && first &&
                                !HoldsRowsBefore(context.db, accounts[s], *first));
     }
-    EntryWriter writer(context.db);
+    EntryWriter writer(context);
     std::size_t next = 0; // index into times
     for (std::size_t s = 0; s < statements.size(); ++s)
     {

@@ -10,23 +10,6 @@ namespace
 {
 constexpr int LastYear = 9999;
 
-/// Days since 1970-01-01 of a day of the proleptic Gregorian calendar (Howard Hinnant's
-/// days_from_civil). Whole days, not seconds: a week is 7 days whatever the clocks do.
-std::int64_t DayNumber(int year, int month, int day)
-{
-    std::int64_t y = year - (month <= 2 ? 1 : 0);
-    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    std::int64_t yearOfEra = y - era * 400;
-    std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-std::int64_t DayNumber(const DateTime& day)
-{
-    return DayNumber(day.year, day.month, day.day);
-}
-
 /// The day of a day number (Howard Hinnant's civil_from_days).
 DateTime DayOf(std::int64_t number)
 {
@@ -80,7 +63,7 @@ std::optional<DateTime> UnboundedOccurrence(const ScheduleRule& rule, std::int64
     {
         std::int64_t length = rule.unit == RepeatUnit::Weeks ? 7 : 1;
         std::int64_t first = DayNumber(rule.first);
-        if (steps > (DayNumber(LastYear, 12, 31) - first) / length)
+        if (steps > (DayNumber(DateTime{LastYear, 12, 31, 0, 0, 0}) - first) / length)
             return std::nullopt;
         return DayOf(first + steps * length);
     }

@@ -1,7 +1,10 @@
 #include "cli/CliDatabaseTest.h"
 
+#include "exchange/ImportFixture.h"
+
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -108,4 +111,23 @@ TEST_F(CliScheduled, RefusesWrongInputWithExitTwo)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message;
     }
     EXPECT_EQ(Cli({"scheduled"}).out, "") << "nothing was stored";
+}
+
+TEST_F(CliScheduled, ImportPrintsTheRowsThatMetEnteredOccurrences)
+{
+    // The import counts from the local date it runs on: the occurrence is today's.
+    DateTime today = ToLocalCalendar(static_cast<std::int64_t>(std::time(nullptr)));
+    std::string day = ToIsoDayText(today);
+    ASSERT_EQ(Cli({"scheduled", "add", "1001", "Rent", "-850.00", "monthly", day}).code, 0);
+    ASSERT_EQ(Cli({"scheduled", "due", "--enter", "--today", day}).code, 0);
+    std::string file =
+        Write("s.ofx", Statement("1001", Block("B1", ToCompactText(today).substr(0, 8), "-850.00",
+                                               "ACME PROPERTY")));
+    CliRun run = Cli({"import", file});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "matched 1\nimported 0, skipped 0\n");
+    EXPECT_EQ(Sql("SELECT Description, FITID, ScheduleID FROM Trans"),
+              "Description\tFITID\tScheduleID\nACME PROPERTY\tB1\t1\n");
+    // Nothing met: the line is left out.
+    EXPECT_EQ(Cli({"import", file}).out, "imported 0, skipped 1\n");
 }
