@@ -8,10 +8,15 @@
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "data/Regional.h"
+#include "data/Today.h"
 #include "net/HttpClient.h"
+#include "schedule/UpcomingOccurrences.h"
 
 namespace
 {
+/// How far ahead the "Coming up" box looks, in calendar days.
+constexpr int ComingUpDays = 14;
+
 struct AccountRows
 {
     std::string rows;
@@ -48,6 +53,17 @@ std::string ReadQuotes(Database& db)
         rows += QuoteRow(rs.GetText("StockSymbol"), rs.GetCurrency("LastPrice"));
     return rows;
 }
+
+std::string ComingUpRows(Database& db)
+{
+    std::string rows;
+    for (const UpcomingOccurrence& occurrence : UpcomingOccurrences(db, Today(), ComingUpDays))
+        rows += ComingUpRow(occurrence);
+    if (rows.empty())
+        rows = "<tr><td class='menuText' colspan='3'>Nothing scheduled in the next " +
+               std::to_string(ComingUpDays) + " days.</td></tr>\n";
+    return rows;
+}
 } // namespace
 
 std::string AccountRow(const std::string& type, const std::string& sequence,
@@ -66,6 +82,15 @@ std::string QuoteRow(const std::string& symbol, Currency price)
            "</td></tr>\n";
 }
 
+std::string ComingUpRow(const UpcomingOccurrence& occurrence)
+{
+    std::string link = "event://selectSchedule?" + std::to_string(occurrence.scheduleId);
+    return "<tr><td class='menuText'>" + HtmlEscape(FormatShortDate(occurrence.date)) +
+           "</td><td class='menuText'><a href='" + HtmlEscape(link) + "'>" +
+           HtmlEscape(occurrence.description) + "</a></td><td class='menuText' align='right'>" +
+           HtmlEscape(FormatCurrency(occurrence.amount)) + "</td></tr>\n";
+}
+
 std::string BuildHomePage(Database& db, int year, int period)
 {
     AccountRows accounts = ReadAccounts(db);
@@ -76,7 +101,8 @@ std::string BuildHomePage(Database& db, int year, int period)
         {{"%accounts%", std::move(accounts.rows)},
          {"%net_worth%", HtmlEscape(FormatCurrency(accounts.netWorth.ToCurrency()))},
          {"%quotes%", std::move(quotes)},
-         {"%this_month%", std::move(month)}});
+         {"%this_month%", std::move(month)},
+         {"%coming_up%", ComingUpRows(db)}});
 }
 
 std::string WriteHomePage(Database& db, int year, int period)

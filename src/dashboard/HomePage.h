@@ -5,10 +5,12 @@
 #include <string>
 
 class Database;
+struct UpcomingOccurrence;
 
 /// The home page as it is written to the page file: the accounts with their balances and
-/// the net worth, the quotes, the tasks and places, and the "This month" budget picture of
-/// the budget period (year, period). Database texts are HTML-escaped.
+/// the net worth, the quotes, the tasks and places, the "This month" budget picture of the
+/// budget period (year, period), and the schedules' occurrences "Coming up" in the two weeks
+/// from Today(). Database texts are HTML-escaped.
 std::string BuildHomePage(Database& db, int year, int period);
 
 /// Builds the home page and writes it to the page file; returns the file's path.
@@ -21,3 +23,7 @@ std::string AccountRow(const std::string& type, const std::string& sequence,
 
 /// One quote row: the symbol and the last price in the regional currency format.
 std::string QuoteRow(const std::string& symbol, Currency price);
+
+/// One "Coming up" row: the day in the regional short date format, the description as a
+/// selectSchedule link carrying the ScheduleID, and the amount in the regional currency format.
+std::string ComingUpRow(const UpcomingOccurrence& occurrence);

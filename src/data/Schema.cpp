@@ -65,14 +65,16 @@ const char* const MigrationStatements[MigrationSteps][3] = {
     {nullptr, nullptr, nullptr},
     // Scheduled transactions; a row a schedule entered names it (NULL for every other row).
     // RepeatUnit is 'days', 'weeks', 'months' or 'years'; DayOfMonth 0 is the day of FirstDate,
-    // -1 the last day; NextIndex counts the occurrences entered or skipped.
+    // -1 the last day; NextIndex counts the occurrences entered or skipped. NextDate and
+    // Repeats show the rule in the Scheduled view, which types into them; a row the view
+    // adds has no FirstDate until its rule is read from them. Entry is 'Automatic' or 'Ask'.
     {"CREATE TABLE Schedule (ScheduleID AUTOINCREMENT NOT NULL, AccountID TEXT(50) NOT NULL, "
      "Description TEXT(255), Amount CURRENCY NOT NULL DEFAULT 0, Category TEXT(50), "
      "Notes TEXT(255), CheckID TEXT(20), RepeatUnit TEXT(10) NOT NULL DEFAULT 'months', "
      "RepeatEvery LONG NOT NULL DEFAULT 1, DayOfMonth LONG NOT NULL DEFAULT 0, "
-     "FirstDate DATETIME NOT NULL, UntilDate DATETIME, Times LONG, "
-     "NextIndex LONG NOT NULL DEFAULT 0, AskFirst YESNO NOT NULL DEFAULT NO, "
-     "PRIMARY KEY(ScheduleID))",
+     "FirstDate DATETIME, UntilDate DATETIME, Times LONG, "
+     "NextIndex LONG NOT NULL DEFAULT 0, Entry TEXT(10) NOT NULL DEFAULT 'Automatic', "
+     "NextDate DATETIME, Repeats TEXT(100), PRIMARY KEY(ScheduleID))",
      "ALTER TABLE Trans ADD COLUMN ScheduleID LONG", nullptr},
 };
 

@@ -64,3 +64,15 @@ constexpr int AccountId = 4;
 constexpr int Sequence = 5;
 constexpr int Balance = 6; ///< computed
 } // namespace LoanColumn
+
+namespace ScheduleColumn
+{
+constexpr int NextDate = 0;
+constexpr int AccountId = 1;
+constexpr int Description = 2;
+constexpr int Amount = 3;
+constexpr int Category = 4;
+constexpr int Repeats = 5; ///< the rule in words
+constexpr int Entry = 6;   ///< "Automatic" or "Ask"
+constexpr int ScheduleId = 7;
+} // namespace ScheduleColumn

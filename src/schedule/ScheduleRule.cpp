@@ -233,6 +233,216 @@ std::string NotARule(std::string_view text)
            "' is not a rule; use days:N, weekly, weekly:N, monthly, monthly:N, monthly:last, "
            "yearly or yearly:N.";
 }
+
+std::string RepeatsNothing(std::string_view text)
+{
+    return "'" + std::string(text) + "' repeats nothing; the number must be 1 or more.";
+}
+
+std::string NotARepeatRule(std::string_view text)
+{
+    return "'" + std::string(text) +
+           "' is not a repeat rule; pick one from the list, or write it like \"Every 2 weeks\" "
+           "or \"Monthly on the 15th\".";
+}
+
+std::string NoSuchDay(std::string_view text, int lastDay)
+{
+    return "'" + std::string(text) + "' names no day of the month; the day must be 1 to " +
+           std::to_string(lastDay) + ", or the last day.";
+}
+
+std::string NoSuchEnd(std::string_view text)
+{
+    return "'" + std::string(text) + "' names no last day; write it like \"until 2027-06-30\".";
+}
+
+/// The words of one part of a Repeats text, lower-cased, read from the front.
+class WordList
+{
+public:
+    explicit WordList(std::string_view text)
+    {
+        std::string lower = Lower(text);
+        std::size_t start = 0;
+        while ((start = lower.find_first_not_of(" \t", start)) != std::string::npos)
+        {
+            std::size_t end = std::min(lower.find_first_of(" \t", start), lower.size());
+            m_words.push_back(lower.substr(start, end - start));
+            start = end;
+        }
+    }
+
+    /// The next word; empty at the end.
+    std::string_view Peek() const
+    {
+        return m_next < m_words.size() ? std::string_view(m_words[m_next]) : "";
+    }
+    /// Takes the next word, whatever it is; empty at the end.
+    std::string_view Next()
+    {
+        std::string_view word = Peek();
+        m_next = std::min(m_next + 1, m_words.size());
+        return word;
+    }
+    /// Takes the next word when it is this one.
+    bool Take(std::string_view word)
+    {
+        if (Peek() != word || Done())
+            return false;
+        ++m_next;
+        return true;
+    }
+    bool Done() const { return m_next == m_words.size(); }
+
+private:
+    std::vector<std::string> m_words;
+    std::size_t m_next = 0;
+};
+
+/// A Repeats text being read: the rule so far, and the message of a mistake that says more
+/// than that the text is no repeat rule (a day no month has, an end that is no day, the
+/// command line's own messages).
+struct RepeatsReading
+{
+    std::string_view text; ///< the whole text, as written
+    ScheduleRule rule;
+    std::optional<std::string> mistake;
+};
+
+struct UnitWords
+{
+    RepeatUnit unit;
+    std::string_view adverb; ///< "monthly"
+    std::string_view one;    ///< "every month"
+    std::string_view many;   ///< "every 3 months"
+};
+
+const UnitWords UnitWordList[] = {
+    {RepeatUnit::Days, "daily", "day", "days"},
+    {RepeatUnit::Weeks, "weekly", "week", "weeks"},
+    {RepeatUnit::Months, "monthly", "month", "months"},
+    {RepeatUnit::Years, "yearly", "year", "years"},
+};
+
+/// "Monthly", "Every month", "Every 3 months": the unit and its count.
+bool ReadUnit(WordList& words, ScheduleRule& rule)
+{
+    bool every = words.Take("every");
+    std::optional<int> count = every ? ReadCount(words.Peek()) : std::nullopt;
+    if (count)
+        words.Next();
+    std::string_view word = words.Next();
+    for (const UnitWords& unit : UnitWordList)
+    {
+        if (every ? (word == unit.one || word == unit.many) : word == unit.adverb)
+        {
+            rule.unit = unit.unit;
+            rule.every = count.value_or(1);
+            return true;
+        }
+    }
+    return false;
+}
+
+/// "15th" or "15"; nullopt for other words, and for a wrong ending ("15st").
+std::optional<int> ReadOrdinal(std::string_view word)
+{
+    std::size_t digits = word.find_first_not_of("0123456789");
+    std::optional<int> number = ReadCount(word.substr(0, digits));
+    if (!number || digits == std::string_view::npos || Ordinal(*number) == word)
+        return number;
+    return std::nullopt;
+}
+
+/// The month of "March" or "Mar", 1 to 12.
+std::optional<int> ReadMonth(std::string_view word)
+{
+    for (int month = 1; month <= 12; ++month)
+    {
+        std::string name = Lower(MonthNames[month - 1]);
+        if (word == name || (word.size() == 3 && name.starts_with(word)))
+            return month;
+    }
+    return std::nullopt;
+}
+
+/// The day of the month of a word, in a month of `lastDay` days at most.
+bool ReadDayNumber(std::string_view word, int lastDay, RepeatsReading& reading)
+{
+    std::optional<int> day = ReadOrdinal(word);
+    if (!day)
+        return false;
+    if (*day < 1 || *day > lastDay)
+    {
+        reading.mistake = NoSuchDay(reading.text, lastDay);
+        return false;
+    }
+    reading.rule.dayOfMonth = *day;
+    return true;
+}
+
+/// After "on": "the 15th", "the last day", and a year's "March 5" and "the last day of
+/// February".
+bool ReadDay(WordList& words, RepeatsReading& reading)
+{
+    bool years = reading.rule.unit == RepeatUnit::Years;
+    if (!words.Take("the"))
+    {
+        std::optional<int> month = ReadMonth(words.Next());
+        // February 29 is a day of February: its rule falls on the 28th in common years.
+        return years && month && ReadDayNumber(words.Next(), DaysInMonth(2000, *month), reading);
+    }
+    if (!words.Take("last"))
+        return ReadDayNumber(words.Next(), 31, reading);
+    reading.rule.dayOfMonth = ScheduleRule::LastDay;
+    return words.Take("day") && (!words.Take("of") || (years && ReadMonth(words.Next())));
+}
+
+/// The part before the first comma: the command line's rule words, or the unit, its count and
+/// the day.
+bool ReadPeriod(std::string_view part, RepeatsReading& reading)
+{
+    if (part.find(':') != std::string_view::npos)
+    {
+        std::variant<ScheduleRule, std::string> parsed = ParseRuleText(part);
+        if (const std::string* message = std::get_if<std::string>(&parsed))
+        {
+            reading.mistake = *message;
+            return false;
+        }
+        reading.rule = std::get<ScheduleRule>(parsed);
+        return true;
+    }
+    WordList words(part);
+    if (!ReadUnit(words, reading.rule))
+        return false;
+    bool dated = reading.rule.unit == RepeatUnit::Months || reading.rule.unit == RepeatUnit::Years;
+    if (dated && words.Take("on") && !ReadDay(words, reading))
+        return false;
+    return words.Done();
+}
+
+/// A part after a comma: "12 times" or "until 2027-06-30", each at most once.
+bool ReadEnd(std::string_view part, RepeatsReading& reading)
+{
+    WordList words(part);
+    if (!words.Take("until"))
+    {
+        std::optional<int> times = ReadCount(words.Next());
+        if (!times || reading.rule.times || !(words.Take("times") || words.Take("time")))
+            return false;
+        reading.rule.times = times;
+        return words.Done();
+    }
+    std::string_view day = words.Next();
+    if (reading.rule.until || !words.Done())
+        return false;
+    reading.rule.until = ParseIsoDay(day);
+    if (!reading.rule.until)
+        reading.mistake = NoSuchEnd(reading.text);
+    return reading.rule.until.has_value();
+}
 } // namespace
 
 std::optional<DateTime> OccurrenceAt(const ScheduleRule& rule, int index)
@@ -313,7 +523,7 @@ std::variant<ScheduleRule, std::string> ParseRuleText(std::string_view text)
     if (!every)
         return NotARule(text);
     if (*every < 1)
-        return "'" + std::string(text) + "' repeats nothing; the number must be 1 or more.";
+        return RepeatsNothing(text);
     rule.every = *every;
     return rule;
 }
@@ -334,4 +544,32 @@ std::string RuleText(const ScheduleRule& rule)
     if (rule.every == 1)
         return unit.once;
     return std::string(unit.counted) + ":" + std::to_string(rule.every);
+}
+
+std::variant<ScheduleRule, std::string> ParseRepeats(std::string_view words)
+{
+    RepeatsReading reading{Trim(words), {}, std::nullopt};
+    std::string_view rest = reading.text;
+    std::size_t comma = rest.find(',');
+    bool read = ReadPeriod(Trim(rest.substr(0, comma)), reading);
+    while (read && comma != std::string_view::npos)
+    {
+        rest.remove_prefix(comma + 1);
+        comma = rest.find(',');
+        read = ReadEnd(Trim(rest.substr(0, comma)), reading);
+    }
+    if (reading.mistake)
+        return *reading.mistake;
+    if (!read)
+        return NotARepeatRule(reading.text);
+    if (reading.rule.every < 1 || (reading.rule.times && *reading.rule.times < 1))
+        return RepeatsNothing(reading.text);
+    return reading.rule;
+}
+
+std::vector<std::string> RepeatChoices()
+{
+    return {"Daily",          "Weekly",         "Every 2 weeks",
+            "Every 4 weeks",  "Monthly",        "Monthly on the last day",
+            "Every 3 months", "Every 6 months", "Yearly"};
 }

@@ -62,6 +62,20 @@ std::string DescribeRule(const ScheduleRule& rule);
 /// "'days:0' repeats nothing; the number must be 1 or more.".
 std::variant<ScheduleRule, std::string> ParseRuleText(std::string_view text);
 
+/// Reads the Repeats column's words back into a rule: every text DescribeRule writes, the
+/// short forms of the drop list ("Monthly", "Every 3 months", "Every week") and the command
+/// line's rule words ("monthly:last"), in any case, each with ", 12 times" and ", until
+/// 2027-06-30" after it or not. Fills unit, every, dayOfMonth, until and times; first keeps its
+/// default. A yearly rule's month is that of its first date: the month named is only checked
+/// to be one. On a mistake, the message to show: "'Fortnightly' is not a repeat rule; pick one
+/// from the list, or write it like "Every 2 weeks" or "Monthly on the 15th"." or "'Every 0
+/// weeks' repeats nothing; the number must be 1 or more.", or one naming a day of the month or
+/// a last day that no calendar has.
+std::variant<ScheduleRule, std::string> ParseRepeats(std::string_view words);
+
+/// The Repeats column's drop list, in order; ParseRepeats reads each of them.
+std::vector<std::string> RepeatChoices();
+
 /// The rule words of a rule, as ParseRuleText reads them ("monthly:last", "weekly:2"). The
 /// words hold no day of the month but the last day, and that only monthly: other rules give
 /// the words of their unit and count, which repeat on the day of `first`.

@@ -17,11 +17,13 @@
 
 namespace
 {
-// The stored fields of a schedule, bound as ?1 to ?14 in this order; ?15 is its ScheduleID.
+// The stored fields of a schedule, bound as ?1 to ?16 in this order; ?17 is its ScheduleID.
+// The last two only show the others in words.
 const std::string Fields = "AccountID, Description, Amount, Category, Notes, CheckID, RepeatUnit, "
                            "RepeatEvery, DayOfMonth, FirstDate, UntilDate, Times, NextIndex, "
-                           "AskFirst";
-const std::string FieldValues = "?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14";
+                           "Entry, NextDate, Repeats";
+const std::string FieldValues =
+    "?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16";
 
 // RepeatUnit's texts, in the order of the enumeration.
 const char* const UnitNames[] = {"days", "weeks", "months", "years"};
@@ -66,7 +68,9 @@ void BindFields(Statement& statement, const Schedule& schedule)
     else
         statement.BindNull(12);
     statement.Bind(13, std::int64_t{schedule.nextIndex});
-    statement.Bind(14, std::int64_t{schedule.askFirst ? 1 : 0});
+    statement.Bind(14, std::string_view(schedule.askFirst ? EntryAsk : EntryAutomatic));
+    BindDay(statement, 15, NextDate(schedule));
+    statement.Bind(16, DescribeRule(rule));
 }
 
 int IntAt(const Statement& row, int column)
@@ -110,7 +114,7 @@ Schedule ScheduleAt(const Statement& row)
     schedule.checkId = row.ColumnText(6);
     schedule.rule = RuleAt(row);
     schedule.nextIndex = IntAt(row, 13);
-    schedule.askFirst = row.ColumnInt64(14) != 0;
+    schedule.askFirst = EqualsNoCase(row.ColumnText(14), EntryAsk);
     return schedule;
 }
 
@@ -201,6 +205,10 @@ std::optional<Schedule> TakeOccurrence(Database& db, const DueOccurrence& due)
     std::optional<Schedule> stored = ReadSchedule(db, due.scheduleId);
     if (!stored || OccurrenceAt(stored->rule, due.index) != DayOnly(due.date))
         return std::nullopt;
+    Statement shown(db.Handle(), "UPDATE Schedule SET NextDate = ?1 WHERE ScheduleID = ?2");
+    BindDay(shown, 1, NextDate(*stored));
+    shown.Bind(2, std::int64_t{due.scheduleId});
+    shown.Run();
     return stored;
 }
 
@@ -238,16 +246,25 @@ std::optional<DateTime> NextDate(const Schedule& schedule)
     return OccurrenceAt(schedule.rule, schedule.nextIndex);
 }
 
-std::string ScheduleRefusal(Database& db, const Schedule& schedule)
+ScheduleCheck CheckSchedule(Database& db, const Schedule& schedule)
 {
     std::string refusal = AccountRefusal(db, schedule.accountId);
     if (!refusal.empty())
-        return refusal;
+        return {ScheduleFault::Account, refusal};
     if (schedule.rule.every < 1)
-        return "The rule must repeat every 1 or more days, weeks, months or years.";
+        return {ScheduleFault::Rule,
+                "The rule must repeat every 1 or more days, weeks, months or years."};
     if (!OccurrenceAt(schedule.rule, 0))
-        return "The rule gives no day to enter the transaction on: it ends before its first date.";
-    return TransferRefusal(db, schedule.accountId, schedule.category);
+        return {
+            ScheduleFault::Rule,
+            "The rule gives no day to enter the transaction on: it ends before its first date."};
+    refusal = TransferRefusal(db, schedule.accountId, schedule.category);
+    return {refusal.empty() ? ScheduleFault::None : ScheduleFault::Category, refusal};
+}
+
+std::string ScheduleRefusal(Database& db, const Schedule& schedule)
+{
+    return CheckSchedule(db, schedule).message;
 }
 
 std::vector<Schedule> ReadSchedules(Database& db)
@@ -296,13 +313,18 @@ void UpdateSchedule(Database& db, const Schedule& schedule)
     Schedule counted = WithRuleFrom(*stored, schedule.rule);
     changed.rule = counted.rule;
     changed.nextIndex = counted.nextIndex;
-    Refuse(db, changed);
-    Statement update(db.Handle(), "UPDATE Schedule SET (" + Fields + ") = (" + FieldValues +
-                                      ") WHERE ScheduleID = ?15");
-    BindFields(update, changed);
-    update.Bind(15, std::int64_t{schedule.id});
-    update.Run();
+    StoreSchedule(db, changed);
     transaction.Commit();
+}
+
+void StoreSchedule(Database& db, const Schedule& schedule)
+{
+    Refuse(db, schedule);
+    Statement update(db.Handle(), "UPDATE Schedule SET (" + Fields + ") = (" + FieldValues +
+                                      ") WHERE ScheduleID = ?17");
+    BindFields(update, schedule);
+    update.Bind(17, std::int64_t{schedule.id});
+    update.Run();
 }
 
 void DeleteSchedule(Database& db, std::int32_t id)

@@ -11,6 +11,10 @@
 
 class Database;
 
+/// The Entry column's words: whether each occurrence is entered unasked or waits for a yes.
+constexpr const char* EntryAutomatic = "Automatic";
+constexpr const char* EntryAsk = "Ask";
+
 /// A transaction entered again and again: the row it writes each time, the rule of its days,
 /// and how far along the rule it has come.
 struct Schedule
@@ -35,6 +39,21 @@ std::optional<DateTime> NextDate(const Schedule& schedule);
 /// no day at all, or its category names no account a transfer can go to. Empty when it can.
 std::string ScheduleRefusal(Database& db, const Schedule& schedule);
 
+/// What ScheduleRefusal finds at fault, and its message (empty with None).
+enum class ScheduleFault
+{
+    None,
+    Account,
+    Rule,
+    Category
+};
+struct ScheduleCheck
+{
+    ScheduleFault fault = ScheduleFault::None;
+    std::string message;
+};
+ScheduleCheck CheckSchedule(Database& db, const Schedule& schedule);
+
 /// Every schedule, by next date and then ID; ended schedules last.
 std::vector<Schedule> ReadSchedules(Database& db);
 /// The schedule with the ID; nullopt when none has it.
@@ -50,6 +69,9 @@ std::int32_t AddSchedule(Database& db, const Schedule& schedule);
 /// was read stay entered. Refused as AddSchedule refuses, nothing changed; a schedule no
 /// longer stored is left so.
 void UpdateSchedule(Database& db, const Schedule& schedule);
+/// Writes every field of a stored schedule as given (its rule and next occurrence too), in the
+/// caller's transaction; refused as AddSchedule refuses.
+void StoreSchedule(Database& db, const Schedule& schedule);
 /// Removes a schedule. The rows it entered stay, still naming it.
 void DeleteSchedule(Database& db, std::int32_t id);
 

@@ -2,12 +2,17 @@
 
 #include "budget/BudgetTestDatabase.h"
 #include "dashboard/PageFile.h"
+#include "data/Today.h"
+#include "schedule/ScheduleStore.h"
+#include "schedule/UpcomingOccurrences.h"
 #include "support/RegionEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
+#include <vector>
 
 namespace
 {
@@ -36,10 +41,32 @@ std::string NetWorthRow(const std::string& amount)
            amount + "</b></td></tr>\n";
 }
 
+/// The rows of the "Coming up" box.
+std::string ComingUpBox(const std::string& page)
+{
+    return Between(page, "colspan=\"3\">Coming up</td></tr>\n", "</table>");
+}
+
+const std::string NothingComingUp =
+    "<tr><td class='menuText' colspan='3'>Nothing scheduled in the next 14 days.</td></tr>\n";
+
 class HomePage : public BudgetTestDatabase
 {
 protected:
+    void TearDown() override { SetToday(std::nullopt); }
+
     std::string Page() { return BuildHomePage(Db(), 2016, 5); }
+
+    /// A schedule of the bank account "B" repeating monthly from its first date.
+    void AddMonthly(const std::string& description, const char* amount, const DateTime& first)
+    {
+        Schedule schedule;
+        schedule.accountId = "B";
+        schedule.description = description;
+        schedule.amount = Currency::Parse(amount).value_or(Currency());
+        schedule.rule.first = first;
+        AddSchedule(Db(), schedule);
+    }
 
     void AddHolding(const std::string& symbol, const std::string& lastPrice)
     {
@@ -62,7 +89,8 @@ TEST_F(HomePage, EmptyDatabaseShowsHeadingsTheZeroNetWorthAndNoBudget)
         EXPECT_EQ(Box(page, "Quotes"), "") << locale;
         EXPECT_NE(page.find("<a href='event://gotoBudget'>No budget for this month.</a>"),
                   std::string::npos);
-        for (const char* placeholder : {"%accounts%", "%net_worth%", "%quotes%", "%this_month%"})
+        for (const char* placeholder :
+             {"%accounts%", "%net_worth%", "%quotes%", "%this_month%", "%coming_up%"})
             EXPECT_EQ(page.find(placeholder), std::string::npos) << placeholder;
     }
 }
@@ -190,4 +218,62 @@ TEST_F(HomePage, WritesThePageFileInTheTemporaryFolder)
     std::string text = FileContents(path);
     EXPECT_TRUE(text.starts_with("<html>")) << "the older page is replaced";
     EXPECT_NE(text.find("Total Net Worth"), std::string::npos);
+}
+
+TEST_F(HomePage, ComingUpRowLinksTheScheduleInTheRegionalFormats)
+{
+    const UpcomingOccurrence rent{7, DateTime{2026, 3, 5, 0, 0, 0}, "Rent & <b>",
+                                  Currency::FromWhole(-1250), "B"};
+    for (const auto& [locale, date, amount] :
+         {std::tuple{"C", "03/05/2026", "-1250.00"},
+          std::tuple{"de_DE.UTF-8", "05.03.2026", "-1.250,00 \xE2\x82\xAC"}})
+    {
+        LocaleEnv region(locale);
+        ASSERT_TRUE(region.Ok()) << locale;
+        EXPECT_EQ(ComingUpRow(rent),
+                  std::string("<tr><td class='menuText'>") + date +
+                      "</td><td class='menuText'><a href='event://selectSchedule?7'>Rent &amp; "
+                      "&lt;b&gt;</a></td><td class='menuText' align='right'>" +
+                      amount + "</td></tr>\n")
+            << locale;
+    }
+}
+
+TEST_F(HomePage, ComingUpListsTheNextTwoWeeksFromToday)
+{
+    LocaleEnv region("C");
+    AddAccount("B", "Bank");
+    // March 2026 has 31 days: March 20 + 14 is April 3. Rent (1) was due on March 19 and is
+    // not entered; Water (2) on April 3 is the last day shown, Phone (3) on April 4 is not.
+    AddMonthly("Rent & <b>", "-850", DateTime{2026, 2, 19, 0, 0, 0});
+    AddMonthly("Water", "-40.5", DateTime{2026, 4, 3, 0, 0, 0});
+    AddMonthly("Phone", "-30", DateTime{2026, 4, 4, 0, 0, 0});
+    std::vector<DueOccurrence> february = DueOccurrences(Db(), DateTime{2026, 2, 19, 0, 0, 0});
+    ASSERT_EQ(february.size(), 1U);
+    ASSERT_TRUE(EnterOccurrence(Db(), february[0]));
+    SetToday(DateTime{2026, 3, 20, 0, 0, 0});
+    std::string row = "</td><td class='menuText' align='right'>";
+    EXPECT_EQ(ComingUpBox(Page()),
+              "<tr><td class='menuText'>03/19/2026</td><td class='menuText'><a "
+              "href='event://selectSchedule?1'>Rent &amp; &lt;b&gt;</a>" +
+                  row +
+                  "-850.00</td></tr>\n<tr><td class='menuText'>04/03/2026</td><td "
+                  "class='menuText'><a href='event://selectSchedule?2'>Water</a>" +
+                  row + "-40.50</td></tr>\n");
+    // A day earlier, only Rent's March 19.
+    SetToday(DateTime{2026, 3, 19, 0, 0, 0});
+    EXPECT_EQ(ComingUpBox(Page()).find("Water"), std::string::npos);
+    EXPECT_NE(ComingUpBox(Page()).find("Rent"), std::string::npos);
+}
+
+TEST_F(HomePage, ComingUpSaysWhenNothingIsScheduled)
+{
+    SetToday(DateTime{2026, 3, 20, 0, 0, 0});
+    EXPECT_EQ(ComingUpBox(Page()), NothingComingUp);
+    // April 4 is 15 days away.
+    AddAccount("B", "Bank");
+    AddMonthly("Phone", "-30", DateTime{2026, 4, 4, 0, 0, 0});
+    EXPECT_EQ(ComingUpBox(Page()), NothingComingUp);
+    SetToday(DateTime{2026, 3, 21, 0, 0, 0});
+    EXPECT_NE(ComingUpBox(Page()), NothingComingUp);
 }

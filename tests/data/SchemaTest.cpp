@@ -300,7 +300,7 @@ TEST_F(SchemaMigration, VersionEightGainsTheScheduleTable)
     Database db(path);
     EXPECT_EQ(ReadSchemaVersion(db), 9);
     // Each Jet type as the access layer declares it (TEXT(n) kept, LONG as INTEGER, the
-    // counter as the key), NOT NULL and the defaults (NO stored as 0): name, type, not null,
+    // counter as the key), NOT NULL and the defaults: name, type, not null,
     // default, key.
     std::vector<std::string> columns;
     Statement info(db.Handle(), "SELECT name, type, \"notnull\", IFNULL(dflt_value, ''), pk "
@@ -308,23 +308,24 @@ TEST_F(SchemaMigration, VersionEightGainsTheScheduleTable)
     while (info.Step())
         columns.push_back(info.ColumnText(0) + "|" + info.ColumnText(1) + "|" + info.ColumnText(2) +
                           "|" + info.ColumnText(3) + "|" + info.ColumnText(4));
-    EXPECT_EQ(columns,
-              (std::vector<std::string>{
-                  "ScheduleID|INTEGER|1||1", "AccountID|TEXT(50)|1||0",
-                  "Description|TEXT(255)|0||0", "Amount|CURRENCY|1|0|0", "Category|TEXT(50)|0||0",
-                  "Notes|TEXT(255)|0||0", "CheckID|TEXT(20)|0||0",
-                  "RepeatUnit|TEXT(10)|1|'months'|0", "RepeatEvery|INTEGER|1|1|0",
-                  "DayOfMonth|INTEGER|1|0|0", "FirstDate|DATETIME|1||0", "UntilDate|DATETIME|0||0",
-                  "Times|INTEGER|0||0", "NextIndex|INTEGER|1|0|0", "AskFirst|YESNO|1|0|0"}));
+    EXPECT_EQ(
+        columns,
+        (std::vector<std::string>{
+            "ScheduleID|INTEGER|1||1", "AccountID|TEXT(50)|1||0", "Description|TEXT(255)|0||0",
+            "Amount|CURRENCY|1|0|0", "Category|TEXT(50)|0||0", "Notes|TEXT(255)|0||0",
+            "CheckID|TEXT(20)|0||0", "RepeatUnit|TEXT(10)|1|'months'|0",
+            "RepeatEvery|INTEGER|1|1|0", "DayOfMonth|INTEGER|1|0|0", "FirstDate|DATETIME|0||0",
+            "UntilDate|DATETIME|0||0", "Times|INTEGER|0||0", "NextIndex|INTEGER|1|0|0",
+            "Entry|TEXT(10)|1|'Automatic'|0", "NextDate|DATETIME|0||0", "Repeats|TEXT(100)|0||0"}));
     // A row given only its account and first date takes the defaults: monthly, on the day
     // of the first date, from occurrence 0, entered unasked; the counter numbers it 1.
     db.Execute("INSERT INTO Schedule (AccountID, FirstDate) VALUES ('A-1', #5/3/2016#)");
     Recordset schedule = db.Execute("SELECT ScheduleID, Amount, RepeatUnit, RepeatEvery, "
-                                    "DayOfMonth, NextIndex, AskFirst FROM Schedule");
+                                    "DayOfMonth, NextIndex, Entry FROM Schedule");
     std::string values;
     for (int i = 0; i < schedule.FieldCount(); ++i)
         values += (i ? "|" : "") + schedule.GetValue(i).ToText();
-    EXPECT_EQ(values, "1|0|months|1|0|0|0");
+    EXPECT_EQ(values, "1|0|months|1|0|0|Automatic");
     // The stored row was entered by no schedule; a row may name the schedule that entered it.
     EXPECT_EQ(FirstValue(db, "SELECT COUNT( ScheduleID ) AS N FROM Trans"), "0");
     db.Execute("UPDATE Trans SET ScheduleID = 1");

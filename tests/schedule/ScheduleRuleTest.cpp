@@ -1,5 +1,5 @@
 // The calendar arithmetic of scheduled transactions: which day each occurrence falls on, where a
-// rule ends, its words in the Repeats column and on the command line.
+// rule ends, its words in the Repeats column and on the command line, and those words read back.
 
 #include "schedule/ScheduleRule.h"
 
@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -289,4 +290,208 @@ TEST(ScheduleRule, RuleTextReadsBackAsTheSameRule)
         EXPECT_EQ(RuleText(std::get<ScheduleRule>(ParseRuleText(text))), text);
     // The words hold no other day of the month: the rule repeats on the day of its first.
     EXPECT_EQ(RuleText(Rule(RepeatUnit::Months, 1, Day(2026, 1, 15), 15)), "monthly");
+}
+
+namespace
+{
+const RepeatUnit Daily = RepeatUnit::Days;
+const RepeatUnit Weekly = RepeatUnit::Weeks;
+const RepeatUnit Monthly = RepeatUnit::Months;
+const RepeatUnit Yearly = RepeatUnit::Years;
+
+/// Unit, count and end as text: "2 every 3 until 2027-06-30 times 4".
+std::string PeriodAndEnd(const ScheduleRule& rule)
+{
+    return std::to_string(static_cast<int>(rule.unit)) + " every " + std::to_string(rule.every) +
+           " until " + (rule.until ? ToIsoDayText(*rule.until) : "-") + " times " +
+           (rule.times ? std::to_string(*rule.times) : "-");
+}
+
+/// Every field ParseRepeats fills.
+std::string Fields(const ScheduleRule& rule)
+{
+    return PeriodAndEnd(rule) + " day " + std::to_string(rule.dayOfMonth);
+}
+
+/// The fields of the rule a text reads as, or the message in brackets.
+std::string Read(const std::string& text)
+{
+    std::variant<ScheduleRule, std::string> result = ParseRepeats(text);
+    if (const std::string* message = std::get_if<std::string>(&result))
+        return "[" + *message + "]";
+    return Fields(std::get<ScheduleRule>(result));
+}
+
+/// A text and the rule it reads as (its first date is not read).
+struct Reading
+{
+    std::string text;
+    ScheduleRule rule;
+};
+
+Reading Reads(const std::string& text, RepeatUnit unit, int every, int dayOfMonth = 0,
+              std::optional<int> times = std::nullopt, std::optional<DateTime> until = std::nullopt)
+{
+    return Reading{text, Ending(Rule(unit, every, DateTime(), dayOfMonth), times, until)};
+}
+
+void ExpectReadings(const std::vector<Reading>& readings)
+{
+    for (const Reading& reading : readings)
+        EXPECT_EQ(Read(reading.text), Fields(reading.rule)) << reading.text;
+}
+
+std::vector<std::optional<DateTime>> FirstOccurrences(const ScheduleRule& rule)
+{
+    std::vector<std::optional<DateTime>> days;
+    for (int index = 0; index <= 24; ++index)
+        days.push_back(OccurrenceAt(rule, index));
+    return days;
+}
+
+const std::string PickFromTheList =
+    "' is not a repeat rule; pick one from the list, or write it like \"Every 2 weeks\" or "
+    "\"Monthly on the 15th\".";
+} // namespace
+
+TEST(ScheduleRule, ParseRepeatsReadsEveryFormTheRepeatsColumnShows)
+{
+    const DateTime june30 = Day(2027, 6, 30);
+    ExpectReadings({
+        Reads("Daily", Daily, 1),
+        Reads("Every 10 days", Daily, 10),
+        Reads("Weekly", Weekly, 1),
+        Reads("Every 2 weeks", Weekly, 2),
+        Reads("Monthly on the 1st", Monthly, 1, 1),
+        Reads("Monthly on the 22nd", Monthly, 1, 22),
+        Reads("Monthly on the 23rd", Monthly, 1, 23),
+        Reads("Monthly on the 11th", Monthly, 1, 11),
+        Reads("Monthly on the last day", Monthly, 1, Last),
+        Reads("Every 3 months on the 15th", Monthly, 3, 15),
+        // A year's month comes from its first date; the day is the one named.
+        Reads("Yearly on March 5", Yearly, 1, 5),
+        Reads("Every 2 years on February 29", Yearly, 2, 29),
+        Reads("Yearly on the last day of February", Yearly, 1, Last),
+        Reads("Monthly on the 1st, 12 times", Monthly, 1, 1, 12),
+        Reads("Weekly, 1 time", Weekly, 1, 0, 1),
+        Reads("Daily, until 2027-06-30", Daily, 1, 0, std::nullopt, june30),
+        Reads("Every 2 years on February 29, 3 times, until 2027-06-30", Yearly, 2, 29, 3, june30),
+        // The end in the other order, blanks and case as a user types them.
+        Reads("  monthly ON THE LAST DAY ,until 2027-06-30 , 4 TIMES ", Monthly, 1, Last, 4,
+              june30),
+    });
+}
+
+TEST(ScheduleRule, ParseRepeatsReadsShortFormsAndTheCommandLinesWords)
+{
+    ExpectReadings({
+        Reads("Every 2 years", Yearly, 2),
+        Reads("Every day", Daily, 1),
+        Reads("Every week", Weekly, 1),
+        Reads("Every month on the 15", Monthly, 1, 15),
+        Reads("every\t2   WEEKS", Weekly, 2),
+        Reads("Yearly on dec 31st", Yearly, 1, 31),
+        Reads("Yearly on the last day", Yearly, 1, Last),
+        Reads("monthly:last", Monthly, 1, Last),
+        Reads("weekly:2", Weekly, 2),
+        Reads("days:10", Daily, 10),
+        Reads(" Yearly:3, 2 times ", Yearly, 3, 0, 2),
+    });
+}
+
+TEST(ScheduleRule, ParseRepeatsReadsTheDropListsChoices)
+{
+    const std::vector<Reading> choices = {
+        Reads("Daily", Daily, 1),
+        Reads("Weekly", Weekly, 1),
+        Reads("Every 2 weeks", Weekly, 2),
+        Reads("Every 4 weeks", Weekly, 4),
+        Reads("Monthly", Monthly, 1),
+        Reads("Monthly on the last day", Monthly, 1, Last),
+        Reads("Every 3 months", Monthly, 3),
+        Reads("Every 6 months", Monthly, 6),
+        Reads("Yearly", Yearly, 1),
+    };
+    std::vector<std::string> texts;
+    texts.reserve(choices.size());
+    for (const Reading& choice : choices)
+        texts.push_back(choice.text);
+    EXPECT_EQ(RepeatChoices(), texts);
+    ExpectReadings(choices);
+}
+
+TEST(ScheduleRule, ParseRepeatsReadsDescribedRulesBackWithTheSameOccurrences)
+{
+    const std::vector<ScheduleRule> rules = {
+        Rule(Daily, 1, Day(2026, 1, 1)),
+        Ending(Rule(Daily, 10, Day(2025, 12, 15)), 6),
+        Rule(Weekly, 1, Day(2026, 3, 8)),
+        Ending(Rule(Weekly, 2, Day(2026, 3, 8)), std::nullopt, Day(2026, 6, 30)),
+        // The 31st is named as such and takes each shorter month's last day.
+        Rule(Monthly, 1, Day(2026, 1, 31)),
+        Rule(Monthly, 1, Day(2026, 1, 10), 31),
+        Ending(Rule(Monthly, 1, Day(2026, 2, 28), Last), 12),
+        Ending(Rule(Monthly, 3, Day(2026, 1, 15), 15), std::nullopt, Day(2027, 6, 30)),
+        Rule(Monthly, 2, Day(2024, 2, 29)),
+        Rule(Yearly, 1, Day(2026, 3, 5)),
+        Ending(Rule(Yearly, 2, Day(2024, 2, 29)), 5),
+        Rule(Yearly, 4, Day(2096, 2, 29)),
+        Rule(Yearly, 1, Day(2026, 2, 28), Last),
+        // The 31st of a 30-day month is written as its 30th, of February as its 29th.
+        Ending(Rule(Yearly, 1, Day(2026, 4, 10), 31), 3, Day(2030, 1, 1)),
+        Rule(Yearly, 1, Day(2026, 2, 10), 31),
+    };
+    for (const ScheduleRule& rule : rules)
+    {
+        std::string words = DescribeRule(rule);
+        std::variant<ScheduleRule, std::string> result = ParseRepeats(words);
+        ASSERT_TRUE(std::holds_alternative<ScheduleRule>(result)) << words;
+        ScheduleRule read = std::get<ScheduleRule>(result);
+        EXPECT_EQ(PeriodAndEnd(read), PeriodAndEnd(rule)) << words;
+        read.first = rule.first;
+        EXPECT_EQ(FirstOccurrences(read), FirstOccurrences(rule)) << words;
+    }
+}
+
+TEST(ScheduleRule, ParseRepeatsNamesWhatIsNoRule)
+{
+    for (const char* text :
+         {"Fortnightly", "Every", "Every 2", "Every two weeks", "Every -1 weeks",
+          "Every 99999999999 days", "Daily on the 5th", "Weekly on the 15th", "Monthly on March 5",
+          "Monthly on the last day of February", "Monthly on the 15st", "Monthly on the",
+          "Monthly on the last", "Monthly on the 15th and 30th", "Yearly on Smarch 5",
+          "Yearly on March",
+          // The end.
+          "Monthly,", "Monthly, 12", "Monthly, twelve times", "Monthly, 12 times, 3 times",
+          "Monthly, 12 times please", "Monthly, until 2027-01-01, until 2027-02-01",
+          "Monthly, until 2027-01-01 please"})
+        EXPECT_EQ(Read(text), "['" + std::string(text) + PickFromTheList + "]");
+    // The text as written, without its surrounding blanks; nothing at all is no rule either.
+    EXPECT_EQ(Read("  Fortnightly \t"), "['Fortnightly" + PickFromTheList + "]");
+    EXPECT_EQ(Read(" "), "['" + PickFromTheList + "]");
+}
+
+TEST(ScheduleRule, ParseRepeatsNamesANumberThatRepeatsNothing)
+{
+    for (std::string text : {"Every 0 weeks", "every 0 months on the 15th", "Daily, 0 times",
+                             "Every 00 days", "days:3, 0 times"})
+        EXPECT_EQ(Read(text), "['" + text + "' repeats nothing; the number must be 1 or more.]");
+    // The command line's words keep its messages, naming its own words.
+    EXPECT_EQ(Read("days:0"), "['days:0' repeats nothing; the number must be 1 or more.]");
+    EXPECT_EQ(Read("weekly:x"), "['weekly:x" + UseRuleWords + "]");
+}
+
+TEST(ScheduleRule, ParseRepeatsNamesADayTheCalendarHasNot)
+{
+    const std::pair<std::string, int> days[] = {
+        {"Monthly on the 32nd", 31},      {"Monthly on the 0th", 31},
+        {"Every 2 months on the 40", 31}, {"Yearly on February 30", 29},
+        {"Yearly on April 31st", 30},     {"Yearly on the 32nd, 3 times", 31}};
+    for (const auto& [text, lastDay] : days)
+        EXPECT_EQ(Read(text), "['" + text + "' names no day of the month; the day must be 1 to " +
+                                  std::to_string(lastDay) + ", or the last day.]");
+    for (std::string text : {"Monthly, until 2027-02-30", "Daily, until tomorrow",
+                             "Weekly, 3 times, until 30/06/2027", "Weekly, until"})
+        EXPECT_EQ(Read(text),
+                  "['" + text + "' names no last day; write it like \"until 2027-06-30\".]");
 }
