@@ -29,6 +29,7 @@ constexpr int CheckForUpdates = 32813;
 constexpr int CategoryRules = 32814;
 constexpr int Donate = 32815;
 constexpr int Find = 32816;
+constexpr int EnterNow = 32817;
 
 } // namespace Command
 

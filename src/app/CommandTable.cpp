@@ -38,6 +38,11 @@ bool RegisterRowRule(const CommandContext& c)
     return c.gridFocused && c.kind == KindRegister && c.row != 0;
 }
 
+bool ScheduleRowRule(const CommandContext& c)
+{
+    return c.kind == KindScheduled && c.row != 0 && !c.editing;
+}
+
 bool ExportRule(const CommandContext& c)
 {
     const std::string& type = c.accountType;
@@ -70,6 +75,7 @@ const std::array Table{
     CommandEntry{Command::MoveNextMonth, "&Edit", "Move To N&ext Month", "",     0,   false, 0, false, "",                          true,  &M::MoveNextMonth,        &RegisterRowRule},
     CommandEntry{Command::SplitTransaction, "&Edit", "&Split Transaction", "Ctrl+S", 'S', true, 0, false, "",                       false, &M::SplitTransaction,     &RegisterRowRule},
     CommandEntry{Command::Find,   "&Edit", "&Find...",                "Ctrl+F", 'F', true,  0, false, "",                          true,  &M::Find,                 nullptr},
+    CommandEntry{Command::EnterNow, "&Edit", "Enter Scheduled &Now",  "",       0,   true,  0, false, "",                     true,  &M::EnterNow,             &ScheduleRowRule},
     CommandEntry{Command::UpdateQuotes, "&Tools", "&Update Quotes",    "",       0,   false, 0, false, "",                          true,  &M::UpdateQuotes,         nullptr},
     CommandEntry{Command::Options, "&Tools", "&Options...",            "",       0,   false, 0, false, "",                          true,  &M::Options,              nullptr},
     CommandEntry{Command::CategoryRules, "&Tools", "&Category Rules...", "",     0,   false, 0, false, "",                          true,  &M::CategoryRules,        nullptr},

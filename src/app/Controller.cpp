@@ -502,6 +502,7 @@ void Controller::OnStartupIdle()
         m_browser->Update();
         Dispatch(Command::UpdateQuotes);
     }
+    m_due.Run();
     if (!m_statementArgument.empty())
         m_commands.ImportStatementArgument(std::exchange(m_statementArgument, {}));
 }

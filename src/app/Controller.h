@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DueSchedules.h"
 #include "app/EventLinkHandler.h"
 #include "app/FindCommands.h"
 #include "app/MainCommands.h"
@@ -65,6 +66,7 @@ public:
     Database& Data() { return *m_db; }
     MainCommands& Commands() { return m_commands; }
     FindCommands& Find() { return m_find; }
+    DueSchedules& Due() { return m_due; }
     QvGrid* Grid() const { return m_grid; }
     QvTreeView* Tree() const { return m_tree; }
     wxWindow* Browser() const { return m_browser; }
@@ -162,6 +164,7 @@ private:
     MainCommands m_commands{*this};
     EventLinkHandler m_events{*this, m_commands};
     FindCommands m_find{*this};
+    DueSchedules m_due{*this};
     std::unique_ptr<StartupUpdateCheck> m_updateCheck;
     std::unique_ptr<StartupBackup> m_backup;
     std::string m_statementArgument;

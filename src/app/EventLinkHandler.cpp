@@ -11,9 +11,11 @@
 #include "dashboard/ReportPages.h"
 #include "dashboard/TransactionsReport.h"
 #include "data/Regional.h"
+#include "data/ViewColumns.h"
 #include "data/ViewKind.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
+#include "register/ScheduleGridRows.h"
 
 #include <algorithm>
 #include <array>
@@ -41,6 +43,7 @@ const std::array Events{
     EventEntry{"checkForUpdates", &H::CheckForUpdates},
     EventEntry{"donate", &H::Donate},
     EventEntry{"selectAccount", &H::SelectAccount},
+    EventEntry{"selectSchedule", &H::SelectSchedule},
     EventEntry{"Preview", &H::Preview},
     EventEntry{"Report_Transactions_Parameters", &H::ReportParameters},
     EventEntry{"PreviewChart", &H::PreviewChart},
@@ -124,6 +127,21 @@ void EventLinkHandler::SelectAccount(const Arguments& arguments)
         return;
     m_window.SelectNode(node);
     m_window.Grid()->GetGridWindow()->SetFocus();
+}
+
+void EventLinkHandler::SelectSchedule(const Arguments& arguments)
+{
+    if (arguments.empty())
+        return;
+    m_window.SelectNode(m_window.Tree()->FindNode("", KindScheduled));
+    QvGrid& grid = *m_window.Grid();
+    for (int row = 1; row < grid.GetNumberRows(); ++row)
+        if (std::to_string(ScheduleGridRows::ScheduleIdOfRow(grid, row)) == arguments[0])
+        {
+            grid.GoToCell(row, ScheduleColumn::Description);
+            break;
+        }
+    grid.GetGridWindow()->SetFocus();
 }
 
 void EventLinkHandler::Preview(const Arguments& arguments)

@@ -35,6 +35,8 @@ public:
     void Donate(const Arguments&);
     /// Selects the account of a type and Sequence and gives the grid the keyboard focus.
     void SelectAccount(const Arguments& arguments);
+    /// Shows the Scheduled view with the cursor on the schedule of an ID.
+    void SelectSchedule(const Arguments& arguments);
     /// Builds and shows the Transactions report from the form's fields.
     void Preview(const Arguments& arguments);
     /// Shows the report's parameters page again.

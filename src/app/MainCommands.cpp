@@ -10,6 +10,7 @@
 #include "budget/BudgetPeriods.h"
 #include "dashboard/QvDashboard.h"
 #include "data/Database.h"
+#include "data/Regional.h"
 #include "data/ViewColumns.h"
 #include "exchange/ExportStatement.h"
 #include "exchange/ImportDriver.h"
@@ -21,9 +22,11 @@
 #include "quotes/QuoteService.h"
 #include "quotes/QuoteUpdate.h"
 #include "register/QvGrid.h"
+#include "register/ScheduleGridRows.h"
 #include "register/SplitTransaction.h"
 #include "register/frmSplit.h"
 #include "rules/CategoryDialog.h"
+#include "schedule/ScheduleStore.h"
 #include "transfer/frmTransfersFound.h"
 #include "update/CAutoUpdater.h"
 
@@ -168,6 +171,35 @@ void MainCommands::UpdateQuotes()
 void MainCommands::Find()
 {
     m_window.Find().Start();
+}
+
+void MainCommands::EnterNow()
+{
+    QvGrid& grid = *m_window.Grid();
+    if (m_window.GetView().Kind() != KindScheduled)
+        return;
+    std::optional<Schedule> schedule =
+        ReadSchedule(m_window.Data(), ScheduleGridRows::ScheduleIdOfRow(grid, grid.CurrentRow()));
+    if (!schedule)
+        return;
+    std::optional<DateTime> next = NextDate(*schedule);
+    if (!next)
+    {
+        m_window.ShowMessage("This schedule has ended: no occurrence is left to enter.",
+                             UserInterface::Icon::Exclamation);
+        return;
+    }
+    DueOccurrence due{schedule->id,      schedule->nextIndex, *next,
+                      schedule->amount,  schedule->accountId, schedule->description,
+                      schedule->askFirst};
+    if (!EnterOccurrence(m_window.Data(), due))
+        m_window.ShowMessage("The occurrence was entered or skipped meanwhile.",
+                             UserInterface::Icon::Exclamation);
+    else
+        m_window.SetStatusHint("Entered " + schedule->description + " of " +
+                               FormatShortDate(*next) + " in " + schedule->accountId + ".");
+    if (grid.Requery(0))
+        m_window.GetView().ShowTotals();
 }
 
 void MainCommands::MovePreviousMonth()

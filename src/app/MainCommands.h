@@ -39,6 +39,9 @@ public:
     void SplitTransaction();
     /// The focus to the Find field; the last results shown again.
     void Find();
+    /// Enters the next occurrence of the Scheduled view's current schedule at once, on its
+    /// own date.
+    void EnterNow();
     /// The Options dialog, then the View re-read.
     void Options();
     /// The Category Rules dialog, then the View re-read.

@@ -20,14 +20,18 @@ enum ViewKind : int
     KindCashflowReport = 9,     ///< browser: Income and Expenses parameters
     KindNetWorthReport = 10,    ///< browser: Net Worth parameters
     KindBudgetYearReport = 11,  ///< browser: Budget for the Year parameters
-    KindFind = 12               ///< grid, read-only: what Find found in every account
+    KindFind = 12,              ///< grid, read-only: what Find found in every account
+    KindScheduled = 13          ///< grid: the schedules
 };
 
-/// Grid kinds are 1 to 5, the views of the tree's nodes; the others show the browser pane,
-/// but Find's results.
+/// The grid views of the tree's nodes: kinds 1 to 5 and the schedules.
+constexpr int GridKinds[] = {KindBudget,     KindAccountList, KindRegister,
+                             KindInvestment, KindLoan,        KindScheduled};
+
+/// Whether a kind is one of GridKinds; the others show the browser pane, but Find's results.
 inline bool IsGridKind(int kind)
 {
-    return kind >= KindBudget && kind <= KindLoan;
+    return (kind >= KindBudget && kind <= KindLoan) || kind == KindScheduled;
 }
 
 /// Whether a kind shows the grid: the grid kinds and Find's results.

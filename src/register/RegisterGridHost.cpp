@@ -8,6 +8,7 @@
 #include "register/GridRowCells.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
+#include "register/ScheduleGridRows.h"
 #include "register/View.h"
 #include "register/ViewQuery.h"
 #include "transfer/TransferLink.h"
@@ -142,9 +143,9 @@ bool RegisterGridHost::ConfirmTransferEdit(int row)
 {
     GridRowCells cells(*m_grid, row);
     bool newRow = m_grid->DataSource().RecordOfRow(row) == CADOImpDatasource::NewRecord;
-    TransferEdit edit = CheckTransferEdit(*m_db, KeyOfRow(cells), newRow,
-                                          m_view->CurrentAccountID(),
-                                          cells.CellText(RegisterColumn::Category));
+    TransferEdit edit =
+        CheckTransferEdit(*m_db, KeyOfRow(cells), newRow, m_view->CurrentAccountID(),
+                          cells.CellText(RegisterColumn::Category));
     if (!edit.refusal.empty())
     {
         m_ui.ShowMessage(edit.refusal, UserInterface::Icon::Stop);
@@ -163,6 +164,8 @@ void RegisterGridHost::RowStored(int row)
 {
     if (Attached() && m_view->Kind() == KindRegister)
         ReconcileTransfer(*m_db, KeyOfRow(GridRowCells(*m_grid, row)));
+    if (Attached() && m_view->Kind() == KindScheduled)
+        ScheduleGridRows::Store(*m_db, *m_grid, row);
 }
 
 void RegisterGridHost::RowDeleting(int row)
@@ -175,6 +178,8 @@ bool RegisterGridHost::ValidateRow(int row)
 {
     if (!ValidatePendingRow(true))
         return false;
+    if (m_view && m_view->Kind() == KindScheduled)
+        return ScheduleGridRows::Validate(*m_db, *m_grid, row, m_ui);
     if (m_view && m_view->Kind() == KindRegister)
     {
         if (!ConfirmTransferEdit(row))

@@ -5,11 +5,15 @@
 #include "data/Database.h"
 #include "data/RecordHelpers.h"
 #include "data/Regional.h"
+#include "data/Today.h"
 #include "data/ViewColumns.h"
 #include "gui/WxText.h"
 #include "register/QvGrid.h"
 #include "register/QvTreeView.h"
 #include "register/ViewQuery.h"
+#include "schedule/ScheduleRule.h"
+#include "schedule/ScheduleStore.h"
+#include "schedule/UpcomingOccurrences.h"
 #include "transfer/TransferLink.h"
 
 #include <wx/choice.h>
@@ -174,7 +178,7 @@ void View::SetUpColumns()
                   {RegisterColumn::Amount, "Amount"},
                   {RegisterColumn::CheckId, "Check #"},
                   {RegisterColumn::Category, "Category"}});
-        SetUpCategoryList();
+        SetUpCategoryList(RegisterColumn::Category);
         hide({RegisterColumn::AccountId, RegisterColumn::Year, RegisterColumn::Period,
               RegisterColumn::Fitid, RegisterColumn::Sequence, RegisterColumn::SubSequence});
         label = "Balance:";
@@ -200,6 +204,10 @@ void View::SetUpColumns()
         hide({LoanColumn::AccountId, LoanColumn::Sequence});
         label = "Total Loans:";
         break;
+    case KindScheduled:
+        SetUpScheduleColumns();
+        label = "Next 14 days:";
+        break;
     default:
         break;
     }
@@ -207,10 +215,40 @@ void View::SetUpColumns()
     m_controls.secondTotal->Show(second);
 }
 
-void View::SetUpCategoryList()
+void View::SetUpScheduleColumns()
 {
     QvGrid& grid = *m_controls.grid;
-    grid.SetDropList(RegisterColumn::Category);
+    const std::pair<int, const char*> headings[] = {{ScheduleColumn::NextDate, "Next date"},
+                                                    {ScheduleColumn::AccountId, "Account"},
+                                                    {ScheduleColumn::Description, "Description"},
+                                                    {ScheduleColumn::Amount, "Amount"},
+                                                    {ScheduleColumn::Category, "Category"},
+                                                    {ScheduleColumn::Repeats, "Repeats"},
+                                                    {ScheduleColumn::Entry, "Entry"}};
+    for (const auto& [col, text] : headings)
+        grid.SetHeading(col, text);
+    grid.SetColumnHidden(ScheduleColumn::ScheduleId);
+    grid.SetDropList(ScheduleColumn::AccountId);
+    Recordset accounts;
+    accounts.Open("SELECT AccountID, Type FROM Account ORDER BY AccountID", *m_db,
+                  OpenMode::ReadOnly);
+    for (; !accounts.IsEOF(); accounts.MoveNext())
+        if (KindOfAccountType(accounts.GetText("Type")) == KindRegister)
+            grid.AddDropListItem(ScheduleColumn::AccountId, ToWx(accounts.GetText("AccountID")),
+                                 false);
+    SetUpCategoryList(ScheduleColumn::Category);
+    grid.SetDropList(ScheduleColumn::Repeats);
+    for (const std::string& words : RepeatChoices())
+        grid.AddDropListItem(ScheduleColumn::Repeats, ToWx(words), false);
+    grid.SetDropList(ScheduleColumn::Entry);
+    grid.AddDropListItem(ScheduleColumn::Entry, EntryAutomatic, false);
+    grid.AddDropListItem(ScheduleColumn::Entry, EntryAsk, false);
+}
+
+void View::SetUpCategoryList(int column)
+{
+    QvGrid& grid = *m_controls.grid;
+    grid.SetDropList(column);
     Recordset categories;
     categories.Open("SELECT Category FROM Budget WHERE Budget.Year = " + std::to_string(m_year) +
                         " AND Period = " + std::to_string(m_month),
@@ -221,7 +259,7 @@ void View::SetUpCategoryList()
         // this register's own.
         std::string category = categories.GetText("Category");
         if (!AccountOfTransfer(*m_db, category))
-            grid.AddDropListItem(RegisterColumn::Category, ToWx(category), true);
+            grid.AddDropListItem(column, ToWx(category), true);
     }
     // After the categories, every other account with a register, as a transfer to it.
     Recordset accounts;
@@ -231,14 +269,23 @@ void View::SetUpCategoryList()
     for (; !accounts.IsEOF(); accounts.MoveNext())
         if (KindOfAccountType(accounts.GetText("Type")) == KindRegister &&
             !accounts.GetText("Description").empty())
-            grid.AddDropListItem(RegisterColumn::Category,
-                                 ToWx(TransferCategory(accounts.GetText("Description"))), false);
+            grid.AddDropListItem(column, ToWx(TransferCategory(accounts.GetText("Description"))),
+                                 false);
 }
 
 void View::ShowTotals()
 {
     if (!m_db)
         return;
+    if (m_kind == KindScheduled)
+    {
+        // What the schedules will take or bring in the coming days.
+        Currency coming;
+        for (const UpcomingOccurrence& occurrence : UpcomingOccurrences(*m_db, Today()))
+            coming += occurrence.amount;
+        m_controls.firstTotal->ChangeValue(ToWx(FormatCurrency(coming)));
+        return;
+    }
     TotalsContext context;
     context.kind = m_kind;
     context.year = m_year;
@@ -355,6 +402,7 @@ void View::BuildTree()
     tree.DeleteAllItems();
     wxTreeItemId home = tree.AddNode(wxTreeItemId(), "Home", new NodeData("", KindHome));
     tree.AddNode(home, "Budget", new NodeData("", KindBudget));
+    tree.AddNode(home, "Scheduled", new NodeData("", KindScheduled));
     Recordset accounts;
     accounts.Open("SELECT * FROM Account ORDER BY Type, Description", *m_db, OpenMode::ReadOnly);
     wxTreeItemId typeNode;
@@ -437,6 +485,7 @@ void View::ApplyColumnWidths()
                      : m_kind == KindAccountList ? AccountColumn::OpeningBalance
                      : m_kind == KindRegister    ? RegisterColumn::Amount
                      : m_kind == KindInvestment  ? InvestmentColumn::Total
+                     : m_kind == KindScheduled   ? ScheduleColumn::Amount
                                                  : LoanColumn::Balance;
     grid.PlaceUnderColumn(m_controls.firstTotal, firstUnder);
     if (m_kind == KindBudget)
@@ -447,7 +496,7 @@ void View::ApplyColumnWidths()
 
 void View::LoadColumnWidths()
 {
-    for (int kind = KindBudget; kind <= KindLoan; ++kind)
+    for (int kind : GridKinds)
         m_widths[static_cast<std::size_t>(kind)] =
             CheckedColumnWidths(kind, GetColumnWidths(ColumnWidthKey(kind)), m_fontScale);
 }
@@ -455,6 +504,6 @@ void View::LoadColumnWidths()
 void View::SaveColumnWidths()
 {
     StoreColumnWidths();
-    for (int kind = KindBudget; kind <= KindLoan; ++kind)
+    for (int kind : GridKinds)
         WriteColumnWidths(ColumnWidthKey(kind), m_widths[static_cast<std::size_t>(kind)]);
 }

@@ -125,7 +125,9 @@ private:
     void RecomputeContext();
     void SetUpColumns();
     /// The register's Category column: a drop list of the budget period's categories.
-    void SetUpCategoryList();
+    void SetUpCategoryList(int column);
+    /// The Scheduled view's columns and drop lists.
+    void SetUpScheduleColumns();
     void ShowGridSide(bool grid);
 
     ViewHost& m_host;
@@ -140,5 +142,6 @@ private:
     wxTreeItemId m_selectedItem;
     std::string m_accountType;
     bool m_accountInContext = false;
-    std::array<std::vector<double>, 6> m_widths; ///< per kind 0 to 5; kind 0's stays empty
+    /// per kind 0 to KindScheduled; those of kinds without a grid stay empty
+    std::array<std::vector<double>, KindScheduled + 1> m_widths;
 };

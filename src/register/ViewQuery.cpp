@@ -107,6 +107,11 @@ std::string BuildViewQuery(const ViewQueryContext& c)
         condition = "AccountID = '" + SqlEscape(c.accountId) + "'";
         order = "Description";
         break;
+    case KindScheduled:
+        fields = "NextDate, AccountID, Description, Amount, Category, Repeats, Entry, ScheduleID";
+        table = "Schedule";
+        order = "NextDate, ScheduleID";
+        break;
     default:
         return "";
     }
@@ -185,6 +190,8 @@ std::string ColumnWidthKey(int kind)
         return "Investment";
     case KindLoan:
         return "Loan";
+    case KindScheduled:
+        return "Schedule";
     default:
         return "";
     }
@@ -204,6 +211,8 @@ std::vector<double> DefaultColumnWidths(int kind)
         return {0.1, 0.3, 0.1, 0.1, 0.1, 0.1};
     case KindLoan:
         return {0.4, 0.16, 0.16, 0.1, 0, 0, 0};
+    case KindScheduled:
+        return {0.1, 0.08, 0.22, 0.1, 0.13, 0.22};
     default:
         return {};
     }

@@ -118,6 +118,9 @@ ScheduleOfRow(Database& db, const std::optional<Schedule>& stored, const Schedul
     schedule.description = row.description;
     schedule.amount = row.amount;
     schedule.category = row.category;
+    if (schedule.accountId.empty())
+        return ScheduleRowRefusal{ScheduleColumn::AccountId,
+                                  "Pick the account to enter the transactions in under Account."};
     if (std::optional<ScheduleRowRefusal> refusal = ReadEntry(row.entry, schedule.askFirst))
         return *refusal;
     if (!row.nextDate && (!stored || NextDate(*stored)))

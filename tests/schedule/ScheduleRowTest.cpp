@@ -139,6 +139,7 @@ TEST_F(ScheduleRowTest, ARowThatCannotBeStoredNamesItsCell)
         {"no such rule", "C", Day(2026, 3, 15), "Fortnightly", "", ScheduleColumn::Repeats},
         {"no such entry", "C", Day(2026, 3, 15), "Monthly", "Maybe", ScheduleColumn::Entry},
         {"no next date", "C", std::nullopt, "Monthly", "", ScheduleColumn::NextDate},
+        {"no account", "", Day(2026, 3, 15), "Monthly", "", ScheduleColumn::AccountId},
         {"no such account", "Z", Day(2026, 3, 15), "Monthly", "", ScheduleColumn::AccountId},
         {"an account without a register", "I", Day(2026, 3, 15), "Monthly", "",
          ScheduleColumn::AccountId},

@@ -34,21 +34,7 @@ protected:
     std::string WaitForPage(const std::string& text) { return WaitForWebPage(Web(), text); }
 
     /// Clicks the first element the CSS selector finds in the page shown.
-    void ClickElement(const std::string& selector)
-    {
-        wxString box;
-        ASSERT_TRUE(Web().RunScript("(function(){var e=document.querySelector(\"" + selector +
-                                        "\"); if(!e) return ''; var r=e.getBoundingClientRect(); "
-                                        "return Math.round(r.left+Math.min(r.width/2,10))+' '+"
-                                        "Math.round(r.top+r.height/2);})()",
-                                    &box));
-        long x = 0;
-        long y = 0;
-        ASSERT_TRUE(box.BeforeFirst(' ').ToLong(&x) && box.AfterFirst(' ').ToLong(&y))
-            << selector << " is not in the page";
-        m_input->Click(&Web(), wxPoint(static_cast<int>(x), static_cast<int>(y)));
-        RealInput::Settle(200);
-    }
+    void ClickElement(const std::string& selector) { m_input->ClickPageElement(Web(), selector); }
 
     /// Empties a text field of the page as a user does: click into it, select all, delete.
     /// The page may still be settling when the first click lands; it is tried again then.

@@ -55,7 +55,8 @@ TEST_F(ControllerTest, FirstStartWithoutSettingsOpensAtDefaultsAndTracesEverySte
     EXPECT_TRUE(window.Browser()->IsShown());
     EXPECT_FALSE(Grid().IsShown());
     EXPECT_EQ(Tree().Text(Tree().GetRootItem()), "Home");
-    EXPECT_EQ(Children(Tree().GetRootItem()), (std::vector<std::string>{"Budget", "Reports"}));
+    EXPECT_EQ(Children(Tree().GetRootItem()),
+              (std::vector<std::string>{"Budget", "Scheduled", "Reports"}));
     EXPECT_EQ(
         Children(Node("", KindReports)),
         (std::vector<std::string>{"Transactions", "Spending by Category", "Income and Expenses",
@@ -243,7 +244,7 @@ TEST_F(ControllerTest, TreeFollowsTheAccountsAndARowWithoutDescriptionIsRefused)
     AddAccount("L1", "Car", "Loan", 4);
     Controller& window = Start();
     EXPECT_EQ(Children(Tree().GetRootItem()),
-              (std::vector<std::string>{"Budget", "Bank", "Cash", "Loan", "Reports"}));
+              (std::vector<std::string>{"Budget", "Scheduled", "Bank", "Cash", "Loan", "Reports"}));
     EXPECT_EQ(Children(Node("Bank", KindAccountList)),
               (std::vector<std::string>{"Alpha Checking", "Zeta Savings"}));
     const NodeData* car = Tree().Data(Node("4", KindLoan));

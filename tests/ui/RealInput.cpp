@@ -12,6 +12,9 @@
 #include <wx/toplevel.h>
 #include <wx/treectrl.h>
 #include <wx/utils.h>
+#include <wx/webview.h>
+
+#include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
 
@@ -334,4 +337,20 @@ void RealInput::ChooseItem(wxComboBox& combo, const std::string& text)
     Settle(50);
     Key(WXK_RETURN);
     Settle(100);
+}
+
+void RealInput::ClickPageElement(wxWebView& web, const std::string& selector)
+{
+    wxString box;
+    ASSERT_TRUE(web.RunScript("(function(){var e=document.querySelector(\"" + selector +
+                                  "\"); if(!e) return ''; var r=e.getBoundingClientRect(); "
+                                  "return Math.round(r.left+Math.min(r.width/2,10))+' '+"
+                                  "Math.round(r.top+r.height/2);})()",
+                              &box));
+    long x = 0;
+    long y = 0;
+    ASSERT_TRUE(box.BeforeFirst(' ').ToLong(&x) && box.AfterFirst(' ').ToLong(&y))
+        << selector << " is not in the page";
+    Click(&web, wxPoint(static_cast<int>(x), static_cast<int>(y)));
+    Settle(200);
 }

@@ -14,6 +14,7 @@ class wxToolBar;
 class wxTopLevelWindow;
 class wxTreeCtrl;
 class wxTreeItemId;
+class wxWebView;
 class wxWindow;
 
 /// Drives the real windows as a user does: mouse and keyboard input through the X server's
@@ -58,6 +59,9 @@ public:
     /// Opens the list of a combo box (an in-cell drop list) with a click on its button and
     /// picks the item with that text.
     void ChooseItem(wxComboBox& combo, const std::string& text);
+    /// Clicks the first element of the page shown that a CSS selector finds; a test failure
+    /// when none is there.
+    void ClickPageElement(wxWebView& web, const std::string& selector);
 
 private:
     /// Clicks the item of the popup menu that opens next, once it shows; a popup that runs
