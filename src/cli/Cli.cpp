@@ -313,7 +313,8 @@ constexpr Command Commands[] = {
      "auto|ask",
      RunScheduled},
     {"scheduled",
-     " add ACCOUNT DESCRIPTION AMOUNT RULE FIRST [--category C] [--ask] [--until DATE | "
+     " add ACCOUNT DESCRIPTION AMOUNT RULE FIRST [--category C] [--notes TEXT] [--check N] [--ask] "
+     "[--until DATE | "
      "--times N]",
      "schedule a transaction (RULE: daily, days:N, weekly, weekly:N, monthly, monthly:N, "
      "monthly:last, yearly, yearly:N; dates YYYY-MM-DD); prints its ID",

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <map>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 namespace
@@ -113,8 +114,12 @@ std::variant<ScheduledCommandLine, std::string> ParseAdd(const Arguments& args)
         problem = ReadEnd(args, schedule.rule);
     if (!problem.empty())
         return problem;
-    if (auto category = args.options.find("--category"); category != args.options.end())
-        schedule.category = category->second;
+    const std::pair<const char*, std::string*> texts[] = {{"--category", &schedule.category},
+                                                          {"--notes", &schedule.notes},
+                                                          {"--check", &schedule.checkId}};
+    for (const auto& [option, field] : texts)
+        if (auto value = args.options.find(option); value != args.options.end())
+            *field = value->second;
     schedule.askFirst = args.options.contains("--ask");
     return command;
 }
@@ -135,7 +140,7 @@ std::variant<ScheduledCommandLine, std::string> ParseDue(const Arguments& args)
 }
 
 const char* const AddFlags[] = {"--ask"};
-const char* const AddValued[] = {"--category", "--until", "--times"};
+const char* const AddValued[] = {"--category", "--notes", "--check", "--until", "--times"};
 const char* const DueFlags[] = {"--enter"};
 const char* const DueValued[] = {"--today"};
 

@@ -30,7 +30,7 @@ struct ScheduledCommandLine
     bool Writes() const { return action == Action::Add || enter; }
 };
 
-/// Reads "", "add ACCOUNT DESCRIPTION AMOUNT RULE FIRST [--category C] [--ask] [--until DATE |
+/// Reads "", "add ACCOUNT DESCRIPTION AMOUNT RULE FIRST [--category C] [--notes TEXT] [--check N] [--ask] [--until DATE |
 /// --times N]" or "due [--enter] [--today DATE]" (dates YYYY-MM-DD, amounts with a point, the
 /// rule in ParseRuleText's words); on a mistake, the text that names it.
 std::variant<ScheduledCommandLine, std::string>

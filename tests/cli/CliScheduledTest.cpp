@@ -23,7 +23,7 @@ protected:
     std::string AddRent()
     {
         CliRun run = Cli({"scheduled", "add", "1001", "Rent", "-850.00", "monthly", "2026-01-15",
-                          "--category", "Rent"});
+                          "--category", "Rent", "--notes", "flat 4b", "--check", "101"});
         EXPECT_EQ(run.code, 0) << run.err;
         return run.out;
     }
@@ -59,12 +59,13 @@ TEST_F(CliScheduled, DueListsEveryMissedMonthAndEntersEachOnce)
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, RentDue + "entered 3\n");
     EXPECT_EQ(Cli({"scheduled", "due", "--today", "2026-04-14", "--enter"}).out, "entered 0\n");
-    EXPECT_EQ(Sql("SELECT Sequence, [Year], Period, Category, Amount, Description, ScheduleID "
-                  "FROM Trans ORDER BY Sequence"),
-              "Sequence\tYear\tPeriod\tCategory\tAmount\tDescription\tScheduleID\n"
-              "1\t2026\t1\tRent\t-850\tRent\t1\n"
-              "2\t2026\t2\tRent\t-850\tRent\t1\n"
-              "3\t2026\t3\tRent\t-850\tRent\t1\n");
+    EXPECT_EQ(Sql("SELECT Sequence, [Year], Period, Category, Amount, Description, ScheduleID, "
+                  "PayeeName, CheckID FROM Trans ORDER BY Sequence"),
+              "Sequence\tYear\tPeriod\tCategory\tAmount\tDescription\tScheduleID\tPayeeName\t"
+              "CheckID\n"
+              "1\t2026\t1\tRent\t-850\tRent\t1\tflat 4b\t101\n"
+              "2\t2026\t2\tRent\t-850\tRent\t1\tflat 4b\t101\n"
+              "3\t2026\t3\tRent\t-850\tRent\t1\tflat 4b\t101\n");
     // Three rows of -850.
     EXPECT_EQ(Sql("SELECT CurrentBalance FROM Account WHERE AccountID = '1001'"),
               "CurrentBalance\n-2550\n");
