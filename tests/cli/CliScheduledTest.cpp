@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <ctime>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -69,6 +74,35 @@ TEST_F(CliScheduled, DueListsEveryMissedMonthAndEntersEachOnce)
     // Three rows of -850.
     EXPECT_EQ(Sql("SELECT CurrentBalance FROM Account WHERE AccountID = '1001'"),
               "CurrentBalance\n-2550\n");
+    EXPECT_EQ(Cli({"scheduled"}).out, "1\t2026-04-15\t1001\tRent\t-850.00\tRent\tmonthly\tauto\n");
+}
+
+TEST_F(CliScheduled, TwoProcessesEnteringAtOnceEnterEachOccurrenceOnce)
+{
+    AddRent();
+    const std::vector<std::string> enter = {"--database", DatabasePath(), "scheduled", "due",
+                                            "--enter",    "--today",      "2026-04-14"};
+    std::vector<pid_t> children;
+    for (int i = 0; i < 2; ++i)
+    {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0)
+        {
+            std::ostringstream out;
+            std::ostringstream err;
+            std::_Exit(RunCli(enter, out, err));
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children)
+    {
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    // January, February and March once each, whichever process entered them.
+    EXPECT_EQ(Sql("SELECT Period FROM Trans ORDER BY Period"), "Period\n1\n2\n3\n");
     EXPECT_EQ(Cli({"scheduled"}).out, "1\t2026-04-15\t1001\tRent\t-850.00\tRent\tmonthly\tauto\n");
 }
 
