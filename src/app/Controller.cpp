@@ -112,6 +112,7 @@ Controller::Controller()
     m_gridHost = std::make_unique<RegisterGridHost>(*m_tree, *this);
     m_gridHost->SetRowActivation([this](int row)
                                  { return m_view->Kind() == KindFind && m_find.GoToRow(row); });
+    m_gridHost->SetScheduleWritten([this] { m_due.RunSoon(); });
     m_grid = new QvGrid(m_body, ControlId::Grid, m_gridHost.get());
     m_grid->SetShading(true);
     m_grid->SetTabTarget(m_tree);

@@ -28,9 +28,9 @@ void DueSchedules::Run()
     if (!IsRunning())
         Start(MinuteMs);
     // Not over another dialog (the window is disabled while one shows), nor under a row
-    // being typed: the next minute tries again.
+    // being typed: the next minute tries again. An editor opened on nothing typed may close.
     QvGrid& grid = *m_window.Grid();
-    if (m_running || !m_window.IsEnabled() || grid.IsEditing() || grid.HasPendingChanges())
+    if (m_running || !m_window.IsEnabled() || grid.IsEditorChanged() || grid.HasPendingChanges())
         return;
     m_running = true;
     DateTime today = Today();
@@ -99,6 +99,12 @@ void DueSchedules::Report(int entered, int left, bool changed)
         m_window.SetStatusHint(
             "Entered " + std::to_string(entered) +
             (entered == 1 ? " scheduled transaction." : " scheduled transactions."));
+}
+
+void DueSchedules::RunSoon()
+{
+    m_handled = false;
+    m_window.CallAfter([this] { Run(); });
 }
 
 void DueSchedules::RunWhenDue()

@@ -23,6 +23,9 @@ public:
     /// Run, when the date moved since the last run or that run was put off; what the timer
     /// does every minute.
     void RunWhenDue();
+    /// Run once the events already queued have run (a schedule was just written); put off,
+    /// it is tried again the next minute.
+    void RunSoon();
 
 private:
     void Notify() override { RunWhenDue(); }

@@ -98,6 +98,9 @@ public:
     /// The pending row while one exists, else the cursor row.
     int CurrentRow() const;
     bool IsEditing() const { return IsCellEditControlEnabled(); }
+    /// Whether the open cell editor holds text other than what it opened with: typing not yet
+    /// in the cell.
+    bool IsEditorChanged() const;
     /// Whether the window's keyboard focus is in the grid or one of its windows (also while
     /// a menu has lent it away).
     bool HasFocusInside() const;

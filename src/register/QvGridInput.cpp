@@ -50,6 +50,24 @@ wxWindow* QvGrid::EditorWindow() const
     return window;
 }
 
+bool QvGrid::IsEditorChanged() const
+{
+    if (!IsCellEditControlEnabled())
+        return false;
+    int row = GetGridCursorRow();
+    int gridCol = GetGridCursorCol();
+    wxGridCellEditor* editor = GetCellEditor(row, gridCol);
+    if (!editor)
+        return false;
+    wxString text = editor->GetValue();
+    editor->DecRef();
+    int col = LogicalColumn(gridCol);
+    wxString opened = m_columns[static_cast<std::size_t>(col)].currency
+                          ? PlainEditText(row, gridCol)
+                          : ToWx(CellTextValue(row, col));
+    return text != opened;
+}
+
 void QvGrid::EndCellEdit()
 {
     m_editRefused = false;

@@ -200,6 +200,8 @@ void RegisterGridHost::RowsWritten()
     UpdateBalanceAndTotals();
     if (m_view->Kind() == KindAccountList)
         m_view->RebuildTree();
+    if (m_view->Kind() == KindScheduled && m_scheduleWritten)
+        m_scheduleWritten();
 }
 
 std::string RegisterGridHost::CellHint(int row)

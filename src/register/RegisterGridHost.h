@@ -46,6 +46,11 @@ public:
         m_activate = std::move(activate);
     }
     bool RowActivated(int row) override { return m_activate && m_activate(row); }
+    /// What follows a row of the Scheduled view written (its occurrences may be due now).
+    void SetScheduleWritten(std::function<void()> written)
+    {
+        m_scheduleWritten = std::move(written);
+    }
     std::string CellHint(int row) override;
     Variant ComputedCell(int row, int column) override;
     Variant GroupTotal(const std::string& group, int column) override;
@@ -53,6 +58,7 @@ public:
 
 private:
     std::function<bool(int)> m_activate;
+    std::function<void()> m_scheduleWritten;
     bool Attached() const { return m_view && m_db && m_grid; }
     void UpdateBalanceAndTotals();
     void DeleteNotedTreeNode();

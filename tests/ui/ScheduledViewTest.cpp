@@ -131,6 +131,17 @@ TEST_F(ScheduledView, AScheduleTypedInTheViewIsOfferedAfterARestartAndEnteredAsA
     EXPECT_EQ(Grid().CellTextValue(1, ScheduleColumn::Entry), "Ask");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Trans"), 0);
 
+    // A schedule whose day has come is entered as soon as it is stored.
+    m_input->ClickCell(Grid(), 0, Grid().GridColumn(ScheduleColumn::NextDate));
+    for (const char* text : {"2026-12-08", "A1", "Streaming", "-15.99", "", "Monthly"})
+        TypeCell(text);
+    m_input->Key(WXK_RETURN);
+    RealInput::Settle(300);
+    EXPECT_EQ(Text("SELECT Amount FROM Trans WHERE ScheduleID = 2 AND PostDate = #12/8/2026#"),
+              "-15.99");
+    EXPECT_EQ(ReadSchedule(window.Data(), 2).value_or(Schedule{}).nextIndex, 1);
+    EXPECT_EQ(RowOfSchedule(2), 2);
+
     // Two months later: December's and January's occurrences, oldest first; January's
     // amount changed before Enter.
     Destroy();
@@ -156,15 +167,16 @@ TEST_F(ScheduledView, AScheduleTypedInTheViewIsOfferedAfterARestartAndEnteredAsA
     EXPECT_EQ(Text("SELECT Amount FROM Trans WHERE PostDate = #12/20/2026#"), "-700");
     EXPECT_EQ(Text("SELECT Amount FROM Trans WHERE PostDate = #1/20/2027#"), "-725.5");
     EXPECT_EQ(Text("SELECT Category FROM Trans WHERE PostDate = #1/20/2027#"), "Housing");
-    // -700 - 725.50
-    EXPECT_EQ(Text("SELECT CurrentBalance FROM Account WHERE AccountID = 'A1'"), "-1425.5");
+    // -700 - 725.50, and streaming's December, January and February: 3 x -15.99.
+    EXPECT_EQ(Text("SELECT CurrentBalance FROM Account WHERE AccountID = 'A1'"), "-1473.47");
 
     // January's row in the register.
     ShowPeriod(1, 2027);
     m_input->ClickTreeItem(Tree(), Node("1", KindRegister));
     ASSERT_EQ(again.GetView().Kind(), KindRegister);
-    ASSERT_EQ(Grid().GetNumberRows(), 2);
+    ASSERT_EQ(Grid().GetNumberRows(), 3);
     EXPECT_EQ(Grid().CellTextValue(1, RegisterColumn::Description), "Rent");
+    EXPECT_EQ(Grid().CellTextValue(2, RegisterColumn::Description), "Streaming");
     EXPECT_EQ(Grid().CellTextValue(1, RegisterColumn::Amount), "-725.5");
 
     // February's occurrence, ten days ahead, on the home page; its link leads to the schedule.
